@@ -1,0 +1,63 @@
+#include "app/dm.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QUrl>
+
+#include "config/AppSettings.h"
+#include "config/MsgINISupp.h"
+
+namespace {
+
+QString Message(const char* key, const char* builtIn) {
+  return QString::fromStdString(Lookup(key, builtIn));
+}
+
+} // namespace
+
+Tdm::Tdm(double stamp, QObject* parent) : QObject(parent) {
+  setObjectName(QStringLiteral("dm"));
+  AppSettings.LastUpdate = stamp;
+}
+
+Tdm::~Tdm() = default;
+
+std::optional<QString> Tdm::SelectIconFile() {
+  return SelectFile(Message("SelectIcon", "Select icon"),
+                    QStringLiteral("*.ico (*.ico);;All files (*)"));
+}
+
+std::optional<QString> Tdm::SelectSoundFile() {
+  return SelectFile(Message("SelectSound", "Select sound"),
+                    QStringLiteral("*.wav;*.mid (*.wav *.mid);;All files (*)"));
+}
+
+std::optional<QString> Tdm::SelectLogFile() {
+  return SelectFile(Message("SelectLog", "Select log file"),
+                    QStringLiteral("*.log (*.log);;All files (*)"));
+}
+
+std::optional<QString> Tdm::SelectFile(const QString& title, const QString& filter) {
+  if (!od_) {
+    od_ = std::make_unique<QFileDialog>();
+    od_->setObjectName(QStringLiteral("od"));
+    od_->setFileMode(QFileDialog::ExistingFile);
+    od_->setAcceptMode(QFileDialog::AcceptOpen);
+    od_->setWindowModality(Qt::ApplicationModal);
+  }
+  od_->setWindowTitle(title);
+  od_->setNameFilter(filter);
+  od_->selectFile(QString());
+  const bool chosen = od_->exec() == QDialog::Accepted && !od_->selectedFiles().isEmpty();
+  if (!chosen)
+    return std::nullopt;
+  return od_->selectedFiles().constFirst();
+}
+
+void Tdm::OpenDocument(const QString& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void Tdm::OpenHomepage() {
+  QDesktopServices::openUrl(QUrl(QStringLiteral(SKARVEL_HOMEPAGE)));
+}

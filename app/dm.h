@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QFileDialog;
+
+// The data module: shared non-visual services of the program.
+class Tdm : public QObject {
+  Q_OBJECT
+public:
+  // stamp: the build stamp, which becomes the default date of the last update check.
+  explicit Tdm(double stamp, QObject* parent = nullptr);
+  ~Tdm() override;
+
+  // The three pickers share one file dialog; each gives the chosen path, or
+  // nothing when the user cancels.
+  std::optional<QString> SelectIconFile();
+  std::optional<QString> SelectSoundFile();
+  std::optional<QString> SelectLogFile();
+
+  // Opens a file with the program the desktop associates with it.
+  void OpenDocument(const QString& path);
+  void OpenHomepage();
+
+private:
+  std::optional<QString> SelectFile(const QString& title, const QString& filter);
+
+  std::unique_ptr<QFileDialog> od_;
+};

@@ -1,0 +1,56 @@
+#include <QApplication>
+#include <QMessageBox>
+
+#include <clocale>
+#include <csignal>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Unit1.h"
+#include "app/dm.h"
+#include "platform/SingleInstance.h"
+#include "platform/UnixSignalWatcher.h"
+#include "util/app_dir.h"
+#include "util/build_stamp.h"
+#include "util/debug_log.h"
+
+int main(int argc, char* argv[]) {
+  std::setlocale(LC_ALL, "");
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Skarvel"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  SingleInstance instance(QString::fromStdString(ProgramFolder()));
+  switch (instance.Acquire()) {
+  case SingleInstance::Role::Failed:
+    QMessageBox::critical(nullptr, QStringLiteral("Skarvel"),
+                          QStringLiteral("CreateFileMapping error"));
+    return 1;
+  case SingleInstance::Role::Secondary:
+    // The running copy shows its window; this start ends quietly.
+    instance.SendRequest(SingleInstance::ShowRequest);
+    return 0;
+  case SingleInstance::Role::Primary:
+    break;
+  }
+
+  SetDebugSwitch(HasDebugSwitch(std::vector<std::string>(argv + 1, argv + argc)));
+
+  // Watch from here on, so a signal during start-up waits for the event loop
+  // instead of killing the program before its layout is saved.
+  UnixSignalWatcher endSignals({SIGTERM, SIGINT, SIGHUP});
+
+  Tdm dm(BuildStamp());
+  auto frmMain = std::make_unique<TfrmMain>(dm);
+  // The settings dialog is made here once it exists.
+
+  QObject::connect(&instance, &SingleInstance::requestReceived, frmMain.get(), &TfrmMain::WMUser);
+  QObject::connect(&endSignals, &UnixSignalWatcher::received, frmMain.get(), &TfrmMain::EndSession);
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, frmMain.get(),
+                   [&frmMain](QSessionManager&) { frmMain->EndSession(); });
+
+  const int code = QApplication::exec();
+  frmMain.reset(); // saves the layout and logs the end
+  return code;
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "util/datetime.h"
+
+// Raised when the settings file cannot be replaced; the text is
+// "Unable to write to <path>".
+class EIniWriteError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// An INI file held in memory. Names match without regard to letter case; the
+// first of duplicate sections or keys is the one read. Lines that are neither
+// sections nor keys are kept as they stand, so a save loses nothing it does not
+// understand. Values have no length limit.
+class TIniFile {
+public:
+  explicit TIniFile(std::string path); // reads the file; a missing file is empty
+  const std::string& FileName() const { return path_; }
+
+  // A value enclosed in a matching pair of double or single quotes comes back
+  // without them; surrounding blanks are dropped.
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& fallback) const;
+  // Integer text, else the fallback.
+  int32_t ReadInteger(const std::string& section, const std::string& key, int32_t fallback) const;
+  // Read as an integer with the fallback's 0/1; true only for exactly 1.
+  bool ReadBool(const std::string& section, const std::string& key, bool fallback) const;
+  // A date in the locale's short date format, else the fallback.
+  TDateTime ReadDate(const std::string& section, const std::string& key, TDateTime fallback) const;
+
+  bool SectionExists(const std::string& section) const;
+  bool ValueExists(const std::string& section, const std::string& key) const;
+  std::vector<std::string> ReadSections() const;
+  std::vector<std::string> ReadSection(const std::string& section) const; // key names, in file order
+
+  void WriteString(const std::string& section, const std::string& key, const std::string& value);
+  void WriteInteger(const std::string& section, const std::string& key, int32_t value);
+  void WriteBool(const std::string& section, const std::string& key, bool value);
+  void WriteDate(const std::string& section, const std::string& key, TDateTime value);
+  void EraseSection(const std::string& section);
+  void DeleteKey(const std::string& section, const std::string& key);
+
+  bool Modified() const { return modified_; }
+  // Replaces the file atomically (temporary file in the same folder, flushed,
+  // renamed) when anything changed. Raises EIniWriteError and leaves the old
+  // file intact on failure.
+  void UpdateFile();
+
+  std::string Text() const; // the file's text as it would be written
+
+private:
+  struct Line {
+    std::string raw;     // the line as read; cleared when a key's value is rewritten
+    std::string key;     // empty for raw lines
+    std::string value;   // untrimmed text after "="
+  };
+  struct Section {
+    std::string name;    // empty for lines before the first section
+    std::string header;  // the section line as read or written
+    std::vector<Line> lines;
+  };
+
+  const Section* FindSection(const std::string& name) const;
+  Section* FindSection(const std::string& name);
+  const Line* FindKey(const std::string& section, const std::string& key) const;
+  void Parse(const std::string& text);
+
+  std::string path_;
+  std::vector<Section> sections_;
+  bool modified_ = false;
+};

@@ -1,0 +1,239 @@
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/Unit1.h"
+#include "app/dm.h"
+#include "config/AppSettings.h"
+#include "config/IniFile.h"
+#include "config/SettingsFile.h"
+#include "tests/support/TempDir.h"
+#include "util/app_dir.h"
+
+namespace {
+
+class FrmMainTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    savedFolder_ = ProgramFolder();
+    savedCwd_ = QDir::currentPath();
+    SetProgramFolder(home_.path().string());
+    AppSettings = TAppSettings{};
+  }
+  void TearDown() override {
+    window_.reset();
+    dm_.reset();
+    AppSettings = TAppSettings{};
+    SetProgramFolder(savedFolder_);
+    QDir::setCurrent(savedCwd_);
+  }
+
+  TfrmMain& Start(const std::string& ini) {
+    home_.write("skarvel.ini", ini);
+    dm_ = std::make_unique<Tdm>(0.0);
+    window_ = std::make_unique<TfrmMain>(*dm_);
+    return *window_;
+  }
+  void Stop() { window_.reset(); }
+
+  TIniFile Stored() const { return TIniFile(home_.file("skarvel.ini")); }
+  template <class T> T* Child(const char* name) {
+    return window_->findChild<T*>(QString::fromLatin1(name));
+  }
+
+  TempDir home_;
+  std::unique_ptr<Tdm> dm_;
+  std::unique_ptr<TfrmMain> window_;
+  std::string savedFolder_;
+  QString savedCwd_;
+};
+
+const char* const kShown = "[Appearance]\nStartInTray=0\n";
+
+TEST_F(FrmMainTest, WithoutWindowSectionUsesDesignLayoutAndSavesAllTwelveKeys) {
+  TfrmMain& window = Start(kShown);
+  EXPECT_EQ(window.windowTitle(), "Skarvel/Quake/CS Servers");
+  EXPECT_EQ(window.width(), 435);
+  EXPECT_EQ(window.height(), 348);
+  EXPECT_EQ(Child<QTreeWidget>("lvServers")->columnWidth(2), 105);
+  EXPECT_EQ(Child<QTreeWidget>("lvPlayers")->columnWidth(0), 150);
+  Stop();
+
+  const TIniFile ini = Stored();
+  const auto keys = ini.ReadSection("Window");
+  EXPECT_EQ(keys, (std::vector<std::string>{"Left", "Top", "Width", "Height", "ServersHeight",
+                                            "ServersWidth0", "ServersWidth1", "ServersWidth2",
+                                            "ServersWidth3", "ServersWidth4", "PlayersWidth0",
+                                            "PlayersWidth1"}));
+  EXPECT_EQ(ini.ReadInteger("Window", "Width", 0), 435);
+  EXPECT_EQ(ini.ReadInteger("Window", "Height", 0), 348);
+  EXPECT_EQ(ini.ReadInteger("Window", "ServersHeight", 0), 109);
+  EXPECT_EQ(ini.ReadInteger("Window", "ServersWidth0", 0), 95);
+  EXPECT_EQ(ini.ReadInteger("Window", "PlayersWidth1", 0), 50);
+}
+
+TEST_F(FrmMainTest, StoredLayoutIsRestoredAndWrittenBack) {
+  TfrmMain& window =
+      Start(std::string(kShown) +
+            "[window]\nleft=30\nTop=40\nWidth=600\nHeight=500\nServersHeight=200\n"
+            "ServersWidth0=81\nServersWidth1=82\nServersWidth2=83\nServersWidth3=84\n"
+            "ServersWidth4=85\nPlayersWidth0=170\nPlayersWidth1=-7\n");
+  QApplication::processEvents();
+  EXPECT_EQ(window.size(), QSize(600, 500));
+  EXPECT_EQ(Child<QTreeWidget>("lvServers")->height(), 200);
+  EXPECT_EQ(Child<QTreeWidget>("lvServers")->columnWidth(4), 85);
+  EXPECT_EQ(Child<QTreeWidget>("lvPlayers")->columnWidth(0), 170);
+  // Not a width: the design width stands.
+  EXPECT_EQ(Child<QTreeWidget>("lvPlayers")->columnWidth(1), 50);
+  Stop();
+
+  const TIniFile ini = Stored();
+  EXPECT_EQ(ini.ReadInteger("Window", "Width", 0), 600);
+  EXPECT_EQ(ini.ReadInteger("Window", "ServersHeight", 0), 200);
+  EXPECT_EQ(ini.ReadInteger("Window", "ServersWidth3", 0), 84);
+  EXPECT_EQ(ini.ReadInteger("Window", "PlayersWidth1", 0), 50);
+}
+
+TEST_F(FrmMainTest, VersionIsWrittenOnlyWhenAbsent) {
+  struct Case {
+    const char* ini;
+    bool versionless;
+    const char* stored;
+  } cases[] = {
+      {"", true, "2.5"},
+      {"[Common]\nVersion=\n", true, "2.5"},
+      {"[Common]\nVersion=2.4\n", false, "2.4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini);
+    TfrmMain& window = Start(c.ini);
+    EXPECT_EQ(window.VersionlessIni(), c.versionless);
+    EXPECT_EQ(Stored().ReadString("Common", "Version", ""), c.stored);
+    EXPECT_EQ(IniOpenCount(), 0);
+    Stop();
+  }
+}
+
+TEST_F(FrmMainTest, SettingsFileIsCreatedWhenMissing) {
+  dm_ = std::make_unique<Tdm>(0.0);
+  window_ = std::make_unique<TfrmMain>(*dm_);
+  EXPECT_EQ(Stored().ReadString("Common", "Version", ""), "2.5");
+  EXPECT_EQ(AppSettings.Interval, 3000);
+}
+
+TEST_F(FrmMainTest, CloseAndEscapeHideTheWindowExitEndsIt) {
+  TfrmMain& window = Start(kShown);
+  ASSERT_TRUE(window.isVisible());
+  window.close();
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_FALSE(window.ReallyClose());
+
+  window.WMUser(0);
+  EXPECT_TRUE(window.isVisible());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(Child<QTreeWidget>("lvServers"), Qt::Key_Escape);
+  EXPECT_FALSE(window.isVisible());
+
+  window.WMUser(7); // not a request of ours
+  EXPECT_FALSE(window.isVisible());
+
+  window.WMUser(0);
+  Child<QAction>("mnHide")->trigger();
+  EXPECT_FALSE(window.isVisible());
+
+  Child<QAction>("mnExitMain")->trigger();
+  EXPECT_TRUE(window.ReallyClose());
+}
+
+TEST_F(FrmMainTest, EndOfSessionClosesAndLogsTheEnd) {
+  TfrmMain& window = Start(std::string(kShown) + "[Network]\nStats=1\n");
+  window.EndSession();
+  EXPECT_TRUE(window.ReallyClose());
+  Stop();
+  const std::string log = home_.read("stats.txt");
+  const auto started = log.find(" Program started\n");
+  const auto terminated = log.find(" Program terminated\n");
+  ASSERT_NE(started, std::string::npos) << log;
+  ASSERT_NE(terminated, std::string::npos) << log;
+  EXPECT_LT(started, terminated);
+}
+
+TEST_F(FrmMainTest, NoStatsFileWhileStatsIsOff) {
+  Start(kShown);
+  Stop();
+  EXPECT_FALSE(home_.exists("stats.txt"));
+}
+
+TEST_F(FrmMainTest, MenusCarryTheirNamesCaptionsAndShortcuts) {
+  Start(kShown);
+  struct Entry {
+    const char* name;
+    const char* caption;
+    QKeySequence shortcut;
+  } entries[] = {
+      {"mnSettings", "&Settings", QKeySequence(Qt::ALT | Qt::Key_S)},
+      {"mnDesc", "S&erver properties", QKeySequence(Qt::Key_F2)},
+      {"mnExitMain", "E&xit", QKeySequence(Qt::ALT | Qt::Key_X)},
+      {"mnRefresh", "&Refresh", QKeySequence(Qt::Key_F5)},
+      {"mnHide", "&Hide", QKeySequence()},
+      {"mnServerStats", "S&erver stats", QKeySequence(Qt::Key_F8)},
+      {"mnStats", "&Stats", QKeySequence(Qt::Key_F9)},
+      {"mnGo", "&Go !", QKeySequence()},
+      {"mnServersDesc", "S&erver properties", QKeySequence(Qt::Key_F2)},
+      {"mnServersGo", "&Go!", QKeySequence()},
+      {"mnPlayersCopy", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C)},
+      {"mnAbout", "&About...", QKeySequence()},
+      {"mnExit", "&Exit", QKeySequence()},
+  };
+  for (const Entry& e : entries) {
+    SCOPED_TRACE(e.name);
+    auto* action = Child<QAction>(e.name);
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), e.caption);
+    EXPECT_EQ(action->shortcut(), e.shortcut);
+  }
+  EXPECT_EQ(Child<QMenu>("mnuFile")->title(), "&File");
+  EXPECT_EQ(Child<QMenu>("mnuView")->title(), "&View");
+}
+
+TEST_F(FrmMainTest, ViewsAndTrayMenuHaveTheirShape) {
+  Start(kShown);
+  auto* servers = Child<QTreeWidget>("lvServers");
+  ASSERT_NE(servers, nullptr);
+  EXPECT_EQ(servers->headerItem()->text(0), "Host");
+  EXPECT_EQ(servers->headerItem()->text(4), "Players");
+  EXPECT_EQ(servers->columnCount(), 5);
+  EXPECT_EQ(Child<QTreeWidget>("lvPlayers")->columnCount(), 2);
+  ASSERT_NE(Child<QSplitter>("Splitter1"), nullptr);
+  EXPECT_EQ(Child<QProgressBar>("pgs")->height(), 8);
+
+  auto* tray = Child<QMenu>("pmTray");
+  ASSERT_NE(tray, nullptr);
+  ASSERT_EQ(tray->actions().size(), 19); // 16 server entries, a separator, About, Exit
+  for (int i = 0; i < 16; ++i) {
+    EXPECT_EQ(tray->actions()[i]->objectName(), QStringLiteral("N%11").arg(i + 1));
+    EXPECT_FALSE(tray->actions()[i]->isVisible());
+  }
+  EXPECT_TRUE(tray->actions()[16]->isSeparator());
+}
+
+TEST_F(FrmMainTest, GoAndServerPropertiesNeedAServer) {
+  Start(kShown);
+  for (const char* name : {"mnGo", "mnServersGo", "mnDesc", "mnServersDesc"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(Child<QAction>(name)->isEnabled());
+  }
+}
+
+} // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The integer-text rule every text-to-integer conversion follows: optional
+// leading blanks, an optional sign, then decimal digits or hexadecimal digits
+// after "$", "x", "X", "0x" or "0X". Nothing may follow. Decimal values must
+// fit 32 bits; hexadecimal values up to FFFFFFFF wrap to their signed form.
+std::optional<int32_t> TryTextToInt(const std::string& text);
+int32_t TextToIntDef(const std::string& text, int32_t fallback);
+
+// Wraps the text in double quotes when it contains a blank; inner quotes stay.
+std::string QuoteIfSpaced(const std::string& text);
+
+// Four dot-separated integer texts of 0..255; a single trailing dot is allowed.
+bool IsDottedQuad(const std::string& text);
+
+// Decodes UTF-8 into the local 8-bit encoding (UTF-8 here): the result is the
+// input cut to at most 128 bytes on a character boundary. Invalid UTF-8 or a
+// text of more than 128 UTF-16 units comes back unchanged.
+std::string Utf8ToAcp(const std::string& text);
+
+// ASCII upper-casing; the locale's rules never apply to protocol or switch texts.
+std::string UpperAscii(std::string text);
+// Case-insensitive ASCII comparison, as the settings file's names are compared.
+bool SameTextAscii(const std::string& a, const std::string& b);
