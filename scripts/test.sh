@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds Skarvel twice and runs every test: the full build (programs, window
+# tests and end-to-end tests on the offscreen platform) and the core alone,
+# without Qt, under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+jobs=$(nproc)
+cmake -S . -B build -DSKARVEL_WERROR=ON
+cmake --build build -j"$jobs"
+cmake -S . -B build-core -DSKARVEL_GUI=OFF -DSKARVEL_SANITIZE=ON -DSKARVEL_WERROR=ON \
+  -DCMAKE_BUILD_TYPE=Debug
+cmake --build build-core -j"$jobs"
+
+ctest --test-dir build --output-on-failure -j"$jobs"
+ctest --test-dir build-core --output-on-failure -j"$jobs"
