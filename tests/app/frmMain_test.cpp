@@ -1,12 +1,15 @@
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -20,6 +23,7 @@
 #include "config/SettingsFile.h"
 #include "tests/support/TempDir.h"
 #include "util/app_dir.h"
+#include "util/datetime.h"
 
 namespace {
 
@@ -236,4 +240,88 @@ TEST_F(FrmMainTest, GoAndServerPropertiesNeedAServer) {
   }
 }
 
+TEST_F(FrmMainTest, LastUpdateDefaultsToTheBuildStamp) {
+  const double stamp = 45000.75;
+  dm_ = std::make_unique<Tdm>(stamp);
+  EXPECT_EQ(AppSettings.LastUpdate, stamp);
+  home_.write("skarvel.ini", kShown);
+  window_ = std::make_unique<TfrmMain>(*dm_);
+  EXPECT_EQ(AppSettings.LastUpdate, stamp);
+  Stop();
+
+  const double stored = 46000; // a date without time, as the file holds it
+  home_.write("skarvel.ini",
+              std::string(kShown) + "[Network]\nLastUpdate=" + DateToStr(stored) + "\n");
+  dm_ = std::make_unique<Tdm>(stamp);
+  window_ = std::make_unique<TfrmMain>(*dm_);
+  EXPECT_EQ(AppSettings.LastUpdate, stored);
+}
+
+// Records what the program hands to the desktop to open.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+public:
+  QList<QUrl> urls;
+public slots:
+  void open(const QUrl& url) { urls.append(url); }
+};
+
+TEST_F(FrmMainTest, GeneralLogOpensStatsFileOfTheProgramFolder) {
+  OpenedUrls opened;
+  QDesktopServices::setUrlHandler("file", &opened, "open");
+  Start(kShown);
+  Child<QAction>("mnStats")->trigger();
+  QDesktopServices::unsetUrlHandler("file");
+  ASSERT_EQ(opened.urls.size(), 1);
+  EXPECT_EQ(opened.urls[0].toLocalFile().toStdString(), home_.file("stats.txt"));
+}
+
+TEST_F(FrmMainTest, HomepageOpensInTheBrowser) {
+  OpenedUrls opened;
+  QDesktopServices::setUrlHandler("http", &opened, "open");
+  Start(kShown);
+  dm_->OpenHomepage();
+  QDesktopServices::unsetUrlHandler("http");
+  ASSERT_EQ(opened.urls.size(), 1);
+  EXPECT_EQ(opened.urls[0].scheme(), "http");
+}
+
+// Answers the next modal file dialog: picks the file, or cancels when it is empty.
+void AnswerFileDialog(const QString& file, QString* title, QString* filter) {
+  QTimer::singleShot(0, [=] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    *title = dialog->windowTitle();
+    *filter = dialog->nameFilters().join(";;");
+    if (file.isEmpty()) {
+      static_cast<QDialog*>(dialog)->reject();
+      return;
+    }
+    dialog->selectFile(file);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+}
+
+TEST_F(FrmMainTest, FilePickersShareOneDialogWithTheirOwnTitles) {
+  Start(kShown);
+  home_.write("ding.wav", "RIFF");
+  const QString wav = QString::fromStdString(home_.file("ding.wav"));
+  QString title, filter;
+
+  AnswerFileDialog(wav, &title, &filter);
+  EXPECT_EQ(dm_->SelectSoundFile(), std::optional<QString>(wav));
+  EXPECT_EQ(title, "Select sound");
+  EXPECT_TRUE(filter.contains("*.wav")) << filter.toStdString();
+
+  AnswerFileDialog(QString(), &title, &filter);
+  EXPECT_EQ(dm_->SelectIconFile(), std::nullopt);
+  EXPECT_EQ(title, "Select icon");
+
+  AnswerFileDialog(QString(), &title, &filter);
+  EXPECT_EQ(dm_->SelectLogFile(), std::nullopt);
+  EXPECT_EQ(title, "Select log file");
+}
+
 } // namespace
+
+#include "frmMain_test.moc"
