@@ -1,0 +1,73 @@
+#include "config/SettingsFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <stdexcept>
+#include <unistd.h>
+
+#include "util/app_dir.h"
+
+namespace {
+
+std::string iniPath;
+std::unique_ptr<TIniFile> sharedIni;
+int openCount = 0;
+
+void ComputeIniPath() {
+  iniPath = InAppDir("skarvel.ini");
+}
+
+} // namespace
+
+bool EnsureIniFile() {
+  ComputeIniPath();
+  if (access(iniPath.c_str(), F_OK) == 0)
+    return true;
+  int fd = open(iniPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0)
+    return errno == EEXIST;
+  ssize_t put;
+  do
+    put = write(fd, "\n", 1);
+  while (put < 0 && errno == EINTR);
+  bool ok = close(fd) == 0 && put == 1;
+  if (!ok)
+    unlink(iniPath.c_str());
+  return ok;
+}
+
+const std::string& IniPath() {
+  return iniPath;
+}
+
+void OpenIni() {
+  if (openCount <= 0) {
+    // The program folder does not change in a run, so this is the path
+    // EnsureIniFile fixed; it is taken afresh for callers that never ran it.
+    ComputeIniPath();
+    sharedIni = std::make_unique<TIniFile>(iniPath);
+    openCount = 0;
+  }
+  ++openCount;
+}
+
+void CloseIni() {
+  if (openCount <= 0)
+    return;
+  if (--openCount > 0)
+    return;
+  // Dropped before the write so that a failed write leaves the store closed.
+  std::unique_ptr<TIniFile> ini = std::move(sharedIni);
+  ini->UpdateFile();
+}
+
+TIniFile& Ini() {
+  if (!sharedIni)
+    throw std::logic_error("The settings file is used outside OpenIni/CloseIni");
+  return *sharedIni;
+}
+
+int IniOpenCount() {
+  return openCount;
+}
