@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "util/app_dir.h"
+#include "util/file_io.h"
 
 namespace {
 
@@ -19,19 +20,6 @@ std::string AutostartFolder() {
   if (home && home[0] != '\0')
     return std::string(home) + "/.config/autostart";
   return {};
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t put = write(fd, text.data() + done, text.size() - done);
-    if (put < 0 && errno == EINTR)
-      continue;
-    if (put <= 0)
-      return false;
-    done += static_cast<size_t>(put);
-  }
-  return true;
 }
 
 } // namespace
@@ -119,12 +107,5 @@ void WriteAutostart(bool on) {
                             "X-GNOME-Autostart-enabled=true\n";
   // Through a temporary file, so a session starting meanwhile never sees half
   // an entry.
-  std::string temp = path + ".XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0)
-    return;
-  bool ok = WriteAll(fd, entry) && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (!ok || rename(temp.c_str(), path.c_str()) != 0)
-    unlink(temp.c_str());
+  ReplaceFileAtomically(path, entry, 0644);
 }

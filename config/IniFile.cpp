@@ -1,12 +1,8 @@
 #include "config/IniFile.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
+#include "util/file_io.h"
 #include "util/text.h"
 
 namespace {
@@ -34,55 +30,10 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-// The whole file, or nothing when it is missing or cannot be read.
-std::string ReadWholeFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    return {};
-  std::string text;
-  char buffer[65536];
-  for (;;) {
-    ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR)
-      continue;
-    if (got < 0) {
-      text.clear();
-      break;
-    }
-    if (got == 0)
-      break;
-    text.append(buffer, static_cast<size_t>(got));
-  }
-  close(fd);
-  return text;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t put = write(fd, text.data() + done, text.size() - done);
-    if (put < 0 && errno == EINTR)
-      continue;
-    if (put <= 0)
-      return false;
-    done += static_cast<size_t>(put);
-  }
-  return true;
-}
-
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos)
-    return ".";
-  if (slash == 0)
-    return "/";
-  return path.substr(0, slash);
-}
-
 } // namespace
 
 TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
-  Parse(ReadWholeFile(path_));
+  Parse(ReadWholeFile(path_).value_or(std::string()));
 }
 
 void TIniFile::Parse(const std::string& text) {
@@ -313,36 +264,7 @@ std::string TIniFile::Text() const {
 void TIniFile::UpdateFile() {
   if (!modified_)
     return;
-  const std::string failure = "Unable to write to " + path_;
-
-  std::string temp = path_ + ".XXXXXX";
-  int fd = mkstemp(temp.data());
-  if (fd < 0)
-    throw EIniWriteError(failure);
-
-  // A replaced file keeps its permissions; mkstemp alone would leave 0600.
-  mode_t mode;
-  struct stat old;
-  if (stat(path_.c_str(), &old) == 0) {
-    mode = old.st_mode & 07777;
-  } else {
-    mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-
-  bool ok = WriteAll(fd, Text()) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (!ok || rename(temp.c_str(), path_.c_str()) != 0) {
-    unlink(temp.c_str());
-    throw EIniWriteError(failure);
-  }
-
-  // The rename itself survives a crash only once the folder is on disk.
-  int folder = open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder >= 0) {
-    fsync(folder);
-    close(folder);
-  }
+  if (!ReplaceFileAtomically(path_, Text()))
+    throw EIniWriteError("Unable to write to " + path_);
   modified_ = false;
 }

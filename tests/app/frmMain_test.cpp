@@ -21,7 +21,7 @@
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/SettingsFile.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ScratchProgramFolder.h"
 #include "util/app_dir.h"
 #include "util/datetime.h"
 
@@ -29,17 +29,10 @@ namespace {
 
 class FrmMainTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    savedFolder_ = ProgramFolder();
-    savedCwd_ = QDir::currentPath();
-    SetProgramFolder(home_.path().string());
-    AppSettings = TAppSettings{};
-  }
+  void SetUp() override { savedCwd_ = QDir::currentPath(); }
   void TearDown() override {
     window_.reset();
     dm_.reset();
-    AppSettings = TAppSettings{};
-    SetProgramFolder(savedFolder_);
     QDir::setCurrent(savedCwd_);
   }
 
@@ -56,10 +49,9 @@ protected:
     return window_->findChild<T*>(QString::fromLatin1(name));
   }
 
-  TempDir home_;
+  ScratchProgramFolder home_;
   std::unique_ptr<Tdm> dm_;
   std::unique_ptr<TfrmMain> window_;
-  std::string savedFolder_;
   QString savedCwd_;
 };
 

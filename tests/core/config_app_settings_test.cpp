@@ -5,22 +5,13 @@
 
 #include "config/AppSettings.h"
 #include "config/SettingsFile.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ScratchProgramFolder.h"
 #include "util/app_dir.h"
 
 namespace {
 
 class AppSettingsTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    savedFolder = ProgramFolder();
-    SetProgramFolder(tmp.path().string());
-    AppSettings = TAppSettings{};
-  }
-  void TearDown() override {
-    AppSettings = TAppSettings{};
-    SetProgramFolder(savedFolder);
-  }
   // Every field away from its default, so a load that keeps memory shows.
   static TAppSettings Unusual() {
     TAppSettings s;
@@ -41,8 +32,7 @@ protected:
     return s;
   }
 
-  TempDir tmp;
-  std::string savedFolder;
+  ScratchProgramFolder tmp;
 };
 
 TEST_F(AppSettingsTest, MissingFileGivesTheBuiltInDefaultsNotWhatIsInMemory) {

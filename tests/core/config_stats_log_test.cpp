@@ -6,7 +6,7 @@
 
 #include "config/AppSettings.h"
 #include "config/StatsLog.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ScratchProgramFolder.h"
 #include "util/app_dir.h"
 #include "util/datetime.h"
 
@@ -14,18 +14,7 @@ namespace {
 
 class StatsLogTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    savedFolder = ProgramFolder();
-    SetProgramFolder(tmp.path().string());
-    AppSettings = TAppSettings{};
-  }
-  void TearDown() override {
-    AppSettings = TAppSettings{};
-    SetProgramFolder(savedFolder);
-  }
-
-  TempDir tmp;
-  std::string savedFolder;
+  ScratchProgramFolder tmp;
 };
 
 TEST_F(StatsLogTest, WithStatsOffNothingIsCreated) {

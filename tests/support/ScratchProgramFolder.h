@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "config/AppSettings.h"
+#include "tests/support/TempDir.h"
+#include "util/app_dir.h"
+
+// Points the program at a scratch folder with default settings for one test,
+// and puts both back afterwards.
+class ScratchProgramFolder : public TempDir {
+public:
+  ScratchProgramFolder() : saved_(ProgramFolder()) {
+    SetProgramFolder(path().string());
+    AppSettings = TAppSettings{};
+  }
+  ~ScratchProgramFolder() {
+    AppSettings = TAppSettings{};
+    SetProgramFolder(saved_);
+  }
+
+private:
+  std::string saved_;
+};
