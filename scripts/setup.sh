@@ -23,3 +23,12 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
     "${missing[@]}"
 fi
+
+# The date tests also read and write dates in these locales.
+for locale in en_US de_DE; do
+  if ! locale -a 2>/dev/null | grep -qi "^${locale}\.utf-\?8$"; then
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" localedef -i "$locale" -f UTF-8 "$locale.UTF-8" 2>/dev/null || true
+  fi
+done
