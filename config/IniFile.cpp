@@ -111,6 +111,12 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
   return value;
 }
 
+std::string TIniFile::ReadRawString(const std::string& section, const std::string& key,
+                                    const std::string& fallback) const {
+  const Line* line = FindKey(section, key);
+  return line ? Trim(line->value) : fallback;
+}
+
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
                               int32_t fallback) const {
   if (!FindKey(section, key))

@@ -28,6 +28,11 @@ public:
   // without them; surrounding blanks are dropped.
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& fallback) const;
+  // The value with surrounding blanks dropped but its quotes kept, for values
+  // whose own syntax uses quotes (a quoted program path, comma text), where
+  // stripping a first and last quote would corrupt them.
+  std::string ReadRawString(const std::string& section, const std::string& key,
+                            const std::string& fallback) const;
   // Integer text, else the fallback.
   int32_t ReadInteger(const std::string& section, const std::string& key, int32_t fallback) const;
   // Read as an integer with the fallback's 0/1; true only for exactly 1.
@@ -38,7 +43,8 @@ public:
   bool SectionExists(const std::string& section) const;
   bool ValueExists(const std::string& section, const std::string& key) const;
   std::vector<std::string> ReadSections() const;
-  std::vector<std::string> ReadSection(const std::string& section) const; // key names, in file order
+  std::vector<std::string>
+  ReadSection(const std::string& section) const; // key names, in file order
 
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   void WriteInteger(const std::string& section, const std::string& key, int32_t value);
@@ -57,13 +63,13 @@ public:
 
 private:
   struct Line {
-    std::string raw;     // the line as read; cleared when a key's value is rewritten
-    std::string key;     // empty for raw lines
-    std::string value;   // untrimmed text after "="
+    std::string raw;   // the line as read; cleared when a key's value is rewritten
+    std::string key;   // empty for raw lines
+    std::string value; // untrimmed text after "="
   };
   struct Section {
-    std::string name;    // empty for lines before the first section
-    std::string header;  // the section line as read or written
+    std::string name;   // empty for lines before the first section
+    std::string header; // the section line as read or written
     std::vector<Line> lines;
   };
 
