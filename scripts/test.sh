@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Skarvel twice and runs every test: the full build (programs, window
 # tests and end-to-end tests on the offscreen platform) and the core alone,
-# without Qt, under AddressSanitizer and UndefinedBehaviorSanitizer.
+# without Qt, under AddressSanitizer and UndefinedBehaviorSanitizer; then a
+# short run of every parser fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -15,3 +16,5 @@ cmake --build build-core -j"$jobs"
 
 ctest --test-dir build --output-on-failure -j"$jobs"
 ctest --test-dir build-core --output-on-failure -j"$jobs"
+
+scripts/fuzz.sh 8

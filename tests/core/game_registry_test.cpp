@@ -8,6 +8,7 @@
 #include "config/SettingsFile.h"
 #include "games/game.h"
 #include "protocols/Factories.h"
+#include "protocols/builtin_games.h"
 #include "protocols/server_q2.h"
 #include "tests/support/ScratchProgramFolder.h"
 
@@ -205,6 +206,60 @@ TEST_F(GameRegistryTest, AssignCopiesAllButThePluginFields) {
   games.Clear();
   EXPECT_EQ(detachOrder, (std::vector<int>{1, 2}));
   EXPECT_EQ(games.Count(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(BuiltinGamesTest, SevenTypesInTheirOrderWithTheirRows) {
+  ScratchProgramFolder folder;
+  TGameList games;
+  games.LoadGames(BuiltinGames(), THostInfo{});
+  struct Row {
+    const char* key;
+    const char* title;
+    const char* shortName;
+    int32_t port;
+    int32_t offset;
+    const char* executable;
+    const char* parameters;
+    int32_t image;
+  } rows[] = {
+      {"ut", "Unreal Tournament'99", "UT", 7777, 1, "UnrealTournament.exe", "%1", 1},
+      {"u4", "Unreal Tournament'2004", "UT2k4", 7777, 1, "UT2004.exe", "%1", 5},
+      {"q2", "Quake 2", "Q2", 27910, 0, "quake2.exe", "-connect %1", 2},
+      {"q3", "Quake 3", "Q3", 27960, 0, "quake3.exe", "+connect %1", 3},
+      {"cs", "Counter-Strike", "CS", 27015, 0, "c:\\Program Files\\Valve\\hl.exe",
+       "-game cstrike +connect %1", 4},
+      {"csp", "Counter-Strike (patch)", "CS", 27015, 0, "c:\\Program Files\\Valve\\hl.exe",
+       "-game cstrike +connect %1", 4},
+      {"css", "Counter-Strike: Source", "CS:S", 27015, 0, "hl.exe", "-game cstrike +connect %1", 6},
+  };
+  ASSERT_EQ(games.Count(), 7);
+  games.LoadSettings(nullptr);
+  for (int32_t id = 0; id < 7; ++id) {
+    const Row& row = rows[id];
+    const TGame& game = games.Items(id);
+    SCOPED_TRACE(row.key);
+    EXPECT_EQ(game.Id, id);
+    EXPECT_EQ(game.LaunchId, id);
+    EXPECT_EQ(game.Defs.Key, row.key);
+    EXPECT_EQ(game.Defs.Tag, row.key);
+    EXPECT_EQ(game.Defs.Title, row.title);
+    EXPECT_EQ(game.Defs.ShortName, row.shortName);
+    EXPECT_EQ(game.Defs.Port, row.port);
+    EXPECT_EQ(game.Defs.QueryPortOffset, row.offset);
+    EXPECT_EQ(game.Executable, row.executable);
+    EXPECT_EQ(game.Parameters, row.parameters);
+    EXPECT_EQ(game.IconIndex, row.image);
+    IGameQuery* query = nullptr;
+    game.CreateQuery(&query);
+    ASSERT_NE(query, nullptr);
+    EXPECT_GT(query->lpVtbl->GetPacketCount(query), 0);
+    query->lpVtbl->Release(query);
+  }
+  EXPECT_EQ(games.FindByKey("UT"), &games.Items(0));
 }
 
 } // namespace

@@ -1,0 +1,139 @@
+#include "protocols/HalfLife.h"
+
+#include <algorithm>
+
+#include "util/byte_reader.h"
+#include "util/text.h"
+
+namespace {
+
+// Steps of the handshake protocols.
+constexpr int32_t kChallengeStep = 0;
+constexpr int32_t kInfoStep = 1;
+constexpr int32_t kPlayerStep = 2;
+
+constexpr std::size_t kTypeOffset = 4; // after the four 0xFF bytes
+constexpr std::size_t kFirstFieldCursor = 6;
+constexpr std::size_t kChallengeLength = 4;
+constexpr std::size_t kApplicationIdLength = 2;
+constexpr std::size_t kPlayTimeLength = 4;
+
+// Only replies longer than minimumSize count, so the byte after the type is
+// always there.
+bool IsReply(const std::string& bytes, char type, std::size_t minimumSize) {
+  return bytes.size() > minimumSize && bytes.compare(0, kTypeOffset, "\xFF\xFF\xFF\xFF") == 0 &&
+         bytes[kTypeOffset] == type;
+}
+
+// Bounds-checked like the other cursor readers: ERangeError past the end.
+uint8_t TakeByte(const std::string& bytes, std::size_t& cursor) {
+  if (cursor < 1 || cursor > bytes.size())
+    throw ERangeError("TakeByte: cursor past the end");
+  return static_cast<uint8_t>(bytes[cursor++ - 1]);
+}
+
+} // namespace
+
+// A reply that ends inside a field is rejected; what was delivered before
+// stays delivered, as with a server of another game.
+int32_t THalfLifeServer::ParseInfoReply(const std::string& bytes, const THalfLifeVariant& variant) {
+  const bool oldFormat = variant.infoFormat == THalfLifeInfoFormat::Old;
+  if (!IsReply(bytes, oldFormat ? 'm' : 'I', kTypeOffset + 1))
+    return SKARVEL_PARSE_NOT_OURS;
+  try {
+    std::size_t cursor = kFirstFieldCursor;
+    if (oldFormat)
+      TakeCString(bytes, cursor); // server address
+    else
+      ++cursor; // protocol version
+    SetInfo(0, TakeCString(bytes, cursor));
+    SetInfo(1, TakeCString(bytes, cursor));
+    if (variant.fragLimitBeforeGameCheck)
+      SetInfo(2, variant.fragLimit);
+    TakeCString(bytes, cursor); // game directory
+    if (TakeCString(bytes, cursor) != variant.requiredGame)
+      return SKARVEL_PARSE_NOT_OURS;
+    if (!oldFormat)
+      cursor += kApplicationIdLength;
+    const uint8_t players = TakeByte(bytes, cursor);
+    if (!variant.playerCountFromPlayerReply)
+      SetInfo(3, std::to_string(players));
+    SetInfo(4, std::to_string(TakeByte(bytes, cursor)));
+    if (!variant.fragLimitBeforeGameCheck)
+      SetInfo(2, variant.fragLimit);
+    return SKARVEL_PARSE_COMPLETE;
+  } catch (const ERangeError&) {
+    return SKARVEL_PARSE_NOT_OURS;
+  }
+}
+
+// The list ends where the datagram ends, whatever the count says: a player
+// whose name or frags run past the end is dropped, the ones before it are
+// delivered and the reply counts as complete. This one rule also gives what
+// the per-variant end checks would, since no whole player fits behind them.
+int32_t THalfLifeServer::ParsePlayerReply(const std::string& bytes,
+                                          const THalfLifeVariant& variant) {
+  if (!IsReply(bytes, 'D', kTypeOffset + 1))
+    return SKARVEL_PARSE_NOT_OURS;
+  const uint8_t count = static_cast<uint8_t>(bytes[kTypeOffset + 1]);
+  if (variant.playerCountFromPlayerReply)
+    SetInfo(3, std::to_string(count));
+  std::size_t cursor = kFirstFieldCursor + 1;
+  try {
+    for (uint8_t i = 0; i < count; ++i) {
+      ++cursor; // index
+      std::string name = TakeCString(bytes, cursor);
+      const int32_t frags = TakeInt32(bytes, cursor);
+      cursor += kPlayTimeLength;
+      if (variant.utf8Names)
+        name = Utf8ToAcp(name);
+      AddPlayer(name, std::to_string(frags));
+    }
+  } catch (const ERangeError&) {
+    // the datagram ended inside this player
+  }
+  return SKARVEL_PARSE_COMPLETE;
+}
+
+THalfLifeHandshakeQuery::THalfLifeHandshakeQuery()
+    : TTableQuery({std::string("\xFF\xFF\xFF\xFFW"),
+                   std::string("\xFF\xFF\xFF\xFFTSource Engine Query\0", 25),
+                   std::string("\xFF\xFF\xFF\xFFU")},
+                  kPlayerStep, true) {
+}
+
+THalfLifeHandshakeServer::THalfLifeHandshakeServer(const TServerCallbacks& callbacks,
+                                                   const THalfLifeVariant& variant)
+    : THalfLifeServer(callbacks), variant_(variant) {
+}
+
+// A server stays pending until an info or player reply shows it is one of ours.
+int32_t THalfLifeHandshakeServer::Parse(int32_t step, const std::string& bytes, int32_t,
+                                        intptr_t& challenge, bool& listed) {
+  challenge = 0;
+  listed = false;
+  int32_t result = SKARVEL_PARSE_NOT_OURS;
+  switch (step) {
+  case kChallengeStep:
+    return ParseChallengeReply(bytes, challenge);
+  case kInfoStep:
+    result = ParseInfoReply(bytes, variant_);
+    break;
+  case kPlayerStep:
+    result = ParsePlayerReply(bytes, variant_);
+    break;
+  default:
+    return SKARVEL_PARSE_NOT_OURS;
+  }
+  listed = result == SKARVEL_PARSE_COMPLETE;
+  return result;
+}
+
+int32_t THalfLifeHandshakeServer::ParseChallengeReply(const std::string& bytes,
+                                                      intptr_t& challenge) {
+  if (!IsReply(bytes, 'A', kTypeOffset + kChallengeLength))
+    return SKARVEL_PARSE_NOT_OURS;
+  std::copy_n(bytes.begin() + kTypeOffset + 1, kChallengeLength, challengeBytes_.begin());
+  challenge = reinterpret_cast<intptr_t>(challengeBytes_.data());
+  return SKARVEL_PARSE_COMPLETE;
+}

@@ -1,0 +1,33 @@
+#include "protocols/server_cs.h"
+
+namespace {
+
+constexpr int32_t kPlayerStep = 1;
+
+constexpr THalfLifeVariant kCounterStrike = {
+    .infoFormat = THalfLifeInfoFormat::Old,
+    .requiredGame = "Counter-Strike",
+    .fragLimit = "-",
+    .fragLimitBeforeGameCheck = true,
+    .playerCountFromPlayerReply = true,
+    .utf8Names = false,
+};
+
+} // namespace
+
+TQueryCS::TQueryCS()
+    : TTableQuery({std::string("\xFF\xFF\xFF\xFF"
+                               "details"),
+                   std::string("\xFF\xFF\xFF\xFF"
+                               "players")},
+                  kPlayerStep, false) {
+}
+
+// The info reply alone lists a server; the player reply only adds its players.
+int32_t TServerCS::Parse(int32_t step, const std::string& bytes, int32_t, intptr_t& challenge,
+                         bool& listed) {
+  challenge = 0;
+  listed = step == 0;
+  return step == 0 ? ParseInfoReply(bytes, kCounterStrike)
+                   : ParsePlayerReply(bytes, kCounterStrike);
+}

@@ -1,0 +1,18 @@
+#include "protocols/server_css.h"
+
+namespace {
+
+constexpr THalfLifeVariant kCounterStrikeSource = {
+    .infoFormat = THalfLifeInfoFormat::Source,
+    .requiredGame = "Counter-Strike: Source",
+    .fragLimit = "",
+    .fragLimitBeforeGameCheck = false,
+    .playerCountFromPlayerReply = false,
+    .utf8Names = true,
+};
+
+} // namespace
+
+TServerCSS::TServerCSS(const TServerCallbacks& callbacks)
+    : THalfLifeHandshakeServer(callbacks, kCounterStrikeSource) {
+}

@@ -1,0 +1,179 @@
+#include "protocols/server_ut.h"
+
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "util/text.h"
+
+namespace {
+
+constexpr std::string_view kPlayerKey = "\\player_";
+constexpr std::string_view kFragsKey = "\\frags_";
+constexpr std::string_view kQueryIdPrefix = "queryid=";
+constexpr int32_t kHighestPacketNumber = 15;
+
+// The pairs as text: every key opens a new CR LF line, its closing backslash
+// becomes "=". A player name runs up to the next "\frags_", so names that
+// contain backslashes arrive whole.
+std::string PairsAsText(const std::string& bytes) {
+  std::string text;
+  std::string key; // the current key with its opening backslash
+  bool inKey = false;
+  // One search for "\frags_" serves every player name that starts before the
+  // place found, so a reply full of player keys is still read in linear time.
+  bool fragsSearched = false;
+  std::size_t nextFrags = std::string::npos;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const char c = bytes[i];
+    if (c == '\\') {
+      inKey = !inKey;
+      if (inKey) {
+        text += "\r\n";
+        key.clear();
+      } else {
+        text += '=';
+        if (key.size() > kPlayerKey.size() && key.starts_with(kPlayerKey)) {
+          const std::size_t nameStart = i + 1;
+          if (!fragsSearched || (nextFrags != std::string::npos && nextFrags < nameStart)) {
+            nextFrags = bytes.find(kFragsKey, nameStart);
+            fragsSearched = true;
+          }
+          if (nextFrags != std::string::npos) {
+            text.append(bytes, nameStart, nextFrags - nameStart);
+            i = nextFrags;
+            continue;
+          }
+        }
+      }
+    } else {
+      text += c;
+    }
+    if (inKey)
+      key += c;
+    ++i;
+  }
+  return text;
+}
+
+// Lines end at CR LF, CR or LF; a break at the very end opens no further line.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos)
+      end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+    if (start < text.size() && text[start] == '\r')
+      ++start;
+    if (start < text.size() && text[start] == '\n')
+      ++start;
+  }
+  return lines;
+}
+
+// Line names are compared without regard to case, and the first line of a
+// name wins; a line without "=" has no name.
+class TPairLookup {
+public:
+  explicit TPairLookup(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines)
+      if (const std::size_t equals = line.find('='); equals != std::string::npos)
+        values_.emplace(UpperAscii(line.substr(0, equals)), line.substr(equals + 1));
+  }
+  // Empty for a name no line has.
+  std::string Value(const std::string& name) const {
+    const auto it = values_.find(UpperAscii(name));
+    return it == values_.end() ? std::string() : it->second;
+  }
+
+private:
+  std::unordered_map<std::string, std::string> values_;
+};
+
+} // namespace
+
+TQueryUT::TQueryUT() : TTableQuery({"\\status\\"}, kNoPerServerStep, false) {
+}
+
+void TServerUT::Reset() {
+  fragmentStore_.clear();
+  answerId_ = 0;
+  finalPacket_ = 0;
+  receivedPackets_ = 0;
+}
+
+int32_t TServerUT::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& challenge,
+                         bool& listed) {
+  listed = true;
+  challenge = 0;
+  if (bytes.empty() || static_cast<unsigned char>(bytes[0]) == 0xFF)
+    return SKARVEL_PARSE_NOT_OURS;
+
+  std::vector<std::string> lines = SplitLines(PairsAsText(bytes));
+  const std::string queryId = TPairLookup(lines).Value("queryid");
+  if (queryId.size() < 2 || queryId[queryId.size() - 2] != '.')
+    return SKARVEL_PARSE_PARTIAL;
+  const char packetDigit = queryId.back();
+  const std::optional<int32_t> id = TryTextToInt(queryId.substr(0, queryId.size() - 2));
+  if (packetDigit < '0' || packetDigit > '9' || !id)
+    return SKARVEL_PARSE_PARTIAL;
+
+  if (receivedPackets_ == 0)
+    answerId_ = *id;
+  else if (*id != answerId_)
+    return SKARVEL_PARSE_PARTIAL; // a late packet of an older answer
+
+  const int32_t packet = packetDigit - '0';
+  receivedPackets_ |= static_cast<uint16_t>(1u << packet);
+  const bool isFinal = !lines.empty() && lines.back() == "final=";
+  InsertInPacketOrder(std::move(lines), packetDigit);
+  if (isFinal)
+    finalPacket_ = packet;
+  if (!AllPacketsIn())
+    return SKARVEL_PARSE_PARTIAL;
+
+  const std::vector<std::string> answer = std::exchange(fragmentStore_, {});
+  Deliver(answer);
+  return SKARVEL_PARSE_COMPLETE;
+}
+
+// A packet goes behind the last packet with a smaller number, whose
+// "queryid" line closes it.
+void TServerUT::InsertInPacketOrder(std::vector<std::string> lines, char packetDigit) {
+  std::size_t insertAt = 0;
+  for (std::size_t i = 0; i < fragmentStore_.size(); ++i) {
+    const std::string& line = fragmentStore_[i];
+    if (line.size() > kQueryIdPrefix.size() && line.starts_with(kQueryIdPrefix) &&
+        static_cast<unsigned char>(line.back()) < static_cast<unsigned char>(packetDigit))
+      insertAt = i + 1;
+  }
+  fragmentStore_.insert(fragmentStore_.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                        std::make_move_iterator(lines.begin()),
+                        std::make_move_iterator(lines.end()));
+}
+
+bool TServerUT::AllPacketsIn() const {
+  if (finalPacket_ == 0)
+    return false;
+  for (int32_t packet = 1; packet <= finalPacket_; ++packet)
+    if (packet > kHighestPacketNumber || (receivedPackets_ & (1u << packet)) == 0)
+      return false;
+  return true;
+}
+
+void TServerUT::Deliver(const std::vector<std::string>& lines) {
+  const TPairLookup pairs(lines);
+  SetInfoList({pairs.Value("hostname"), pairs.Value("mapname"), pairs.Value("fraglimit"),
+               pairs.Value("numplayers"), pairs.Value("maxplayers")});
+  for (int32_t n = 0;; ++n) {
+    const std::string number = std::to_string(n);
+    const std::string name = pairs.Value("player_" + number);
+    if (name.empty())
+      break;
+    AddPlayer(name, pairs.Value("frags_" + number));
+  }
+}

@@ -1,0 +1,437 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "protocols/Factories.h"
+#include "protocols/server_cs.h"
+#include "protocols/server_csp.h"
+#include "protocols/server_css.h"
+#include "tests/support/ProtocolHarness.h"
+
+namespace {
+
+using Call = ProtocolHarness::Call;
+using Player = ProtocolHarness::Player;
+
+const std::string kPrefix = "\xFF\xFF\xFF\xFF";
+
+std::string Reply(char type, const std::string& body) {
+  return kPrefix + type + body;
+}
+std::string Text(const std::string& text) {
+  return text + '\0';
+}
+std::string Byte(int value) {
+  return std::string(1, static_cast<char>(value));
+}
+std::string Int32(uint32_t value) {
+  std::string bytes;
+  for (int shift = 0; shift < 32; shift += 8)
+    bytes += static_cast<char>((value >> shift) & 0xFF);
+  return bytes;
+}
+
+// The "details" / older engine query answer, with the fields real servers send
+// after the counts.
+std::string OldInfo(const std::string& name, const std::string& map, const std::string& game,
+                    int players, int maxPlayers) {
+  return Reply('m', Text("127.0.0.1:27015") + Text(name) + Text(map) + Text("cstrike") +
+                        Text(game) + Byte(players) + Byte(maxPlayers) + Byte(47) + "dl" + Byte(0) +
+                        Byte(0));
+}
+
+// The Source engine query answer.
+std::string SourceInfo(const std::string& name, const std::string& map, const std::string& game,
+                       int players, int maxPlayers) {
+  return Reply('I', Byte(7) + Text(name) + Text(map) + Text("cstrike") + Text(game) + Byte(0xF0) +
+                        Byte(0x00) + Byte(players) + Byte(maxPlayers) + Byte(0) + "dl" + Byte(0) +
+                        Byte(1));
+}
+
+struct Entry {
+  std::string name;
+  uint32_t frags;
+};
+
+// A player reply; ends[i] is where player i's frags end, so a datagram cut
+// there still holds player i whole.
+std::string PlayerReply(int count, const std::vector<Entry>& entries,
+                        std::vector<std::size_t>* ends = nullptr) {
+  std::string bytes = Reply('D', Byte(count));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    bytes += Byte(static_cast<int>(i)) + Text(entries[i].name) + Int32(entries[i].frags);
+    if (ends)
+      ends->push_back(bytes.size());
+    bytes += Int32(0x42F00000); // 120.0 seconds played
+  }
+  return bytes;
+}
+
+// Everything that sets the three variants apart, one row each.
+struct Variant {
+  const char* key;
+  TCreateQuery createQuery;
+  TCreateServer createServer;
+  std::vector<std::string> requests;
+  int32_t perServerStep;
+  int32_t infoStep;
+  int32_t playerStep;
+  std::string (*infoReply)(const std::string&, const std::string&, const std::string&, int, int);
+  std::string (*otherInfoReply)(const std::string&, const std::string&, const std::string&, int,
+                                int);
+  const char* requiredGame;
+  const char* fragLimit;
+  bool fragLimitBeforeGameCheck;
+  bool infoGivesPlayerCount;
+  bool hasChallenge;
+  bool utf8Names;
+  bool listedOnRejectedInfo;
+  bool listedAfterPlayers;
+};
+
+const Variant kVariants[] = {
+    {.key = "cs",
+     .createQuery = &CreateQueryOf<TQueryCS>,
+     .createServer = &CreateServerOf<TServerCS>,
+     .requests = {kPrefix + "details", kPrefix + "players"},
+     .perServerStep = 1,
+     .infoStep = 0,
+     .playerStep = 1,
+     .infoReply = &OldInfo,
+     .otherInfoReply = &SourceInfo,
+     .requiredGame = "Counter-Strike",
+     .fragLimit = "-",
+     .fragLimitBeforeGameCheck = true,
+     .infoGivesPlayerCount = false,
+     .hasChallenge = false,
+     .utf8Names = false,
+     .listedOnRejectedInfo = true,
+     .listedAfterPlayers = false},
+    {.key = "csp",
+     .createQuery = &CreateQueryOf<TQueryCSP>,
+     .createServer = &CreateServerOf<TServerCSP>,
+     .requests = {kPrefix + "W", kPrefix + Text("TSource Engine Query"), kPrefix + "U"},
+     .perServerStep = 2,
+     .infoStep = 1,
+     .playerStep = 2,
+     .infoReply = &OldInfo,
+     .otherInfoReply = &SourceInfo,
+     .requiredGame = "Counter-Strike",
+     .fragLimit = "-",
+     .fragLimitBeforeGameCheck = false,
+     .infoGivesPlayerCount = true,
+     .hasChallenge = true,
+     .utf8Names = false,
+     .listedOnRejectedInfo = false,
+     .listedAfterPlayers = true},
+    {.key = "css",
+     .createQuery = &CreateQueryOf<TQueryCSS>,
+     .createServer = &CreateServerOf<TServerCSS>,
+     .requests = {kPrefix + "W", kPrefix + Text("TSource Engine Query"), kPrefix + "U"},
+     .perServerStep = 2,
+     .infoStep = 1,
+     .playerStep = 2,
+     .infoReply = &SourceInfo,
+     .otherInfoReply = &OldInfo,
+     .requiredGame = "Counter-Strike: Source",
+     .fragLimit = "",
+     .fragLimitBeforeGameCheck = false,
+     .infoGivesPlayerCount = true,
+     .hasChallenge = true,
+     .utf8Names = true,
+     .listedOnRejectedInfo = false,
+     .listedAfterPlayers = true},
+};
+
+// Failure messages name the variant instead of dumping the row's bytes.
+void PrintTo(const Variant& variant, std::ostream* out) {
+  *out << variant.key;
+}
+
+// Every step a parser could be handed, including ones no builder sends.
+const int32_t kAllSteps[] = {-1, 0, 1, 2, 3};
+
+class HalfLifeVariantTest : public ::testing::TestWithParam<Variant> {
+protected:
+  const Variant& v = GetParam();
+  ProtocolHarness hl{v.createQuery, v.createServer};
+
+  std::string ValidInfo() const {
+    return v.infoReply("Dust Bowl", "de_dust2", v.requiredGame, 7, 16);
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(HalfLife, HalfLifeVariantTest, ::testing::ValuesIn(kVariants),
+                         [](const auto& info) { return std::string(info.param.key); });
+
+TEST_P(HalfLifeVariantTest, BuilderRequests) {
+  const int32_t count = static_cast<int32_t>(v.requests.size());
+  EXPECT_EQ(hl.PacketCount(), count);
+  for (int32_t step = 0; step < count; ++step) {
+    SCOPED_TRACE(step);
+    EXPECT_EQ(hl.Build(step), v.requests[static_cast<std::size_t>(step)]);
+    EXPECT_EQ(hl.PerServer(step), step == v.perServerStep);
+  }
+  EXPECT_EQ(hl.Build(count), "<none>");
+  EXPECT_EQ(hl.Build(-1), "<none>");
+}
+
+TEST_P(HalfLifeVariantTest, InfoReply) {
+  EXPECT_EQ(hl.Parse(ValidInfo(), v.infoStep), SKARVEL_PARSE_COMPLETE);
+  const std::string players = v.infoGivesPlayerCount ? "7" : "";
+  EXPECT_EQ(hl.info,
+            (std::array<std::string, 5>{"Dust Bowl", "de_dust2", v.fragLimit, players, "16"}));
+  EXPECT_TRUE(hl.players.empty());
+  EXPECT_EQ(hl.listed, 1);
+  EXPECT_EQ(hl.challenge, 0);
+}
+
+TEST_P(HalfLifeVariantTest, OtherGameIsRejectedAfterNameAndMap) {
+  EXPECT_EQ(hl.Parse(v.infoReply("Crossfire", "crossfire", "Half-Life", 3, 8), v.infoStep),
+            SKARVEL_PARSE_NOT_OURS);
+  std::vector<Call> delivered = {{Call::SetInfo, 0, {"Crossfire"}},
+                                 {Call::SetInfo, 1, {"crossfire"}}};
+  if (v.fragLimitBeforeGameCheck)
+    delivered.push_back({Call::SetInfo, 2, {v.fragLimit}});
+  EXPECT_EQ(hl.calls, delivered);
+  EXPECT_EQ(hl.listed, v.listedOnRejectedInfo ? 1 : 0);
+}
+
+TEST_P(HalfLifeVariantTest, GameTextMustMatchExactly) {
+  for (const std::string game : {"Counter-Strike", "Counter-Strike: Source", "counter-strike",
+                                 "Counter-Strike ", "Counter-Strike: Source ", ""}) {
+    SCOPED_TRACE(game);
+    const int32_t expected =
+        game == v.requiredGame ? SKARVEL_PARSE_COMPLETE : SKARVEL_PARSE_NOT_OURS;
+    EXPECT_EQ(hl.Parse(v.infoReply("Srv", "map", game, 1, 2), v.infoStep), expected);
+  }
+}
+
+TEST_P(HalfLifeVariantTest, InfoReplyOfTheOtherFormatIsNotOurs) {
+  EXPECT_EQ(hl.Parse(v.otherInfoReply("Srv", "map", v.requiredGame, 1, 2), v.infoStep),
+            SKARVEL_PARSE_NOT_OURS);
+  EXPECT_TRUE(hl.calls.empty());
+}
+
+TEST_P(HalfLifeVariantTest, PlayerReply) {
+  const std::vector<Entry> entries = {{"Alpha", 12},
+                                      {"Minus One", 0xFFFFFFFF},
+                                      {"Lowest", 0x80000000},
+                                      {"Highest", 0x7FFFFFFF},
+                                      {"", 0}};
+  EXPECT_EQ(hl.Parse(PlayerReply(5, entries), v.playerStep), SKARVEL_PARSE_COMPLETE);
+  EXPECT_EQ(hl.players, (std::vector<Player>{{"Alpha", "12"},
+                                             {"Minus One", "-1"},
+                                             {"Lowest", "-2147483648"},
+                                             {"Highest", "2147483647"},
+                                             {"", "0"}}));
+  EXPECT_EQ(hl.info[3], v.infoGivesPlayerCount ? "" : "5");
+  EXPECT_EQ(hl.listed, v.listedAfterPlayers ? 1 : 0);
+  EXPECT_EQ(hl.challenge, 0);
+}
+
+TEST_P(HalfLifeVariantTest, EmptyPlayerList) {
+  EXPECT_EQ(hl.Parse(PlayerReply(0, {}), v.playerStep), SKARVEL_PARSE_COMPLETE);
+  EXPECT_TRUE(hl.players.empty());
+  EXPECT_EQ(hl.info[3], v.infoGivesPlayerCount ? "" : "0");
+}
+
+TEST_P(HalfLifeVariantTest, CountBeyondThePlayersStopsAtTheEnd) {
+  EXPECT_EQ(hl.Parse(PlayerReply(255, {{"One", 1}, {"Two", 2}}), v.playerStep),
+            SKARVEL_PARSE_COMPLETE);
+  EXPECT_EQ(hl.players, (std::vector<Player>{{"One", "1"}, {"Two", "2"}}));
+  EXPECT_EQ(hl.listed, v.listedAfterPlayers ? 1 : 0);
+}
+
+TEST_P(HalfLifeVariantTest, PlayerNameEncoding) {
+  // The local encoding is UTF-8, so conversion keeps valid names but cuts them
+  // to 128 bytes on a character boundary.
+  std::string accents;
+  for (int i = 0; i < 100; ++i)
+    accents += "\xC3\xA9";
+  const std::string converted = v.utf8Names ? accents.substr(0, 128) : accents;
+  const std::string invalid = "bad\xC3(";
+  hl.Parse(PlayerReply(3, {{"J\xC3\xBCrgen", 1}, {accents, 2}, {invalid, 3}}), v.playerStep);
+  EXPECT_EQ(hl.players,
+            (std::vector<Player>{{"J\xC3\xBCrgen", "1"}, {converted, "2"}, {invalid, "3"}}));
+}
+
+TEST_P(HalfLifeVariantTest, ChallengeHandshake) {
+  const std::string challengeReply = Reply('A', "\x11\x22\x33\x44");
+  if (!v.hasChallenge) {
+    // Step 0 of "cs" wants an info reply.
+    EXPECT_EQ(hl.Parse(challengeReply, 0), SKARVEL_PARSE_NOT_OURS);
+    EXPECT_EQ(hl.challenge, 0);
+    return;
+  }
+  const std::string unchallenged = kPrefix + "U";
+  EXPECT_EQ(hl.Build(v.perServerStep, 0), unchallenged);
+
+  ASSERT_EQ(hl.Parse(challengeReply, 0), SKARVEL_PARSE_COMPLETE);
+  EXPECT_EQ(hl.listed, 0); // pending until it shows it is a Counter-Strike server
+  ASSERT_NE(hl.challenge, 0);
+  const intptr_t challenge = hl.challenge;
+  EXPECT_EQ(hl.Build(v.perServerStep, challenge), unchallenged + "\x11\x22\x33\x44");
+  EXPECT_EQ(hl.Build(v.infoStep, challenge), v.requests[static_cast<std::size_t>(v.infoStep)]);
+
+  // A newer challenge shows through the value the host already holds.
+  hl.Reset();
+  ASSERT_EQ(hl.Parse(Reply('A', std::string("\xAA\x00\xBB\xCC", 4) + "extra"), 0),
+            SKARVEL_PARSE_COMPLETE);
+  EXPECT_EQ(hl.challenge, challenge);
+  EXPECT_EQ(hl.Build(v.perServerStep, challenge),
+            unchallenged + std::string("\xAA\x00\xBB\xCC", 4));
+}
+
+TEST_P(HalfLifeVariantTest, ChallengeReplyNeedsMoreThanEightBytes) {
+  const std::string reply = Reply('A', "\x01\x02\x03\x04");
+  for (std::size_t length = 0; length <= reply.size(); ++length) {
+    SCOPED_TRACE(length);
+    const bool accepted = v.hasChallenge && length > 8;
+    EXPECT_EQ(hl.Parse(reply.substr(0, length), 0),
+              accepted ? SKARVEL_PARSE_COMPLETE : SKARVEL_PARSE_NOT_OURS);
+    EXPECT_EQ(hl.challenge != 0, accepted);
+    EXPECT_EQ(hl.listed, v.hasChallenge ? 0 : 1);
+  }
+}
+
+TEST_P(HalfLifeVariantTest, ReplyOfAnotherTypeThanTheStepWantsIsNotOurs) {
+  const std::string info = ValidInfo();
+  const std::string players = PlayerReply(1, {{"P", 1}});
+  const std::string challenge = Reply('A', "\x01\x02\x03\x04");
+  for (const int32_t step : kAllSteps) {
+    for (const std::string& reply : {info, players, challenge}) {
+      const bool wanted = (step == v.infoStep && reply == info) ||
+                          (step == v.playerStep && reply == players) ||
+                          (v.hasChallenge && step == 0 && reply == challenge) ||
+                          // "cs" reads every step but the first as a player reply
+                          (!v.hasChallenge && step != 0 && reply == players);
+      SCOPED_TRACE(testing::Message() << "step " << step << " type " << reply[4]);
+      hl.ClearRecord();
+      EXPECT_EQ(hl.Parse(reply, step), wanted ? SKARVEL_PARSE_COMPLETE : SKARVEL_PARSE_NOT_OURS);
+    }
+  }
+}
+
+TEST_P(HalfLifeVariantTest, ShortOrForeignDatagramsAreNotOurs) {
+  const std::string cases[] = {"",
+                               "\xFF",
+                               kPrefix,
+                               kPrefix + "D",
+                               kPrefix + "m",
+                               kPrefix + "I",
+                               std::string("\xFE\xFF\xFF\xFF") + "D" + Byte(0),
+                               "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"};
+  for (const int32_t step : kAllSteps) {
+    for (const std::string& reply : cases) {
+      SCOPED_TRACE(testing::Message() << "step " << step << " length " << reply.size());
+      hl.ClearRecord();
+      EXPECT_EQ(hl.Parse(reply, step), SKARVEL_PARSE_NOT_OURS);
+      EXPECT_TRUE(hl.calls.empty());
+      EXPECT_EQ(hl.challenge, 0);
+      EXPECT_LE(hl.listed, 1);
+    }
+  }
+}
+
+// A cut player reply keeps every player whose name and frags arrived whole and
+// is complete; one cut inside the play time still counts.
+TEST_P(HalfLifeVariantTest, EveryTruncationOfAPlayerReply) {
+  std::vector<std::size_t> ends;
+  const std::string reply = PlayerReply(3, {{"Alpha", 1}, {"Bravo", 2}, {"Charlie", 3}}, &ends);
+  const std::vector<Player> all = {{"Alpha", "1"}, {"Bravo", "2"}, {"Charlie", "3"}};
+  for (std::size_t length = 0; length <= reply.size(); ++length) {
+    SCOPED_TRACE(length);
+    hl.ClearRecord();
+    const int32_t result = hl.Parse(reply.substr(0, length), v.playerStep);
+    if (length <= 5) {
+      EXPECT_EQ(result, SKARVEL_PARSE_NOT_OURS);
+      continue;
+    }
+    EXPECT_EQ(result, SKARVEL_PARSE_COMPLETE);
+    std::size_t whole = 0;
+    while (whole < ends.size() && ends[whole] <= length)
+      ++whole;
+    EXPECT_EQ(hl.players, std::vector<Player>(all.begin(), all.begin() + static_cast<long>(whole)));
+    EXPECT_EQ(hl.listed, v.listedAfterPlayers ? 1 : 0);
+  }
+}
+
+// A cut info reply is rejected unless both counts arrived; the texts read
+// before the cut stay delivered.
+TEST_P(HalfLifeVariantTest, EveryTruncationOfAnInfoReply) {
+  const std::string reply = ValidInfo();
+  const std::size_t countsEnd = reply.find(std::string(1, '\0') + Byte(7) + Byte(16)) + 3;
+  for (std::size_t length = 0; length <= reply.size(); ++length) {
+    SCOPED_TRACE(length);
+    hl.ClearRecord();
+    const bool whole = length >= countsEnd;
+    EXPECT_EQ(hl.Parse(reply.substr(0, length), v.infoStep),
+              whole ? SKARVEL_PARSE_COMPLETE : SKARVEL_PARSE_NOT_OURS);
+    EXPECT_EQ(hl.listed, whole || v.listedOnRejectedInfo ? 1 : 0);
+    if (whole)
+      EXPECT_EQ(hl.info[4], "16");
+    else
+      EXPECT_EQ(hl.info[4], "");
+  }
+}
+
+TEST_P(HalfLifeVariantTest, TextFieldsWithoutTerminator) {
+  // The last name runs to the end of the datagram: no frags follow it.
+  EXPECT_EQ(hl.Parse(PlayerReply(2, {{"Whole", 5}}) + Byte(1) + "Unended", v.playerStep),
+            SKARVEL_PARSE_COMPLETE);
+  EXPECT_EQ(hl.players, (std::vector<Player>{{"Whole", "5"}}));
+
+  hl.ClearRecord();
+  const std::string info = v.infoReply("Unended server name", "", "", 0, 0);
+  const std::size_t nameStart = info.find("Unended");
+  EXPECT_EQ(hl.Parse(info.substr(0, nameStart + 7), v.infoStep), SKARVEL_PARSE_NOT_OURS);
+  EXPECT_EQ(hl.info[0], "Unended");
+
+  hl.ClearRecord();
+  const std::string unendedGame = v.infoReply("Srv", "map", v.requiredGame, 1, 2);
+  const std::size_t gameEnd = unendedGame.find(v.requiredGame) + std::string(v.requiredGame).size();
+  EXPECT_EQ(hl.Parse(unendedGame.substr(0, gameEnd), v.infoStep), SKARVEL_PARSE_NOT_OURS);
+  EXPECT_EQ(hl.info[1], "map");
+}
+
+TEST_P(HalfLifeVariantTest, HostileTextsAreDeliveredVerbatim) {
+  const std::string longText(1200, 'x');
+  EXPECT_EQ(hl.Parse(v.infoReply("%s%n%s%n", longText, v.requiredGame, 1, 2), v.infoStep),
+            SKARVEL_PARSE_COMPLETE);
+  EXPECT_EQ(hl.info[0], "%s%n%s%n");
+  EXPECT_EQ(hl.info[1], longText);
+
+  // Longer than 128 characters, so the "css" conversion also leaves it alone.
+  EXPECT_EQ(hl.Parse(PlayerReply(2, {{"%s%n%x", 1}, {longText, 2}}), v.playerStep),
+            SKARVEL_PARSE_COMPLETE);
+  EXPECT_EQ(hl.players, (std::vector<Player>{{"%s%n%x", "1"}, {longText, "2"}}));
+}
+
+TEST_P(HalfLifeVariantTest, RandomBytesNeverCrash) {
+  std::mt19937 random(1337);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::string noise(2048, '\0');
+  for (char& c : noise)
+    c = static_cast<char>(byte(random));
+  // Behind each reply type, so the field readers run over the noise too.
+  std::vector<std::string> datagrams = {noise};
+  for (const char type : {'m', 'I', 'D', 'A'})
+    datagrams.push_back(Reply(type, noise));
+  for (const int32_t step : kAllSteps) {
+    for (const std::string& datagram : datagrams) {
+      SCOPED_TRACE(testing::Message() << "step " << step << " type " << datagram[4]);
+      hl.ClearRecord();
+      const int32_t result = hl.Parse(datagram, step);
+      EXPECT_TRUE(result == SKARVEL_PARSE_NOT_OURS || result == SKARVEL_PARSE_COMPLETE);
+      EXPECT_LE(hl.listed, 1);
+    }
+  }
+}
+
+} // namespace
