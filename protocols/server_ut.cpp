@@ -13,6 +13,9 @@ constexpr std::string_view kPlayerKey = "\\player_";
 constexpr std::string_view kFragsKey = "\\frags_";
 constexpr std::string_view kQueryIdPrefix = "queryid=";
 constexpr int32_t kHighestPacketNumber = 15;
+// A real answer has a few hundred lines; a peer that keeps sending fragments of
+// one answer that never completes must not grow the store without end.
+constexpr std::size_t kMaxStoredLines = 16384;
 
 // The pairs as text: every key opens a new CR LF line, its closing backslash
 // becomes "=". A player name runs up to the next "\frags_", so names that
@@ -126,6 +129,9 @@ int32_t TServerUT::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
     answerId_ = *id;
   else if (*id != answerId_)
     return SKARVEL_PARSE_PARTIAL; // a late packet of an older answer
+
+  if (fragmentStore_.size() + lines.size() > kMaxStoredLines)
+    return SKARVEL_PARSE_PARTIAL;
 
   const int32_t packet = packetDigit - '0';
   receivedPackets_ |= static_cast<uint16_t>(1u << packet);

@@ -235,4 +235,17 @@ TEST_F(UTTest, EveryTruncationParsesSafely) {
   }
 }
 
+TEST_F(UTTest, EndlessFragmentsOfOneAnswerDoNotGrowTheStoreForever) {
+  std::string flood;
+  for (int i = 0; i < 1000; ++i)
+    flood += "\\k" + std::to_string(i) + "\\v";
+  EXPECT_EQ(ut.Parse("\\hostname\\Flooded\\queryid\\7.1"), SKARVEL_PARSE_PARTIAL);
+  for (int i = 0; i < 100; ++i)
+    EXPECT_EQ(ut.Parse(flood + "\\queryid\\7.3"), SKARVEL_PARSE_PARTIAL);
+  // The answer still completes once its last packet arrives.
+  EXPECT_EQ(ut.Parse("\\mapname\\DM-Flood\\queryid\\7.2\\final\\"), SKARVEL_PARSE_COMPLETE);
+  EXPECT_EQ(ut.info[0], "Flooded");
+  EXPECT_EQ(ut.info[1], "DM-Flood");
+}
+
 } // namespace
