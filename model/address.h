@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "games/ComRef.h"
+#include "games/game.h"
+
+class TIniFile;
+
+// One place the user polls: a server or a broadcast address, with its game
+// type and its own description, icon, sound and log overrides. It carries a
+// full copy of its game's registry entry.
+class TAddress : public TGame {
+public:
+  // Copies the registry entry of gameId (which must exist); port 0 means the
+  // game's default port. Makes the address's query builder.
+  TAddress(const TGameList& registry, const std::string& host, int32_t port, int32_t gameId);
+  // CreateCopy: everything Assign copies; the query builder is shared.
+  TAddress(const TAddress& source);
+  TAddress& operator=(const TAddress&) = delete;
+  virtual ~TAddress() = default;
+
+  void Assign(const TAddress& source);
+
+  std::string HostPort() const;    // host, plus ":port" when not the default
+  std::string IniKey() const;      // HostPort, ",", game key
+  std::string DisplayName() const; // Description, else HostPort
+
+  // Section "Address": enabled flag, description, and the files that differ
+  // from the game's current ones.
+  std::string StoredValue() const;
+  bool LoadFromStoredText(const std::string& text, IGameIcons* icons);
+  void LoadOptions(const TIniFile& ini, IGameIcons* icons);
+  void SaveOptions(TIniFile& ini) const;
+
+  int32_t EffectiveIconIndex() const;
+  std::string EffectiveSound() const;
+  std::string EffectiveLog() const;
+
+  // The registry entry of this address's game as it is now.
+  const TGame& RegistryGame() const;
+  const TGameList& Registry() const { return *registry_; }
+
+  std::string Host;
+  int32_t Port = 0;
+  bool Enabled = true;
+  std::string Description;
+  TComRef<IGameQuery> Query;
+  int32_t QueryContext = 0;
+
+private:
+  const TGameList* registry_;
+};
+
+// The host, port and game of a stored key "host[:port],game".
+struct TAddressKey {
+  std::string Host; // dotted IPv4, names resolved
+  int32_t Port = 0; // the game's default port when none was given
+  int32_t GameId = 0;
+};
+// Nothing when the game is unknown or the host does not resolve.
+std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameList& registry);
+
+// A line "host[:port]=gamekey[,0|1]" of the older "Addresses" layout.
+struct TLegacyAddress {
+  TAddressKey Key;
+  bool Enabled = true;
+};
+std::optional<TLegacyAddress> ParseLegacyLine(const std::string& line, const TGameList& registry);
+
+// The user's addresses in poll order; owns them.
+class TAddressList {
+public:
+  TAddressList() = default;
+  TAddressList(const TAddressList&) = delete;
+  TAddressList& operator=(const TAddressList&) = delete;
+
+  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+  TAddress& Items(int32_t index) { return *items_.at(static_cast<std::size_t>(index)); }
+  const TAddress& Items(int32_t index) const { return *items_.at(static_cast<std::size_t>(index)); }
+  TAddress* Find(const std::string& host, int32_t port, int32_t gameId) const;
+  // True when an entry other than `except` has the address's host, port and game.
+  bool Exists(const TAddress& address, const TAddress* except) const;
+  void Add(std::unique_ptr<TAddress> address);
+  void Delete(int32_t index);
+  void Clear() { items_.clear(); }
+  void Exchange(int32_t i, int32_t j);
+  // Clears, then appends a copy of every entry of the other list.
+  void Assign(const TAddressList& other);
+
+  // Reads section "Address", or the older "Addresses" layout when present;
+  // never leaves the list empty. With `migrate` (a settings file without a
+  // version), Unreal ports stored one too high are corrected and saved. Works
+  // inside the settings bracket.
+  void LoadFromIni(const TGameList& registry, IGameIcons* icons, bool migrate);
+  void SaveToIni() const;
+
+  // Query steps of one poll over the enabled addresses.
+  int32_t QueryStepCount() const;
+
+private:
+  std::vector<std::unique_ptr<TAddress>> items_;
+};

@@ -1,0 +1,154 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "games/ComRef.h"
+#include "model/ServerEvents.h"
+#include "model/address.h"
+#include "model/player.h"
+#include "util/datetime.h"
+
+class TIniFile;
+
+// One server that has answered: its latest information and players, its own
+// notification options and its place in the online → silent → absent life.
+class TServer : public TAddress {
+public:
+  static constexpr int32_t kNoTrayIcon = -2;
+
+  // A known server loaded from section "Description".
+  static std::unique_ptr<TServer> CreateFromStore(const TGameList& registry, IServerEvents& events,
+                                                  const std::string& host, int32_t port,
+                                                  int32_t gameId, TDateTime now);
+  // A server never seen before, answering through the polled address: it
+  // inherits the address's description and overrides.
+  static std::unique_ptr<TServer> CreateFromReply(IServerEvents& events,
+                                                  const std::string& sourceIp, int32_t gamePort,
+                                                  const TAddress& polled, TDateTime now);
+  // CreateCopy: everything Assign copies.
+  TServer(const TServer& source);
+  ~TServer() override; // gives its own tray icon back
+
+  // Address fields, options, LastReply and both player lists; not Online,
+  // the info texts, the parser, the challenge, the tray icon or the flags.
+  void Assign(const TServer& source);
+
+  void CreateParser();
+  struct TReplyResult {
+    int32_t Result = 0; // the parser's result
+    bool Listed = false;
+  };
+  TReplyResult ApplyReply(int32_t step, const std::string& bytes, TDateTime now);
+  void SetOnline(bool online);
+  // The end of an address pass in which the server answered.
+  void CommitPass(TDateTime now);
+
+  int32_t PlayerCount() const;
+  void FillPlayerLists(std::vector<std::string>& names, std::vector<std::string>& frags) const;
+
+  // Section "Description": description, files, tray mode and the three options.
+  std::string StoredValue() const;
+  bool LoadFromStoredText(const std::string& text, IGameIcons* icons);
+  void LoadProperties(const TIniFile& ini, IGameIcons* icons);
+  void SaveProperties(TIniFile& ini) const;
+
+  void NotifyOnline();
+  void NotifyOffline();
+  void NotifyPlayerEntered(const std::string& name);
+  void NotifyPlayerLeft(const std::string& name);
+  void ShowPopup(const std::string& text, const std::string& title);
+  void LogEvent(const std::string& text);
+  void PlayOnlineSound();
+  void UpdateTrayIcon();
+
+  // Starts the game pointed at this server; false when nothing started.
+  bool LaunchGame(TGameList& registry);
+  // The parameter template with "%1", "%ip%" and "%port%" replaced.
+  std::string LaunchParameters(const std::string& parameterTemplate) const;
+
+  // For the statistics plug-ins: the five info texts, each followed by NUL;
+  // the player names, each followed by NUL (a single NUL without players);
+  // their frags in the same order.
+  std::string PluginInfoBlock() const;
+  std::string PluginPlayersBlock(std::vector<int32_t>& frags) const;
+
+  bool Online = false;
+  std::array<std::string, 5> Info;
+  TPlayerList Players;
+  std::array<std::string, 5> NewInfo;
+  TPlayerList NewPlayers;
+  uint8_t TrayMode = 1; // 0 common icon, 1 own icon, 2 none (3 accepted from the store)
+  bool Popup = false;
+  bool PlayerTips = false;
+  bool RealPlayersNumber = false;
+  TComRef<IGameServer> Parser;
+  intptr_t Challenge = 0;
+  int32_t TrayIcon = kNoTrayIcon;
+  TDateTime LastReply = 0;
+  bool AnsweredInPass = false;
+  bool AnsweredInCycle = false;
+
+private:
+  TServer(const TGameList& registry, IServerEvents& events, const std::string& host, int32_t port,
+          int32_t gameId, TDateTime now);
+
+  static void SKARVEL_REGISTER OnSetInfo(void* context, int32_t index, const char* value);
+  static void SKARVEL_REGISTER OnSetInfoList(void* context, int32_t count, const char* values);
+  static void SKARVEL_REGISTER OnAddPlayer(void* context, int32_t count, const char* values);
+  // DebugLog that never throws: used where an error must not propagate.
+  static void Trace(const std::string& text) noexcept;
+
+  IServerEvents* events_;
+  TDateTime now_ = 0; // the time of the reply or commit being handled
+};
+
+// Servers in insertion order; owns them.
+class TServerList {
+public:
+  TServerList() = default;
+  TServerList(const TServerList&) = delete;
+  TServerList& operator=(const TServerList&) = delete;
+
+  int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+  TServer& Items(int32_t index) { return *items_.at(static_cast<std::size_t>(index)); }
+  const TServer& Items(int32_t index) const { return *items_.at(static_cast<std::size_t>(index)); }
+  TServer* Find(const std::string& host, int32_t port, int32_t gameId) const;
+  void Add(std::unique_ptr<TServer> server);
+  void Delete(int32_t index);
+  void Clear() { items_.clear(); }
+
+  // Rebuilds the list from section "Description". With `migrate` (a settings
+  // file without a version) Unreal ports stored one too high are corrected and
+  // saved. Works inside the settings bracket.
+  void LoadFromIni(const TGameList& registry, IServerEvents& events, IGameIcons* icons,
+                   bool migrate, TDateTime now);
+  void SaveToIni() const;
+
+  void ResetCycle();
+  void ResetPass();
+  void CommitAnswered(TDateTime now);
+  void MarkSilentOffline();
+  // Walks from the last server to the first: one silent for longer than
+  // 2 × (interval div 1000) seconds says "is offline" and is removed.
+  void RemoveExpired(TDateTime now, int32_t intervalMs);
+
+  int32_t OnlineCount() const;
+  int32_t CommonOnlineCount() const;
+  int32_t CommonPlayerCount() const;
+  bool AllOnlineHaveOwnIcon() const;
+
+private:
+  std::vector<std::unique_ptr<TServer>> items_;
+};
+
+// A datagram from sourceIp:gamePort while `polled` is polled at `step`: it
+// goes to the live server it comes from, or makes a new one (from its stored
+// properties when known): listed at once ("is online") or kept pending.
+TServer::TReplyResult RouteReply(TServerList& live, const TServerList& known, TServerList& pending,
+                                 IServerEvents& events, const TAddress& polled,
+                                 const std::string& sourceIp, int32_t gamePort, int32_t step,
+                                 const std::string& bytes, TDateTime now);
