@@ -1,0 +1,352 @@
+#include "model/server.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <utility>
+
+#include "config/AppSettings.h"
+#include "config/IniFile.h"
+#include "config/MsgINISupp.h"
+#include "util/comma_text.h"
+#include "util/debug_log.h"
+#include "util/text.h"
+
+namespace {
+
+constexpr std::size_t kInfoCount = 5;
+const char* const kSection = "Description";
+
+// The next of `count` NUL-terminated texts packed back to back.
+const char* NextText(const char* text) {
+  return text + std::strlen(text) + 1;
+}
+
+std::string Override(const std::string& own, const std::string& game) {
+  return own != game ? own : std::string();
+}
+
+std::string Flag(bool value) {
+  return value ? "1" : "0";
+}
+
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool MatchesAt(const std::string& text, std::size_t at, const std::string& pattern,
+               bool ignoreCase) {
+  if (text.size() - at < pattern.size())
+    return false;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char a = text[at + i];
+    const char b = pattern[i];
+    if (ignoreCase ? LowerAscii(a) != LowerAscii(b) : a != b)
+      return false;
+  }
+  return true;
+}
+
+// Every occurrence, left to right; replaced text is never searched again.
+std::string ReplaceAll(const std::string& text, const std::string& pattern,
+                       const std::string& replacement, bool ignoreCase) {
+  std::string result;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (MatchesAt(text, i, pattern, ignoreCase)) {
+      result += replacement;
+      i += pattern.size();
+    } else {
+      result += text[i++];
+    }
+  }
+  return result;
+}
+
+} // namespace
+
+TServer::TServer(const TGameList& registry, IServerEvents& events, const std::string& host,
+                 int32_t port, int32_t gameId, TDateTime now)
+    : TAddress(registry, host, port, gameId), LastReply(now), events_(&events) {
+  TrayMode = AppSettings.TrayNew;
+}
+
+std::unique_ptr<TServer> TServer::CreateFromStore(const TGameList& registry, IServerEvents& events,
+                                                  const std::string& host, int32_t port,
+                                                  int32_t gameId, TDateTime now) {
+  return std::unique_ptr<TServer>(new TServer(registry, events, host, port, gameId, now));
+}
+
+std::unique_ptr<TServer> TServer::CreateFromReply(IServerEvents& events,
+                                                  const std::string& sourceIp, int32_t gamePort,
+                                                  const TAddress& polled, TDateTime now) {
+  std::unique_ptr<TServer> server(
+      new TServer(polled.Registry(), events, sourceIp, gamePort, polled.Id, now));
+  // The address's description and file overrides carry over to every server behind it.
+  server->TAddress::Assign(polled);
+  server->Host = sourceIp;
+  server->Port = gamePort;
+  return server;
+}
+
+TServer::TServer(const TServer& source) : TAddress(source), events_(source.events_) {
+  Assign(source);
+}
+
+TServer::~TServer() {
+  if (TrayIcon != kNoTrayIcon)
+    events_->ReleaseTrayIcon(TrayIcon);
+}
+
+void TServer::Assign(const TServer& source) {
+  if (this == &source)
+    return;
+  TAddress::Assign(source);
+  Popup = source.Popup;
+  PlayerTips = source.PlayerTips;
+  RealPlayersNumber = source.RealPlayersNumber;
+  TrayMode = source.TrayMode;
+  LastReply = source.LastReply;
+  Players = source.Players;
+  NewPlayers = source.NewPlayers;
+}
+
+void TServer::Trace(const std::string& text) noexcept {
+  try {
+    DebugLog(text);
+  } catch (...) {
+    // The trace is a debugging aid; failing to write it changes nothing.
+  }
+}
+
+// The callbacks run inside a plug-in's Parse: nothing may unwind through it.
+void SKARVEL_REGISTER TServer::OnSetInfo(void* context, int32_t index, const char* value) {
+  try {
+    if (index < 0 || index >= static_cast<int32_t>(kInfoCount)) {
+      Trace("SetInfo: index " + std::to_string(index) + " out of range");
+      return;
+    }
+    static_cast<TServer*>(context)->NewInfo[static_cast<std::size_t>(index)] = value ? value : "";
+  } catch (const std::exception& error) {
+    Trace(std::string("SetInfo: ") + error.what());
+  }
+}
+
+void SKARVEL_REGISTER TServer::OnSetInfoList(void* context, int32_t count, const char* values) {
+  try {
+    if (count <= 0 || !values)
+      return;
+    auto* self = static_cast<TServer*>(context);
+    const std::size_t used = std::min(static_cast<std::size_t>(count), kInfoCount);
+    for (std::size_t i = 0; i < used; ++i, values = NextText(values))
+      self->NewInfo[i] = values;
+  } catch (const std::exception& error) {
+    Trace(std::string("SetInfoList: ") + error.what());
+  }
+}
+
+void SKARVEL_REGISTER TServer::OnAddPlayer(void* context, int32_t count, const char* values) {
+  try {
+    if (count <= 0 || !values)
+      return;
+    auto* self = static_cast<TServer*>(context);
+    std::string name = values;
+    int32_t frags = 0;
+    if (count > 1) {
+      const std::string fragsText = NextText(values);
+      if (!fragsText.empty())
+        frags = TryTextToInt(fragsText).value_or(0);
+    }
+    self->NewPlayers.Add(std::make_unique<TPlayer>(std::move(name), frags, self->now_));
+  } catch (const std::exception& error) {
+    Trace(std::string("AddPlayer: ") + error.what());
+  }
+}
+
+void TServer::CreateParser() {
+  Parser = TComRef<IGameServer>();
+  if (!CreateServer)
+    return;
+  IGameServer* parser = nullptr;
+  CreateServer(&parser, &OnSetInfo, this, &OnSetInfoList, this, &OnAddPlayer, this);
+  Parser = TComRef<IGameServer>::Adopt(parser);
+}
+
+TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes, TDateTime now) {
+  now_ = now;
+  if (!Parser)
+    CreateParser();
+  if (!Parser)
+    return {};
+  if (!AnsweredInPass) {
+    // A multi-packet answer accumulates over the pass; a new pass starts afresh.
+    NewInfo = {};
+    NewPlayers.Clear();
+    Parser->lpVtbl->Reset(Parser.get());
+  }
+  intptr_t challenge = 0;
+  SKARVEL_BOOL listed = 0;
+  const int32_t result =
+      Parser->lpVtbl->Parse(Parser.get(), step, bytes.empty() ? nullptr : bytes.data(),
+                            static_cast<int32_t>(bytes.size()), QueryContext, &challenge, &listed);
+  if (result == SKARVEL_PARSE_NOT_OURS)
+    return {result, listed != 0};
+
+  LastReply = now;
+  if (Challenge == 0)
+    Challenge = challenge;
+  AnsweredInPass = true;
+  AnsweredInCycle = true;
+  SetOnline(true);
+  return {result, listed != 0};
+}
+
+void TServer::SetOnline(bool online) {
+  if (Online == online)
+    return;
+  Online = online;
+  UpdateTrayIcon();
+}
+
+void TServer::CommitPass(TDateTime now) {
+  now_ = now;
+  Info = NewInfo;
+  const TPlayerChanges changes = ComparePlayers(
+      Players, NewPlayers, now, [this](const std::string& name) { NotifyPlayerEntered(name); },
+      [this](const std::string& name) { NotifyPlayerLeft(name); });
+  if (changes.Changed) {
+    events_->RefreshPlayers(this);
+    if (changes.FirstPlayers)
+      PlayOnlineSound();
+  }
+
+  if (TrayMode == 0)
+    events_->RefreshTray();
+  else if (TrayMode == 1 || TrayMode == 2)
+    UpdateTrayIcon();
+
+  if (Popup && PlayerTips && (!changes.Entered.empty() || !changes.Left.empty())) {
+    std::string text;
+    if (!changes.Entered.empty())
+      text = Lookup("PlayersOnline", "Players online") + ": " + changes.Entered;
+    if (!changes.Left.empty())
+      text += (text.empty() ? "" : "\r\n") + Lookup("PlayersOffline", "Players offline") + ": " +
+              changes.Left;
+    ShowPopup(text, DisplayName() + " (" + UpperAscii(Defs.Tag) + ")");
+  }
+
+  events_->NotifyStatistics(*this);
+}
+
+int32_t TServer::PlayerCount() const {
+  if (!RealPlayersNumber && !NewInfo[3].empty())
+    if (const auto reported = TryTextToInt(NewInfo[3]))
+      return *reported;
+  return Players.Count();
+}
+
+void TServer::FillPlayerLists(std::vector<std::string>& names,
+                              std::vector<std::string>& frags) const {
+  names.clear();
+  frags.clear();
+  for (int32_t i = 0; i < Players.Count(); ++i) {
+    names.push_back(Players.Items(i).Name);
+    frags.push_back(std::to_string(Players.Items(i).Frags));
+  }
+}
+
+std::string TServer::StoredValue() const {
+  const TGame& game = RegistryGame();
+  return ToCommaText({Description, Override(IconFile, game.IconFile), Override(Sound, game.Sound),
+                      Override(Log, game.Log), std::to_string(TrayMode), Flag(Popup),
+                      Flag(PlayerTips), Flag(RealPlayersNumber)});
+}
+
+bool TServer::LoadFromStoredText(const std::string& text, IGameIcons* icons) {
+  const std::vector<std::string> items = FromCommaText(text);
+  const auto item = [&](std::size_t index) {
+    return index < items.size() ? items[index] : std::string();
+  };
+  Description = item(0);
+  IconFile = item(1);
+  LoadIcon(icons);
+  Sound = item(2);
+  Log = item(3);
+
+  uint8_t trayMode = 0;
+  if (items.size() > 4) {
+    const std::string& mode = items[4];
+    if (mode.empty())
+      return false;
+    if (mode[0] == '1' || mode[0] == '2' || mode[0] == '3') {
+      const auto value = TryTextToInt(mode);
+      if (!value)
+        return false;
+      trayMode = static_cast<uint8_t>(*value);
+    }
+  }
+  TrayMode = trayMode;
+  // Options written by versions that did not have them yet default to on.
+  const auto option = [&](std::size_t index) {
+    return index >= items.size() || items[index] == "1";
+  };
+  Popup = option(5);
+  PlayerTips = option(6);
+  RealPlayersNumber = option(7);
+  return true;
+}
+
+void TServer::LoadProperties(const TIniFile& ini, IGameIcons* icons) {
+  // Raw: the comma text may begin and end with a quoted item.
+  LoadFromStoredText(ini.ReadRawString(kSection, IniKey(), ""), icons);
+}
+
+void TServer::SaveProperties(TIniFile& ini) const {
+  ini.WriteString(kSection, IniKey(), StoredValue());
+}
+
+bool TServer::LaunchGame(TGameList& registry) {
+  TGame* game = registry.FindById(LaunchId);
+  if (!game)
+    return false;
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(game->Executable, ignored)) {
+    if (const auto chosen = events_->SelectExecutable(game->Defs.DefaultExecutable)) {
+      game->Executable = *chosen;
+      registry.SaveSettings();
+    }
+  }
+  if (game->Executable.empty())
+    return false;
+  const std::string folder = std::filesystem::path(game->Executable).parent_path().string();
+  return events_->StartGame(game->Executable, LaunchParameters(game->Parameters), folder);
+}
+
+std::string TServer::LaunchParameters(const std::string& parameterTemplate) const {
+  std::string parameters = ReplaceAll(parameterTemplate, "%1", HostPort(), false);
+  parameters = ReplaceAll(parameters, "%ip%", Host, true);
+  return ReplaceAll(parameters, "%port%", std::to_string(Port), true);
+}
+
+std::string TServer::PluginInfoBlock() const {
+  std::string block;
+  for (const std::string& text : Info) {
+    block += text;
+    block += '\0';
+  }
+  return block;
+}
+
+std::string TServer::PluginPlayersBlock(std::vector<int32_t>& frags) const {
+  std::string block;
+  frags.clear();
+  for (int32_t i = 0; i < Players.Count(); ++i) {
+    block += Players.Items(i).Name;
+    block += '\0';
+    frags.push_back(Players.Items(i).Frags);
+  }
+  if (block.empty())
+    block += '\0';
+  return block;
+}

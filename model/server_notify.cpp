@@ -1,0 +1,77 @@
+// The four events of a server and the channels they use: event log lines,
+// balloons, the online sound and the server's own tray icon. Texts from game
+// servers are joined by concatenation only, never used as formats.
+
+#include <exception>
+
+#include "config/AppSettings.h"
+#include "config/MsgINISupp.h"
+#include "config/StatsLog.h"
+#include "model/server.h"
+#include "util/app_dir.h"
+
+void TServer::NotifyOnline() {
+  // The committed name is still empty: the name of the reply just received.
+  LogEvent(Defs.ShortName + " server \"" + NewInfo[0] + "\" (" + HostPort() + ") is online");
+  if (Popup)
+    ShowPopup(Defs.ShortName + " " + Lookup("Server", "server") + " \"" + NewInfo[0] + "\" (" +
+                  HostPort() + ") " + Lookup("IsOnline", "is online"),
+              "Skarvel");
+}
+
+void TServer::NotifyOffline() {
+  LogEvent(Defs.ShortName + " server \"" + Info[0] + "\" (" + HostPort() + ") is offline");
+}
+
+void TServer::NotifyPlayerEntered(const std::string& name) {
+  LogEvent("Player " + name + " entered " + Defs.ShortName + " server \"" + Info[0] + "\" (" +
+           HostPort() + ")");
+}
+
+void TServer::NotifyPlayerLeft(const std::string& name) {
+  LogEvent("Player " + name + " left " + Defs.ShortName + " server \"" + Info[0] + "\" (" +
+           HostPort() + ")");
+}
+
+void TServer::ShowPopup(const std::string& text, const std::string& title) {
+  if (!AppSettings.PopupMessages || !Online)
+    return;
+  const bool ownIcon = TrayMode == 1 && TrayIcon != kNoTrayIcon;
+  events_->ShowBalloon(ownIcon ? TrayIcon : IServerEvents::kCommonIcon, title, text);
+}
+
+void TServer::LogEvent(const std::string& text) {
+  // A log that cannot be written must not stop the commit or the poll cycle.
+  try {
+    AppendLogLine(EffectiveLog(), text);
+  } catch (const std::exception& error) {
+    Trace(std::string("Event log: ") + error.what());
+  } catch (...) {
+    Trace("Event log: unknown error");
+  }
+}
+
+void TServer::PlayOnlineSound() {
+  const std::string sound = EffectiveSound();
+  if (!sound.empty())
+    events_->PlaySound(InAppDir(sound));
+}
+
+void TServer::UpdateTrayIcon() {
+  if (TrayMode == 1) {
+    if (TrayIcon == kNoTrayIcon)
+      TrayIcon = events_->AcquireTrayIcon(*this);
+    if (Online) {
+      const int32_t count = PlayerCount();
+      events_->ShowTrayIcon(TrayIcon,
+                            Info[0] + " - " + Info[1] + " (" + std::to_string(count) + ")", count,
+                            EffectiveIconIndex());
+    } else {
+      events_->HideTrayIcon(TrayIcon);
+    }
+  } else if (TrayIcon != kNoTrayIcon) {
+    events_->ReleaseTrayIcon(TrayIcon);
+    TrayIcon = kNoTrayIcon;
+  }
+  events_->RefreshTray();
+}
