@@ -39,16 +39,7 @@ TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
 void TIniFile::Parse(const std::string& text) {
   sections_.clear();
   sections_.push_back(Section{}); // whatever stands before the first section line
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos)
-      end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-
+  for (const std::string& line : SplitFileLines(text)) {
     size_t first = 0;
     while (first < line.size() && IsBlank(line[first]))
       ++first;

@@ -60,15 +60,7 @@ std::vector<std::string> LegacySectionLines() {
   const std::string header = std::string("[") + kLegacySection + "]";
   std::vector<std::string> lines;
   bool inSection = false;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string::npos)
-      end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
+  for (std::string& line : SplitFileLines(text)) {
     if (inSection) {
       if (line.starts_with('['))
         break;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -175,4 +176,20 @@ bool SameTextAscii(const std::string& a, const std::string& b) {
     if (UpperChar(a[i]) != UpperChar(b[i]))
       return false;
   return true;
+}
+
+std::vector<std::string> SplitFileLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos)
+      end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    lines.push_back(std::move(line));
+  }
+  return lines;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The integer-text rule every text-to-integer conversion follows: optional
 // leading blanks, an optional sign, then decimal digits or hexadecimal digits
@@ -21,6 +22,10 @@ bool IsDottedQuad(const std::string& text);
 // input cut to at most 128 bytes on a character boundary. Invalid UTF-8 or a
 // text of more than 128 UTF-16 units comes back unchanged.
 std::string Utf8ToAcp(const std::string& text);
+
+// The lines of a file's text: split at LF, a CR before it dropped; a final
+// line end opens no further line.
+std::vector<std::string> SplitFileLines(const std::string& text);
 
 // ASCII upper-casing; the locale's rules never apply to protocol or switch texts.
 std::string UpperAscii(std::string text);
