@@ -32,6 +32,12 @@ public:
 
   // Plays the file asynchronously, cutting off a sound still playing.
   virtual void PlaySound(const std::string& path) = 0;
+  // Every event line (online, offline, entered, left), as the event log gets
+  // it, whether or not logging is on; the console front end prints them.
+  virtual void EventLine(const TServer& server, const std::string& line) {
+    (void)server;
+    (void)line;
+  }
   // Hands the server's committed state to the statistics plug-ins.
   virtual void NotifyStatistics(const TServer& server) = 0;
 

@@ -41,6 +41,7 @@ void TServer::ShowPopup(const std::string& text, const std::string& title) {
 }
 
 void TServer::LogEvent(const std::string& text) {
+  events_->EventLine(*this, text);
   // A log that cannot be written must not stop the commit or the poll cycle.
   try {
     AppendLogLine(EffectiveLog(), text);

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/ServerEvents.h"
+#include "model/address.h"
+#include "model/server.h"
+#include "poll/PollPorts.h"
+
+// The poll cycle: walks the address list once per cycle, one query per step,
+// routes replies to server records and retires silent servers. Driven by the
+// cycle tick, the step tick and received datagrams; acts through its ports.
+class TPollEngine {
+public:
+  TPollEngine(TAddressList& addresses, TServerList& servers, TServerList& knownServers,
+              TServerList& pendingServers, IServerEvents& events, IPollPorts& ports);
+
+  // Manual-only mode, the in-memory raise of "Interval", the timer periods.
+  void ApplyTimerSettings();
+  void Timer1Timer(); // cycle tick
+  void tmSubTimer();  // step tick
+  bool SendNextQuery();
+  void FinishCycle();
+  // byteCount -1 is a failed receive.
+  void UDPDataReceived(int32_t byteCount, const std::string& senderIp, int32_t senderPort,
+                       const std::string& bytes);
+  // The Refresh command: nothing while a cycle runs; otherwise the cycle
+  // timer's period restarts now and a cycle starts at once.
+  void Refresh();
+
+  bool Polling() const { return polling_; }
+  bool ManualOnly() const { return manualOnly_; }
+  int32_t CurrentAddress() const { return currentAddress_; }
+  int32_t CurrentQuery() const { return currentQuery_; }
+  int32_t ProgressMaximum() const { return progressMaximum_; }
+  int32_t ProgressPosition() const { return progressPosition_; }
+
+private:
+  void SendPacket(IGameQuery* query, int32_t step, intptr_t challenge, const std::string& host,
+                  int32_t port, int32_t& context);
+  void SetProgress(int32_t position);
+
+  TAddressList& addresses_;
+  TServerList& servers_;
+  TServerList& knownServers_;
+  TServerList& pendingServers_;
+  IServerEvents& events_;
+  IPollPorts& ports_;
+
+  bool polling_ = false;
+  bool manualOnly_ = false;
+  int32_t currentAddress_ = 0;
+  int32_t currentQuery_ = -1;
+  bool perServerQuery_ = false;
+  int32_t progressMaximum_ = 100;
+  int32_t progressPosition_ = 0;
+};
