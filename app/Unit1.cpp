@@ -18,6 +18,7 @@
 #include <exception>
 
 #include "app/DesignIcon.h"
+#include "app/PollShell.h"
 #include "app/dm.h"
 #include "config/AppSettings.h"
 #include "config/MsgINISupp.h"
@@ -79,6 +80,9 @@ TfrmMain::TfrmMain(Tdm& dm, QWidget* parent) : QMainWindow(parent), dm_(dm) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowIcon(DesignIcon());
   BuildViews();
+  shell_ = new TPollShell(*pgs, this);
+  monitor_ = std::make_unique<TMonitor>(*this, *shell_);
+  shell_->Attach(monitor_->Engine, [this] { RefreshServers(); });
   BuildMenus();
   BuildTray();
   FormCreate();
@@ -175,8 +179,10 @@ void TfrmMain::BuildMenus() {
   connect(mnExitMain, &QAction::triggered, this, &TfrmMain::mnExitClick);
   connect(mnHide, &QAction::triggered, this, &TfrmMain::HideToTray);
   connect(mnStats, &QAction::triggered, this, &TfrmMain::mnStatsClick);
-  // Settings, Server properties, Refresh, Server stats, Go! and Copy act on the
-  // server model, the poll engine and the dialogs; they are wired as those land.
+  connect(mnRefresh, &QAction::triggered, this, &TfrmMain::mnRefreshClick);
+  // Settings, Server properties, Server stats, Go! and Copy are wired as the
+  // dialogs and the full views land.
+  connect(lvServers, &QTreeWidget::itemSelectionChanged, this, [this] { RefreshPlayers(nullptr); });
 
   connect(lvServers, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { pmServers->popup(lvServers->viewport()->mapToGlobal(at)); });
@@ -230,19 +236,19 @@ void TfrmMain::FormCreate() {
     QMessageBox::information(nullptr, QStringLiteral("Skarvel"),
                              QStringLiteral("Cannot create INI file"));
 
-  // The game registry, the address list, the server lists and the tray icon
-  // pool are made here as they land.
+  // The game registry, the address list and the server lists were made with
+  // the window (TMonitor); the tray icon pool arrives with the tray.
 
   try {
     WithIni([this] {
       versionlessIni_ = Ini().ReadString("Common", "Version", "").empty();
       LoadAppSettings();
       // The language file is applied here once language files land.
-      // The game registry (built-in types and plug-ins) is built here.
+      monitor_->LoadGames();
       restoredLayout_ = ReadWindowLayout(Ini(), TWindowLayout{});
       ApplyLayout(restoredLayout_);
-      // Per-game settings, the known servers and the address list load here,
-      // followed by the timer settings of the poll cycle.
+      monitor_->LoadLists(&dm_.GameImages, versionlessIni_);
+      monitor_->Engine.ApplyTimerSettings();
       AppSettings.LastUpdate = Ini().ReadDate("Network", "LastUpdate", AppSettings.LastUpdate);
       if (versionlessIni_)
         Ini().WriteString("Common", "Version", VersionToText(ProgramVersion()));
@@ -257,7 +263,7 @@ void TfrmMain::FormCreate() {
     qWarning("%s", error.what());
   }
 
-  // The first poll cycle starts here once the poll engine lands.
+  monitor_->Engine.Timer1Timer();
 
   // Without a notification area nothing would show that the program runs;
   // a later start of the program still brings a hidden window back.
@@ -266,7 +272,8 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::FormDestroy() {
-  // The step and cycle timers stop here, then the message lookup closes.
+  shell_->StopTimers();
+  // The message lookup closes here once language files land.
   try {
     WithIni([this] { WriteWindowLayout(Ini(), CurrentLayout()); });
   } catch (const std::exception& error) {
@@ -277,7 +284,8 @@ void TfrmMain::FormDestroy() {
   } catch (const std::exception& error) {
     qWarning("%s", error.what());
   }
-  // The server lists, tray icon pool, address list and game registry are freed here.
+  // Servers first (they give their tray icons back), the game registry last.
+  monitor_.reset();
 }
 
 void TfrmMain::ApplyLayout(const TWindowLayout& layout) {
@@ -376,4 +384,96 @@ void TfrmMain::mnStatsClick() {
 
 void TfrmMain::pmPlayersPopup() {
   mnPlayersCopy->setEnabled(lvPlayers->topLevelItemCount() > 0);
+}
+
+void TfrmMain::mnRefreshClick() { monitor_->Engine.Refresh(); }
+
+namespace {
+
+// View rows name their server by host, port and game, never by pointer: a
+// record may be destroyed between two refreshes.
+QStringList ServerKey(const TServer& server) {
+  return {QString::fromStdString(server.Host), QString::number(server.Port),
+          QString::number(server.Id)};
+}
+
+QString ViewText(const std::string& text) { return QString::fromUtf8(text); }
+
+} // namespace
+
+const TServer* TfrmMain::ShownServer() const {
+  QTreeWidgetItem* item = nullptr;
+  const QList<QTreeWidgetItem*> selected = lvServers->selectedItems();
+  item = selected.isEmpty() ? lvServers->currentItem() : selected.constFirst();
+  if (!item || !monitor_)
+    return nullptr;
+  const QStringList key = item->data(0, Qt::UserRole).toStringList();
+  if (key.size() != 3)
+    return nullptr;
+  return monitor_->Servers.Find(key[0].toStdString(), key[1].toInt(), key[2].toInt());
+}
+
+void TfrmMain::RefreshServers() {
+  const TServer* selected = ShownServer();
+  const QStringList selectedKey = selected ? ServerKey(*selected) : QStringList();
+  const QSignalBlocker blocker(lvServers);
+  lvServers->clear();
+  QTreeWidgetItem* reselect = nullptr;
+  const TServerList& servers = monitor_->Servers;
+  for (int32_t i = 0; i < servers.Count(); ++i) {
+    const TServer& server = servers.Items(i);
+    if (!server.Online)
+      continue;
+    auto* item = new QTreeWidgetItem(
+        lvServers, {ViewText(server.DisplayName()), ViewText(server.Info[0]),
+                    ViewText(server.Info[1]), ViewText(server.Info[2]),
+                    ViewText(server.Info[3] + "/" + server.Info[4])});
+    item->setIcon(0, dm_.GameImages.Image(server.EffectiveIconIndex()));
+    item->setData(0, Qt::UserRole, ServerKey(server));
+    if (ServerKey(server) == selectedKey)
+      reselect = item;
+  }
+  if (!reselect && lvServers->topLevelItemCount() > 0)
+    reselect = lvServers->topLevelItem(0);
+  if (reselect)
+    reselect->setSelected(true);
+  const bool any = lvServers->topLevelItemCount() > 0;
+  for (QAction* action : {mnDesc, mnServersDesc, mnGo, mnServersGo})
+    action->setEnabled(any);
+  RefreshPlayers(nullptr);
+  RefreshTray();
+}
+
+void TfrmMain::RefreshPlayers(const TServer* server) {
+  const TServer* shown = ShownServer();
+  if (server && shown && server != shown)
+    return;
+  const QSignalBlocker blocker(lvPlayers);
+  lvPlayers->clear();
+  if (!shown)
+    return;
+  for (int32_t i = 0; i < shown->Players.Count(); ++i) {
+    const TPlayer& player = shown->Players.Items(i);
+    new QTreeWidgetItem(lvPlayers, {ViewText(player.Name), QString::number(player.Frags)});
+  }
+}
+
+// The tray icons, their menu, sounds and the game launcher arrive with the
+// tray; until then the model's requests for them change nothing.
+void TfrmMain::RefreshTray() {}
+int32_t TfrmMain::AcquireTrayIcon(TServer&) { return IServerEvents::kCommonIcon; }
+void TfrmMain::ReleaseTrayIcon(int32_t) {}
+void TfrmMain::ShowTrayIcon(int32_t, const std::string&, int32_t, int32_t) {}
+void TfrmMain::HideTrayIcon(int32_t) {}
+void TfrmMain::PlaySound(const std::string&) {}
+void TfrmMain::NotifyStatistics(const TServer&) {}
+std::optional<std::string> TfrmMain::SelectExecutable(const std::string&) { return std::nullopt; }
+bool TfrmMain::StartGame(const std::string&, const std::string&, const std::string&) {
+  return false;
+}
+
+void TfrmMain::ShowBalloon(int32_t, const std::string& title, const std::string& text) {
+  if (AppSettings.PopupMessages)
+    ti->showMessage(ViewText(title).left(63), ViewText(text).left(255), QSystemTrayIcon::NoIcon,
+                    10000);
 }

@@ -3,8 +3,11 @@
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 
 #include "config/WindowLayout.h"
+#include "model/ServerEvents.h"
+#include "poll/Monitor.h"
 
 class QAction;
 class QMenu;
@@ -12,12 +15,13 @@ class QProgressBar;
 class QSplitter;
 class QSystemTrayIcon;
 class QTreeWidget;
+class TPollShell;
 class Tdm;
 
 // The main window: the server and player views, the menus and the common tray
 // icon. Closing it only hides the program; the Exit commands and the end of the
 // session end it.
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public IServerEvents {
   Q_OBJECT
 public:
   static constexpr const char* MainWindowTitle = "Skarvel/Quake/CS Servers";
@@ -34,6 +38,27 @@ public:
   bool ReallyClose() const { return reallyClose_; }
   bool VersionlessIni() const { return versionlessIni_; }
   TWindowLayout CurrentLayout() const;
+
+  // Rebuild the views from the live server list.
+  void RefreshServers();
+  // Rebuild the player view; with a server given, only when it is the one shown.
+  void RefreshPlayers(const TServer* server) override;
+
+  TMonitor& Monitor() { return *monitor_; }
+
+  // The model's requests of the user interface.
+  void RefreshTray() override;
+  int32_t AcquireTrayIcon(TServer& server) override;
+  void ReleaseTrayIcon(int32_t icon) override;
+  void ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount,
+                    int32_t imageIndex) override;
+  void HideTrayIcon(int32_t icon) override;
+  void ShowBalloon(int32_t icon, const std::string& title, const std::string& text) override;
+  void PlaySound(const std::string& path) override;
+  void NotifyStatistics(const TServer& server) override;
+  std::optional<std::string> SelectExecutable(const std::string& defaultName) override;
+  bool StartGame(const std::string& executable, const std::string& parameters,
+                 const std::string& folder) override;
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -53,8 +78,12 @@ private:
   void mnExitClick();
   void mnStatsClick();
   void pmPlayersPopup();
+  void mnRefreshClick();
+  const TServer* ShownServer() const;
 
   Tdm& dm_;
+  TPollShell* shell_ = nullptr;
+  std::unique_ptr<TMonitor> monitor_;
   bool reallyClose_ = false;
   bool versionlessIni_ = false;
   bool everShown_ = false;

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QUrl>
 
+#include "app/GameTypeArt.h"
 #include "config/AppSettings.h"
 #include "config/MsgINISupp.h"
 
@@ -18,6 +19,8 @@ QString Message(const char* key, const char* builtIn) {
 Tdm::Tdm(double stamp, QObject* parent) : QObject(parent) {
   setObjectName(QStringLiteral("dm"));
   AppSettings.LastUpdate = stamp;
+  for (int i = 0; i < kGameTypeImageCount; ++i)
+    GameImages.Add(GameTypeImage(i));
 }
 
 Tdm::~Tdm() = default;

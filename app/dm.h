@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 
+#include "app/GameImages.h"
+
 class QFileDialog;
 
 // The data module: shared non-visual services of the program.
@@ -25,6 +27,9 @@ public:
   // Opens a file with the program the desktop associates with it.
   void OpenDocument(const QString& path);
   void OpenHomepage();
+
+  // The game-type image list: the seven built-in images, then icon files.
+  TGameImages GameImages;
 
 private:
   std::optional<QString> SelectFile(const QString& title, const QString& filter);

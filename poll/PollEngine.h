@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 #include "model/ServerEvents.h"
@@ -37,9 +38,26 @@ public:
   int32_t ProgressPosition() const { return progressPosition_; }
 
 private:
+  // What one datagram did: the parser's result, and whether a record of the
+  // server list holds it now.
+  struct TDispatched {
+    int32_t Result = 0;
+    bool Kept = false;
+  };
+
+  // SendNextQuery for a tick: an error is traced and counts as a step sent,
+  // so the step timer carries the cycle on.
+  bool NextStep() noexcept;
   void SendPacket(IGameQuery* query, int32_t step, intptr_t challenge, const std::string& host,
                   int32_t port, int32_t& context);
-  void SetProgress(int32_t position);
+  void SendDatagram(const std::string& host, int32_t port, const std::string& packet);
+  void ReceiveDatagram(const std::string& senderIp, int32_t senderPort, const std::string& bytes);
+  TDispatched Dispatch(const TAddress& address, const std::string& senderIp, int32_t gamePort,
+                       const std::string& data);
+  void SetProgress(int32_t position, int32_t maximum);
+  // The trace is a debugging aid: a line that cannot be written changes nothing.
+  void Trace(const std::string& line) noexcept;
+  void TraceError(const char* where, const std::exception& error) noexcept;
 
   TAddressList& addresses_;
   TServerList& servers_;
@@ -55,4 +73,7 @@ private:
   bool perServerQuery_ = false;
   int32_t progressMaximum_ = 100;
   int32_t progressPosition_ = 0;
+  // The timer periods as last applied (design-time values until then).
+  int32_t cycleInterval_ = 3000;
+  int32_t stepInterval_ = 100;
 };

@@ -1,36 +1,64 @@
 #!/usr/bin/env bash
-# Builds Skarvel and starts it on a demo program folder whose settings list
-# loopback addresses only. Without a display it runs on the offscreen platform.
+# Builds Skarvel and starts it on its demo: emulated servers of all seven game
+# types on loopback (some as several hosts behind the loopback broadcast
+# address, with players coming and going), and a demo program folder whose
+# settings list only them. Without a display the console front end runs
+# instead of the window. Ctrl+C (or closing Skarvel) stops everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
-cmake -S . -B build
-cmake --build build -j"$(nproc)" --target skarvel
+cmake -S . -B build >/dev/null
+cmake --build build -j"$(nproc)" --target skarvel skarvel-cli skarvel-fakeserver
 
 home="$PWD/demo-home"
 mkdir -p "$home"
-if [ ! -f "$home/skarvel.ini" ]; then
-  cat >"$home/skarvel.ini" <<'INI'
+cat >"$home/skarvel.ini" <<'INI'
+[Common]
+Version=2.5
 [Network]
 CheckUpdates=0
 Interval=3000
+MaxWaitAnswer=300
 [Appearance]
 StartInTray=0
+TrayNew=0
 [Address]
 127.0.0.1,ut=1,"Demo UT"
-127.0.0.1,u4=1,"Demo UT2004"
+127.0.0.1:7787,u4=1,"Demo UT2004"
 127.0.0.1,q2=1,"Demo Quake 2"
-127.0.0.1,q3=1,"Demo Quake 3"
+127.255.255.255,q3=1,"Demo Quake 3 LAN"
 127.0.0.1,cs=1,"Demo Counter-Strike"
-127.0.0.1:27016,csp=1,"Demo Counter-Strike (patch)"
-127.0.0.1:27017,css=1,"Demo Counter-Strike: Source"
+127.0.0.1:27016,csp=1,"Demo CS (patch)"
+127.255.255.255:27017,css=1,"Demo CS: Source LAN"
 INI
-fi
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: Skarvel runs on the offscreen platform. Ctrl+C ends it."
-  export QT_QPA_PLATFORM=offscreen
-fi
+fake=build/tools/skarvel-fakeserver
+pids=()
+stop() {
+  trap - EXIT INT TERM
+  kill "${pids[@]}" 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+trap stop EXIT INT TERM
+
+start() {
+  "$fake" "$@" >/dev/null &
+  pids+=($!)
+}
+start --game ut --port 7777 --name "Deck Party" --players 4 --churn 9 --seed 1
+start --game u4 --port 7787 --name "Rankin Brawl" --players 6 --churn 13 --seed 2
+start --game q2 --port 27910 --name "Q2 Base Camp" --players 3 --seed 3
+start --game q3 --port 27960 --hosts 3 --name "^1Rail^7Arena" --players 5 --churn 11 --seed 4
+start --game cs --port 27015 --name "Office Classic" --players 8 --churn 17 --seed 5
+start --game csp --port 27016 --name "Dust Patch" --players 2 --churn 23 --seed 6
+start --game css --port 27017 --hosts 2 --name "Source Dust" --players 10 --churn 7 --seed 7
+
+export SKARVEL_HOME="$home"
 echo "Program folder: $home"
-exec env SKARVEL_HOME="$home" build/app/skarvel "$@"
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  build/app/skarvel "$@"
+else
+  echo "No display: the console front end prints the events. Ctrl+C ends the demo."
+  build/cli/skarvel-cli "$@"
+fi

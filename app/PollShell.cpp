@@ -1,0 +1,97 @@
+#include "app/PollShell.h"
+
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QProgressBar>
+
+#include <exception>
+
+#include "poll/PollEngine.h"
+#include "util/debug_log.h"
+
+namespace {
+
+// Datagrams longer than this cannot be taken whole and count as failed receives.
+constexpr qint64 kMaxDatagram = 2048;
+constexpr quint16 kLocalPort = 1024;
+
+} // namespace
+
+TPollShell::TPollShell(QProgressBar& progress, QObject* parent) : QObject(parent), pgs_(progress) {
+  Timer1.setObjectName(QStringLiteral("Timer1"));
+  tmSub.setObjectName(QStringLiteral("tmSub"));
+  UDP.setObjectName(QStringLiteral("UDP"));
+  // A port held by another program is not reported: sends then go out from a
+  // port the system picks, and replies come back to it as usual.
+  UDP.bind(QHostAddress::AnyIPv4, kLocalPort);
+  connect(&UDP, &QUdpSocket::readyRead, this, &TPollShell::UDPDataReceived);
+}
+
+void TPollShell::Attach(TPollEngine& engine, std::function<void()> refreshServers) {
+  engine_ = &engine;
+  refreshServers_ = std::move(refreshServers);
+  connect(&Timer1, &QTimer::timeout, this, [this] { engine_->Timer1Timer(); });
+  connect(&tmSub, &QTimer::timeout, this, [this] { engine_->tmSubTimer(); });
+}
+
+void TPollShell::StopTimers() {
+  tmSub.stop();
+  Timer1.stop();
+}
+
+void TPollShell::SendDatagram(const std::string& host, int32_t port, const std::string& bytes) {
+  UDP.writeDatagram(bytes.data(), static_cast<qint64>(bytes.size()),
+                    QHostAddress(QString::fromStdString(host)), static_cast<quint16>(port));
+}
+
+void TPollShell::SetCycleTimer(bool enabled, int32_t intervalMs) {
+  Timer1.setInterval(intervalMs);
+  // A period of 0 would tick without pause: such a cycle timer never runs.
+  enabled && intervalMs > 0 ? Timer1.start() : Timer1.stop();
+}
+
+void TPollShell::SetStepTimer(bool enabled, int32_t intervalMs) {
+  tmSub.setInterval(intervalMs);
+  enabled ? tmSub.start() : tmSub.stop();
+}
+
+TDateTime TPollShell::Now() { return ::Now(); }
+
+void TPollShell::SetProgress(int32_t position, int32_t maximum) {
+  pgs_.setMaximum(maximum);
+  pgs_.setValue(position);
+}
+
+void TPollShell::RefreshServers() {
+  if (refreshServers_)
+    refreshServers_();
+}
+
+void TPollShell::Trace(const std::string& line) {
+  try {
+    DebugLog(line);
+  } catch (const std::exception&) {
+    // The trace is a diagnostic aid; a full disk must not stop the poll.
+  }
+}
+
+void TPollShell::UDPDataReceived() {
+  while (UDP.hasPendingDatagrams()) {
+    const qint64 size = UDP.pendingDatagramSize();
+    const QNetworkDatagram datagram = UDP.receiveDatagram(kMaxDatagram);
+    if (!engine_)
+      continue;
+    const QHostAddress sender = datagram.senderAddress();
+    bool isIPv4 = false;
+    const quint32 ip = sender.toIPv4Address(&isIPv4);
+    const std::string senderIp =
+        isIPv4 ? QHostAddress(ip).toString().toStdString() : sender.toString().toStdString();
+    if (size < 0 || size > kMaxDatagram || !datagram.isValid()) {
+      engine_->UDPDataReceived(-1, senderIp, datagram.senderPort(), {});
+      continue;
+    }
+    const QByteArray& data = datagram.data();
+    engine_->UDPDataReceived(static_cast<int32_t>(data.size()), senderIp, datagram.senderPort(),
+                             std::string(data.constData(), static_cast<std::size_t>(data.size())));
+  }
+}

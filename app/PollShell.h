@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <functional>
+
+#include "poll/PollPorts.h"
+
+class QProgressBar;
+class TPollEngine;
+
+// The poll engine's ports in the window: the cycle timer Timer1, the step
+// timer tmSub, the progress bar pgs and the UDP socket on local port 1024.
+class TPollShell : public QObject, public IPollPorts {
+  Q_OBJECT
+public:
+  TPollShell(QProgressBar& progress, QObject* parent = nullptr);
+
+  // The engine the timers and the socket drive, and the view refresh.
+  void Attach(TPollEngine& engine, std::function<void()> refreshServers);
+  void StopTimers();
+
+  void SendDatagram(const std::string& host, int32_t port, const std::string& bytes) override;
+  void SetCycleTimer(bool enabled, int32_t intervalMs) override;
+  void SetStepTimer(bool enabled, int32_t intervalMs) override;
+  TDateTime Now() override;
+  void SetProgress(int32_t position, int32_t maximum) override;
+  void RefreshServers() override;
+  void Trace(const std::string& line) override;
+
+  QTimer Timer1;
+  QTimer tmSub;
+  QUdpSocket UDP;
+
+private:
+  void UDPDataReceived();
+
+  QProgressBar& pgs_;
+  TPollEngine* engine_ = nullptr;
+  std::function<void()> refreshServers_;
+};

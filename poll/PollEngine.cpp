@@ -1,0 +1,270 @@
+#include "poll/PollEngine.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <limits>
+
+#include "config/AppSettings.h"
+
+namespace {
+
+// Longer packets are cut; longer datagrams are read only this far.
+constexpr std::size_t kMaxSentBytes = 256;
+constexpr std::size_t kMaxReadBytes = 2048;
+// Routing compares this many trailing characters of host and sender.
+constexpr std::size_t kRoutingTail = 4;
+
+const std::string kStepLine(16, '-');
+const std::string kCycleEndLine(32, '=');
+
+// A builder may hand back this handle to say "no packet"; it is no block.
+const HLOCAL kInvalidBlock = reinterpret_cast<HLOCAL>(static_cast<intptr_t>(-1));
+
+// The last (at most) four characters: shorter texts compare whole.
+std::string RoutingTail(const std::string& text) {
+  return text.substr(text.size() - std::min(kRoutingTail, text.size()));
+}
+
+bool IsBroadcast(const std::string& host) {
+  return host.size() >= 5 && host.ends_with(".255");
+}
+
+int32_t PacketCount(const TAddress& address) {
+  return address.Query ? address.Query->lpVtbl->GetPacketCount(address.Query.get()) : 0;
+}
+
+} // namespace
+
+TPollEngine::TPollEngine(TAddressList& addresses, TServerList& servers, TServerList& knownServers,
+                         TServerList& pendingServers, IServerEvents& events, IPollPorts& ports)
+    : addresses_(addresses), servers_(servers), knownServers_(knownServers),
+      pendingServers_(pendingServers), events_(events), ports_(ports) {
+}
+
+void TPollEngine::ApplyTimerSettings() {
+  manualOnly_ = AppSettings.Interval == 0;
+  // A whole cycle must fit in one period; the raise stays in memory until
+  // the settings are saved.
+  const int64_t cycleLength =
+      static_cast<int64_t>(addresses_.QueryStepCount()) * AppSettings.MaxWaitAnswer;
+  if (cycleLength > AppSettings.Interval)
+    AppSettings.Interval =
+        static_cast<int32_t>(std::min<int64_t>(cycleLength, std::numeric_limits<int32_t>::max()));
+  cycleInterval_ = AppSettings.Interval;
+  stepInterval_ = AppSettings.MaxWaitAnswer;
+  ports_.SetCycleTimer(!manualOnly_, cycleInterval_);
+}
+
+void TPollEngine::Timer1Timer() {
+  try {
+    ports_.CheckUpdatesIfDue();
+    // The update check may dispatch events: a cycle may have started meanwhile.
+    if (polling_)
+      return;
+    SetProgress(progressPosition_, std::max(1, addresses_.QueryStepCount()));
+    if (addresses_.Count() == 0)
+      return;
+    polling_ = true;
+    SetProgress(1, progressMaximum_);
+    currentAddress_ = 0;
+    currentQuery_ = -1;
+    pendingServers_.Clear();
+    servers_.ResetPass();
+    servers_.ResetCycle();
+    if (NextStep())
+      ports_.SetStepTimer(true, stepInterval_);
+    else
+      FinishCycle();
+  } catch (const std::exception& error) {
+    TraceError("Cycle tick", error);
+  }
+}
+
+void TPollEngine::tmSubTimer() {
+  // A tick still queued when the cycle ended has nothing to do.
+  if (!polling_)
+    return;
+  try {
+    // Arming a running timer restarts it: the next step comes a full wait
+    // after this one, also when this one came early.
+    ports_.SetStepTimer(true, stepInterval_);
+    if (NextStep())
+      SetProgress(progressPosition_ + 1, progressMaximum_);
+    else
+      FinishCycle();
+  } catch (const std::exception& error) {
+    TraceError("Step tick", error);
+  }
+}
+
+bool TPollEngine::NextStep() noexcept {
+  try {
+    return SendNextQuery();
+  } catch (const std::exception& error) {
+    TraceError("Query", error);
+    return true;
+  }
+}
+
+bool TPollEngine::SendNextQuery() {
+  Trace(kStepLine);
+  while (currentAddress_ < addresses_.Count()) {
+    TAddress& address = addresses_.Items(currentAddress_);
+    if (address.Enabled) {
+      ++currentQuery_;
+      if (currentQuery_ < PacketCount(address)) {
+        Trace("qry " + address.Host + ":" + std::to_string(address.Port) + " " + address.Defs.Key);
+        perServerQuery_ =
+            address.Query->lpVtbl->IsPerServer(address.Query.get(), currentQuery_) != 0;
+        if (perServerQuery_) {
+          // Each server that answered in this pass gets its own packet, with
+          // its own challenge.
+          address.QueryContext = 0;
+          for (int32_t i = 0; i < servers_.Count(); ++i) {
+            TServer& server = servers_.Items(i);
+            if (server.AnsweredInPass)
+              SendPacket(server.Query.get(), currentQuery_, server.Challenge, server.Host,
+                         server.Port + server.Defs.QueryPortOffset, server.QueryContext);
+          }
+        } else {
+          SendPacket(address.Query.get(), currentQuery_, 0, address.Host,
+                     address.Port + address.Defs.QueryPortOffset, address.QueryContext);
+          for (int32_t i = 0; i < servers_.Count(); ++i) {
+            TServer& server = servers_.Items(i);
+            if (server.AnsweredInPass)
+              server.QueryContext = address.QueryContext;
+          }
+        }
+        return true;
+      }
+      servers_.CommitAnswered(ports_.Now());
+    }
+    currentQuery_ = -1;
+    ++currentAddress_;
+    pendingServers_.Clear();
+    servers_.ResetPass();
+  }
+  return false;
+}
+
+void TPollEngine::SendPacket(IGameQuery* query, int32_t step, intptr_t challenge,
+                             const std::string& host, int32_t port, int32_t& context) {
+  if (!query)
+    return;
+  HLOCAL block = nullptr;
+  int32_t builtContext = 0;
+  query->lpVtbl->BuildPacket(query, step, challenge, &block, &builtContext);
+  if (!block || block == kInvalidBlock)
+    return;
+  std::string packet;
+  if (const auto* bytes = static_cast<const char*>(LocalLock(block))) {
+    packet.assign(bytes, LocalSize(block));
+    LocalUnlock(block);
+  }
+  LocalFree(block);
+  // Zero bytes cannot be sent: no packet, and the step stays taken.
+  if (packet.empty())
+    return;
+  context = builtContext;
+  SendDatagram(host, port, packet);
+}
+
+void TPollEngine::SendDatagram(const std::string& host, int32_t port, const std::string& packet) {
+  Trace("->" + host + ":" + std::to_string(port) + " " + packet);
+  ports_.SendDatagram(host, port, packet.substr(0, kMaxSentBytes));
+}
+
+void TPollEngine::FinishCycle() {
+  Trace(kCycleEndLine);
+  polling_ = false;
+  SetProgress(0, progressMaximum_);
+  ports_.SetStepTimer(false, stepInterval_);
+  servers_.MarkSilentOffline();
+  ports_.RefreshServers();
+  const int32_t before = servers_.Count();
+  servers_.RemoveExpired(ports_.Now(), AppSettings.Interval);
+  // The views must not keep rows of the records just dropped.
+  if (servers_.Count() != before)
+    ports_.RefreshServers();
+}
+
+void TPollEngine::UDPDataReceived(int32_t byteCount, const std::string& senderIp,
+                                  int32_t senderPort, const std::string& bytes) {
+  // A negative count is a failed receive.
+  if (!polling_ || byteCount < 0 || currentAddress_ >= addresses_.Count())
+    return;
+  try {
+    ReceiveDatagram(senderIp, senderPort, bytes);
+  } catch (const std::exception& error) {
+    TraceError("Datagram", error);
+  }
+}
+
+void TPollEngine::ReceiveDatagram(const std::string& senderIp, int32_t senderPort,
+                                  const std::string& bytes) {
+  const TAddress& address = addresses_.Items(currentAddress_);
+  const bool broadcast = IsBroadcast(address.Host);
+  // The only routing test against the address; the lookup below is exact.
+  if (!broadcast && RoutingTail(address.Host) != RoutingTail(senderIp))
+    return;
+  const std::string data = bytes.substr(0, kMaxReadBytes);
+  Trace(" <" + senderIp + ":" + std::to_string(senderPort) + " " + data);
+
+  const int32_t gamePort = senderPort - address.Defs.QueryPortOffset;
+  const TDispatched dispatched = Dispatch(address, senderIp, gamePort, data);
+  ports_.RefreshServers();
+  // The servers behind a broadcast address may still be answering.
+  if (dispatched.Result == SKARVEL_PARSE_COMPLETE && !AppSettings.SlowPoll && dispatched.Kept &&
+      !broadcast)
+    tmSubTimer();
+}
+
+TPollEngine::TDispatched TPollEngine::Dispatch(const TAddress& address, const std::string& senderIp,
+                                               int32_t gamePort, const std::string& data) {
+  if (TServer* server = servers_.Find(senderIp, gamePort, address.Id)) {
+    // A per-server query left each server its own context.
+    if (!perServerQuery_)
+      server->QueryContext = address.QueryContext;
+    const int32_t result = server->ApplyReply(currentQuery_, data, ports_.Now()).Result;
+    Trace("exs " + server->Defs.Key + ",res=" + std::to_string(result));
+    return {result, true};
+  }
+  const TServer::TReplyResult reply =
+      RouteReply(servers_, knownServers_, pendingServers_, events_, address, senderIp, gamePort,
+                 currentQuery_, data, ports_.Now());
+  // The new record is of the address's game.
+  Trace("new " + address.Defs.Key + ",res=" + std::to_string(reply.Result));
+  return {reply.Result, reply.Result != SKARVEL_PARSE_NOT_OURS && reply.Listed};
+}
+
+void TPollEngine::Refresh() {
+  if (polling_)
+    return;
+  ports_.SetCycleTimer(false, cycleInterval_);
+  ports_.SetCycleTimer(!manualOnly_, cycleInterval_);
+  Timer1Timer();
+}
+
+void TPollEngine::SetProgress(int32_t position, int32_t maximum) {
+  if (position == progressPosition_ && maximum == progressMaximum_)
+    return;
+  progressPosition_ = position;
+  progressMaximum_ = maximum;
+  ports_.SetProgress(position, maximum);
+}
+
+void TPollEngine::Trace(const std::string& line) noexcept {
+  try {
+    ports_.Trace(line);
+  } catch (...) {
+    // Nothing to do: the trace is only a debugging aid.
+  }
+}
+
+void TPollEngine::TraceError(const char* where, const std::exception& error) noexcept {
+  try {
+    Trace(std::string(where) + ": " + error.what());
+  } catch (...) {
+    // Building the line failed (out of memory): there is nothing left to report.
+  }
+}

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "config/AppSettings.h"
+#include "games/plugin.h"
+#include "tests/support/FakePollPorts.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Datagrams = std::vector<FakePollPorts::Datagram>;
+
+const std::string kStepLine(16, '-');
+
+// A game type whose query builder and parser do what the test says, to reach
+// what the built-in protocols never do.
+enum class Block { Bytes, Null, Empty, Invalid };
+struct Parsed {
+  int32_t step;
+  int32_t size;
+  int32_t context;
+  bool operator==(const Parsed&) const = default;
+};
+struct Script {
+  int32_t packetCount = 1;
+  int32_t perServerStep = -1;
+  Block block = Block::Bytes;
+  // The packet of every step; "Q<step>" and "/<challenge>" when empty.
+  std::string packet;
+  int32_t result = SKARVEL_PARSE_COMPLETE;
+  bool listed = true;
+  intptr_t challenge = 0;
+  bool parseThrows = false;
+  std::vector<Parsed> parsed;
+};
+Script script;
+
+// Contexts tell address queries (100 + step) from per-server ones (1000 + challenge).
+constexpr int32_t kAddressContext = 100;
+constexpr int32_t kPerServerContext = 1000;
+// What a builder offers with a block that is not a packet: never taken over.
+constexpr int32_t kUntakenContext = 55;
+
+template <class Interface> struct Counted : Interface { uint32_t refs = 1; };
+template <class Interface> int32_t SKARVEL_STDCALL NoInterface(Interface*, const void*, void** o) {
+  *o = nullptr;
+  return -1;
+}
+template <class Interface> uint32_t SKARVEL_STDCALL AddRef(Interface* self) {
+  return ++static_cast<Counted<Interface>*>(self)->refs;
+}
+template <class Interface> uint32_t SKARVEL_STDCALL Release(Interface* self) {
+  auto* object = static_cast<Counted<Interface>*>(self);
+  const uint32_t refs = --object->refs;
+  if (refs == 0)
+    delete object;
+  return refs;
+}
+
+int32_t SKARVEL_STDCALL PacketCount(IGameQuery*) {
+  return script.packetCount;
+}
+SKARVEL_BOOL SKARVEL_STDCALL IsPerServer(IGameQuery*, int32_t step) {
+  return step == script.perServerStep ? 1 : 0;
+}
+void SKARVEL_STDCALL BuildPacket(IGameQuery*, int32_t step, intptr_t challenge, HLOCAL* data,
+                                 int32_t* context) {
+  *context = kUntakenContext;
+  switch (script.block) {
+  case Block::Null:
+    *data = nullptr;
+    return;
+  case Block::Empty:
+    *data = LocalAlloc(LHND, 0);
+    return;
+  case Block::Invalid:
+    *data = reinterpret_cast<HLOCAL>(static_cast<intptr_t>(-1));
+    return;
+  case Block::Bytes:
+    break;
+  }
+  std::string bytes = script.packet;
+  if (bytes.empty())
+    bytes = "Q" + std::to_string(step) + (challenge ? "/" + std::to_string(challenge) : "");
+  *data = LocalAlloc(LHND, bytes.size());
+  bytes.copy(static_cast<char*>(LocalLock(*data)), bytes.size());
+  LocalUnlock(*data);
+  *context = step == script.perServerStep ? kPerServerContext + static_cast<int32_t>(challenge)
+                                          : kAddressContext + step;
+}
+const IGameQueryVtbl kQueryVtbl = {&NoInterface<IGameQuery>,
+                                   &AddRef<IGameQuery>,
+                                   &Release<IGameQuery>,
+                                   &PacketCount,
+                                   &IsPerServer,
+                                   &BuildPacket};
+
+void SKARVEL_STDCALL Reset(IGameServer*) {
+}
+int32_t SKARVEL_STDCALL Parse(IGameServer*, int32_t step, const void*, int32_t size,
+                              int32_t queryContext, intptr_t* challenge, SKARVEL_BOOL* listed) {
+  if (script.parseThrows)
+    throw std::runtime_error("parser failed");
+  script.parsed.push_back({step, size, queryContext});
+  *challenge = script.challenge;
+  *listed = script.listed ? 1 : 0;
+  return script.result;
+}
+const IGameServerVtbl kServerVtbl = {&NoInterface<IGameServer>, &AddRef<IGameServer>,
+                                     &Release<IGameServer>, &Reset, &Parse};
+
+void SKARVEL_STDCALL CreateQuery(IGameQuery** query) {
+  auto* object = new Counted<IGameQuery>();
+  object->lpVtbl = &kQueryVtbl;
+  *query = object;
+}
+void SKARVEL_STDCALL CreateServer(IGameServer** server, TSetInfo, void*, TSetInfoList, void*,
+                                  TAddPlayer, void*) {
+  auto* object = new Counted<IGameServer>();
+  object->lpVtbl = &kServerVtbl;
+  *server = object;
+}
+
+constexpr TGameInfo kScriptedInfo = {5000,        0,          "scripted", "Scripted", "SC",
+                                     "&Scripted", "scripted", "%1",       "scripted"};
+
+class PollScriptedTest : public PollTest {
+protected:
+  void SetUp() override {
+    PollTest::SetUp();
+    script = Script{};
+    auto game = std::make_unique<TGame>();
+    game->RegisterFrom(kScriptedInfo);
+    game->CreateQuery = &CreateQuery;
+    game->CreateServer = &CreateServer;
+    scriptedId = monitor.Games.Append(std::move(game)).Id;
+  }
+  void TearDown() override { script = Script{}; }
+
+  int32_t scriptedId = 0;
+};
+
+TEST_F(PollScriptedTest, SecondReplyOfAPendingResponderGetsTheContextKeptForIt) {
+  script.packetCount = 2;
+  script.listed = false;
+  AddAddress("10.0.0.9", scriptedId);
+  engine().Timer1Timer();
+  Receive("10.0.0.9", 5000, "first");
+  ASSERT_EQ(monitor.PendingServers.Count(), 1);
+
+  FireStepTimer(); // query 1: the address's context is now 101
+  Receive("10.0.0.9", 5000, "second");
+  Receive("10.1.0.9", 5000, "other"); // not pending: the address's context
+  EXPECT_EQ(script.parsed, (std::vector<Parsed>{{0, 5, 100}, {1, 6, 100}, {1, 5, 101}}));
+  EXPECT_EQ(monitor.Servers.Count(), 0);
+}
+
+TEST_F(PollScriptedTest, ContextsOfAddressAndPerServerQueries) {
+  script.packetCount = 3;
+  script.perServerStep = 2;
+  script.result = SKARVEL_PARSE_PARTIAL; // no early advance
+  TAddress& address = AddAddress("10.0.0.9", scriptedId);
+  engine().Timer1Timer();
+  script.challenge = 7;
+  Receive("10.0.0.9", 5000, "a");
+  script.challenge = 8;
+  Receive("10.1.0.9", 5000, "b");
+  ASSERT_EQ(ServerSummary(),
+            (Lines{"10.0.0.9:5000 scripted online", "10.1.0.9:5000 scripted online"}));
+  TServer& first = monitor.Servers.Items(0);
+  TServer& second = monitor.Servers.Items(1);
+
+  // An address query hands its context to every server answering in the pass.
+  FireStepTimer();
+  EXPECT_EQ(address.QueryContext, 101);
+  EXPECT_EQ(first.QueryContext, 101);
+  EXPECT_EQ(second.QueryContext, 101);
+
+  // A per-server query: one packet per such server, with its own challenge
+  // and context; the address's context is cleared.
+  ports.TakeSent();
+  FireStepTimer();
+  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.9", 5000, "Q2/7"}, {"10.1.0.9", 5000, "Q2/8"}}));
+  EXPECT_EQ(address.QueryContext, 0);
+  script.parsed.clear();
+  Receive("10.1.0.9", 5000, "c");
+  EXPECT_EQ(script.parsed, (std::vector<Parsed>{{2, 1, 1008}}));
+
+  // Next cycle: a listed server answering an address query takes the address's context.
+  FireStepTimer();
+  ASSERT_FALSE(engine().Polling());
+  engine().Timer1Timer();
+  Receive("10.1.0.9", 5000, "d");
+  EXPECT_EQ(script.parsed.back(), (Parsed{0, 1, 100}));
+}
+
+TEST_F(PollScriptedTest, LongPacketIsTracedWholeAndSentAsItsFirst256Bytes) {
+  script.packet = std::string(250, 'a') + std::string(50, 'b');
+  AddAddress("10.0.0.9", scriptedId);
+  engine().Timer1Timer();
+  EXPECT_EQ(ports.trace.at(2), "->10.0.0.9:5000 " + script.packet);
+  EXPECT_EQ(ports.sent, (Datagrams{{"10.0.0.9", 5000, script.packet.substr(0, 256)}}));
+}
+
+TEST_F(PollScriptedTest, BuilderWithoutAPacketSendsNothingAndKeepsTheStep) {
+  for (const Block block : {Block::Null, Block::Empty, Block::Invalid}) {
+    SCOPED_TRACE(static_cast<int>(block));
+    script.block = block;
+    monitor.Addresses.Clear();
+    ports = FakePollPorts{};
+    TAddress& address = AddAddress("10.0.0.9", scriptedId);
+    address.QueryContext = 42;
+
+    engine().Timer1Timer();
+    EXPECT_EQ(ports.trace, (Lines{kStepLine, "qry 10.0.0.9:5000 scripted"}));
+    EXPECT_TRUE(ports.sent.empty());
+    EXPECT_EQ(address.QueryContext, 42);
+    EXPECT_TRUE(engine().Polling());
+    EXPECT_EQ(ports.timerCalls, Lines{"step on 100"});
+    FireStepTimer();
+    ASSERT_FALSE(engine().Polling());
+  }
+}
+
+TEST_F(PollScriptedTest, LongDatagramIsReadAsItsFirst2048Bytes) {
+  AppSettings.SlowPoll = true;
+  AddAddress("10.0.0.9", scriptedId);
+  engine().Timer1Timer();
+  ports.TakeTrace();
+
+  const std::string datagram = std::string(2048, 'x') + std::string(952, 'y');
+  Receive("10.0.0.9", 5000, datagram);
+  EXPECT_EQ(ports.trace.at(0), " <10.0.0.9:5000 " + std::string(2048, 'x'));
+  EXPECT_EQ(script.parsed, (std::vector<Parsed>{{0, 2048, 100}}));
+}
+
+TEST_F(PollScriptedTest, DatagramThatFailsIsTracedAndTheCycleGoesOn) {
+  script.parseThrows = true;
+  AddAddress("10.0.0.9", scriptedId);
+  AddAddress("10.0.0.10", scriptedId);
+  engine().Timer1Timer();
+  ports.TakeTrace();
+
+  Receive("10.0.0.9", 5000, "boom");
+  EXPECT_EQ(ports.TakeTrace(), (Lines{" <10.0.0.9:5000 boom", "Datagram: parser failed"}));
+  EXPECT_EQ(monitor.Servers.Count(), 0);
+  EXPECT_TRUE(engine().Polling());
+
+  script.parseThrows = false;
+  FireStepTimer();
+  Receive("10.0.0.10", 5000, "fine");
+  EXPECT_FALSE(engine().Polling());
+  EXPECT_EQ(ServerSummary(), Lines{"10.0.0.10:5000 scripted online"});
+}
+
+} // namespace
