@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "games/ComRef.h"
@@ -119,7 +120,10 @@ public:
   TServer* Find(const std::string& host, int32_t port, int32_t gameId) const;
   void Add(std::unique_ptr<TServer> server);
   void Delete(int32_t index);
-  void Clear() { items_.clear(); }
+  void Clear() {
+    index_.clear();
+    items_.clear();
+  }
 
   // Rebuilds the list from section "Description". With `migrate` (a settings
   // file without a version) Unreal ports stored one too high are corrected and
@@ -142,7 +146,13 @@ public:
   bool AllOnlineHaveOwnIcon() const;
 
 private:
+  static std::string IndexKey(const std::string& host, int32_t port, int32_t gameId);
+
   std::vector<std::unique_ptr<TServer>> items_;
+  // Every reply is looked up here, so a long list must not make each lookup
+  // a walk over all of it. A record whose port changed after it was added is
+  // still found by the walk that a stale entry falls back to.
+  mutable std::unordered_map<std::string, TServer*> index_;
 };
 
 // A datagram from sourceIp:gamePort while `polled` is polled at `step`: it

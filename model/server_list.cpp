@@ -24,18 +24,33 @@ bool IsUnreal(int32_t gameId) {
 
 } // namespace
 
+std::string TServerList::IndexKey(const std::string& host, int32_t port, int32_t gameId) {
+  return host + '\0' + std::to_string(port) + '\0' + std::to_string(gameId);
+}
+
 TServer* TServerList::Find(const std::string& host, int32_t port, int32_t gameId) const {
+  const std::string key = IndexKey(host, port, gameId);
+  if (const auto it = index_.find(key); it != index_.end()) {
+    const TServer& server = *it->second;
+    if (server.Host == host && server.Port == port && server.Id == gameId)
+      return it->second;
+  }
   for (const auto& server : items_)
-    if (server->Host == host && server->Port == port && server->Id == gameId)
+    if (server->Host == host && server->Port == port && server->Id == gameId) {
+      index_[key] = server.get();
       return server.get();
+    }
   return nullptr;
 }
 
 void TServerList::Add(std::unique_ptr<TServer> server) {
+  index_.emplace(IndexKey(server->Host, server->Port, server->Id), server.get());
   items_.push_back(std::move(server));
 }
 
 void TServerList::Delete(int32_t index) {
+  const TServer* server = items_.at(static_cast<std::size_t>(index)).get();
+  std::erase_if(index_, [server](const auto& entry) { return entry.second == server; });
   items_.erase(items_.begin() + index);
 }
 

@@ -98,6 +98,18 @@ TEST_F(ServerListTest, ServersAreToldApartByHostPortAndGame) {
   EXPECT_EQ(live.Find("10.0.0.5", 27961, kQ3), &live.Items(1));
 }
 
+TEST_F(ServerListTest, FindFollowsAPortChangedAfterTheServerWasAdded) {
+  live.Add(Make("10.0.0.5", 7778, kUT));
+  live.Add(Make("10.0.0.6", 7778, kUT));
+  live.Items(0).Port = 7777; // as the one-time port correction does
+  EXPECT_EQ(live.Find("10.0.0.5", 7777, kUT), &live.Items(0));
+  EXPECT_EQ(live.Find("10.0.0.5", 7778, kUT), nullptr);
+  live.Clear();
+  EXPECT_EQ(live.Find("10.0.0.6", 7778, kUT), nullptr);
+  live.Add(Make("10.0.0.6", 7778, kUT));
+  EXPECT_EQ(live.Find("10.0.0.6", 7778, kUT), &live.Items(0));
+}
+
 TEST_F(ServerListTest, LoadReadsKeysInOrderAndSkipsUnknownOrRepeatedOnes) {
   Load("[Description]\n"
        "10.0.0.5:27961,q3=Desk,,,,2,1,0,1\n"
