@@ -23,7 +23,7 @@ TPollShell::TPollShell(QProgressBar& progress, QObject* parent) : QObject(parent
   UDP.setObjectName(QStringLiteral("UDP"));
   // A port held by another program is not reported: sends then go out from a
   // port the system picks, and replies come back to it as usual.
-  UDP.bind(QHostAddress::AnyIPv4, kLocalPort);
+  UDP.bind(QHostAddress::AnyIPv4, kLocalPort, QAbstractSocket::DontShareAddress);
   connect(&UDP, &QUdpSocket::readyRead, this, &TPollShell::UDPDataReceived);
 }
 

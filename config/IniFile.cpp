@@ -1,5 +1,6 @@
 #include "config/IniFile.h"
 
+#include <unistd.h>
 #include <utility>
 
 #include "util/file_io.h"
@@ -33,7 +34,11 @@ std::string OneLine(std::string text) {
 } // namespace
 
 TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
-  Parse(ReadWholeFile(path_).value_or(std::string()));
+  const std::optional<std::string> text = ReadWholeFile(path_);
+  // A file that is there but cannot be read must never be replaced by what
+  // little this accessor knows: the user's settings would be gone.
+  unreadable_ = !text && access(path_.c_str(), F_OK) == 0;
+  Parse(text.value_or(std::string()));
 }
 
 void TIniFile::Parse(const std::string& text) {
@@ -261,7 +266,7 @@ std::string TIniFile::Text() const {
 void TIniFile::UpdateFile() {
   if (!modified_)
     return;
-  if (!ReplaceFileAtomically(path_, Text()))
+  if (unreadable_ || !ReplaceFileAtomically(path_, Text()))
     throw EIniWriteError("Unable to write to " + path_);
   modified_ = false;
 }

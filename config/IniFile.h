@@ -56,7 +56,7 @@ public:
   bool Modified() const { return modified_; }
   // Replaces the file atomically (temporary file in the same folder, flushed,
   // renamed) when anything changed. Raises EIniWriteError and leaves the old
-  // file intact on failure.
+  // file intact on failure, and also when the file exists but could not be read.
   void UpdateFile();
 
   std::string Text() const; // the file's text as it would be written
@@ -81,4 +81,5 @@ private:
   std::string path_;
   std::vector<Section> sections_;
   bool modified_ = false;
+  bool unreadable_ = false; // the file exists but could not be read
 };

@@ -8,7 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev libgl-dev
   clang libclang-rt-14-dev
-  qstat
+  qstat openarena-server
+  nlohmann-json3-dev
 )
 
 missing=()

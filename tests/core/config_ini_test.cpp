@@ -320,4 +320,20 @@ TEST_F(IniFileTest, RefusedWriteInReadOnlyFolderKeepsTheOldFile) {
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"t.ini"});
 }
 
+TEST_F(IniFileTest, AFileThatCannotBeReadIsNeverReplaced) {
+  const std::string original = "[Address]\n10.0.0.5,ut=1\n";
+  tmp.write("t.ini", original);
+  ASSERT_EQ(chmod(tmp.file("t.ini").c_str(), 0), 0);
+  if (FILE* probe = fopen(tmp.file("t.ini").c_str(), "r")) {
+    fclose(probe);
+    GTEST_SKIP() << "permission bits do not stop this user";
+  }
+  TIniFile ini(tmp.file("t.ini"));
+  EXPECT_FALSE(ini.SectionExists("Address"));
+  ini.WriteString("Common", "Version", "2.5");
+  EXPECT_THROW(ini.UpdateFile(), EIniWriteError);
+  ASSERT_EQ(chmod(tmp.file("t.ini").c_str(), 0644), 0);
+  EXPECT_EQ(tmp.read("t.ini"), original);
+}
+
 } // namespace

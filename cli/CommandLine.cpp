@@ -1,0 +1,34 @@
+#include "cli/CommandLine.h"
+
+#include "util/debug_log.h"
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  TCommandLine line;
+  for (const std::string& arg : args) {
+    if (HasDebugSwitch({arg}))
+      line.Debug = true;
+    else if (arg == "--once")
+      line.Once = true;
+    else if (arg == "--json")
+      line.Once = line.Json = true;
+    else if (arg == "--help" || arg == "-h")
+      line.Help = true;
+    else if (arg == "--version")
+      line.Version = true;
+    else if (line.Error.empty())
+      line.Error = "unknown option \"" + arg + "\"";
+  }
+  return line;
+}
+
+std::string UsageText() {
+  return "Usage: skarvel-cli [--once] [--json] [-debug] [--help] [--version]\n"
+         "Polls the game servers of skarvel.ini in the program folder ($SKARVEL_HOME, else the\n"
+         "folder of this program) and prints each event line (online, offline, entered, left).\n"
+         "\n"
+         "  --once     run one poll cycle and print the servers found, each with its players\n"
+         "  --json     as --once, printed as a JSON array\n"
+         "  -debug     write the poll trace to skarvel.err (also /debug, any letter case)\n"
+         "  --help     show this text\n"
+         "  --version  show the version\n";
+}

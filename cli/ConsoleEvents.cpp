@@ -1,0 +1,12 @@
+#include "cli/ConsoleEvents.h"
+
+#include "cli/DisplayText.h"
+
+void TConsoleEvents::EventLine(const TServer&, const std::string& line) {
+  if (!out_)
+    return;
+  const std::string text = PrintableText(line) + "\n";
+  std::fwrite(text.data(), 1, text.size(), out_);
+  // Each line as it happens, also when the output is a pipe.
+  std::fflush(out_);
+}

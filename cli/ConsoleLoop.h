@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+
+#include "cli/ConsolePorts.h"
+#include "cli/StopSignals.h"
+#include "cli/UdpSocket.h"
+
+class TPollEngine;
+
+// The single-threaded event loop of the console: waits on the socket and the
+// stop signals until the earlier timer deadline, then hands datagrams and
+// timer ticks to the engine, as the window's event loop does.
+class TConsoleLoop {
+public:
+  TConsoleLoop(TUdpSocket& socket, TConsolePorts& ports, TPollEngine& engine,
+               TStopSignals& stopSignals);
+
+  // Runs until `finished` holds (asked before every wait) or a stop signal
+  // arrives; false in the second case.
+  bool Run(const std::function<bool()>& finished);
+
+private:
+  bool FireDueTimer();
+  int WaitMilliseconds() const;
+
+  TUdpSocket& socket_;
+  TConsolePorts& ports_;
+  TPollEngine& engine_;
+  TStopSignals& stopSignals_;
+};

@@ -1,0 +1,287 @@
+// skarvel-cli against the game-server emulator over real loopback sockets.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/cli/CliProcess.h"
+#include "tests/cli/LoopbackSettings.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/FakeServerProcess.h"
+#include "tests/tools/UdpTestClient.h"
+
+namespace {
+
+using nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRunMs = 20000;   // one --once run, start to end
+constexpr int kEventMs = 20000; // one awaited event line
+
+class CliEndToEnd : public testing::Test {
+protected:
+  void WriteSettings(const std::vector<std::string>& addresses, bool withVersion = true) {
+    home.write("skarvel.ini", LoopbackSettings(addresses, withVersion));
+  }
+  std::unique_ptr<CliProcess> Start(const std::vector<std::string>& args) {
+    return std::make_unique<CliProcess>(home.path().string(), args);
+  }
+  // The servers that one cycle found, from --json.
+  json OnceJson() {
+    CliProcess cli(home.path().string(), {"--json"});
+    EXPECT_EQ(cli.Wait(kRunMs), 0) << cli.Errors();
+    return json::parse(cli.Output());
+  }
+  // An emulator on free ports, ready to answer; its game port.
+  int StartEmulator(const std::string& game, int queryPortOffset,
+                    std::vector<std::string> options) {
+    const int queryPort = FreeUdpPorts("127.0.0.1", 1);
+    const int gamePort = queryPort - queryPortOffset;
+    options.insert(options.begin(), {"--game", game, "--port", std::to_string(gamePort)});
+    emulators.push_back(std::make_unique<FakeServerProcess>(options));
+    EXPECT_EQ(emulators.back()->WaitForReadyLines(1).size(), 1u) << game;
+    return gamePort;
+  }
+
+  TempDir home;
+  std::vector<std::unique_ptr<FakeServerProcess>> emulators;
+};
+
+struct GameCase {
+  std::string key;
+  int queryPortOffset;
+  json fraglimit;
+  json players;
+  json maxplayers;
+  std::vector<std::string> playerNames;
+};
+
+TEST_F(CliEndToEnd, OnceJsonFindsEveryGameTypeWithItsInfoAndPlayers) {
+  // Non-ASCII names arrive as Latin-1 from the 8-bit games, as UTF-16 from
+  // UT2004 and as UTF-8 from Source; all come out as UTF-8. Quake 3 names lose
+  // their colour codes; Quake 2 invents one placeholder per player. The two
+  // challenge games list no players after one cycle: a new server answers the
+  // handshake while it is still pending, so its first player query carries no
+  // challenge.
+  const std::vector<GameCase> games = {
+      {"ut", 1, 25, 2, 16, {"Jörg", "Zoë"}},
+      {"u4", 1, 25, 2, 16, {"Jörg", "Zoë"}},
+      {"q2", 0, "", "2/16", "", {"Player1", "Player2"}},
+      {"q3", 0, 25, 2, 16, {"RedBaron", "Bob"}},
+      {"cs", 0, "-", 2, 16, {"Jörg", "Zoë"}},
+      {"csp", 0, "-", 2, 16, {}},
+      {"css", 0, "", 2, 16, {}},
+  };
+  std::vector<std::string> addresses;
+  std::vector<int> ports;
+  for (const GameCase& game : games) {
+    ports.push_back(
+        StartEmulator(game.key, game.queryPortOffset,
+                      {"--players", "2", "--name", "E2E " + game.key, "--map", "map-" + game.key}));
+    addresses.push_back("127.0.0.1:" + std::to_string(ports.back()) + "," + game.key);
+  }
+  WriteSettings(addresses);
+
+  const json servers = OnceJson();
+  ASSERT_TRUE(servers.is_array());
+  ASSERT_EQ(servers.size(), games.size()) << servers.dump(2);
+  for (std::size_t i = 0; i < games.size(); ++i) {
+    const GameCase& game = games[i];
+    const json& server = servers[i];
+    SCOPED_TRACE(game.key);
+    EXPECT_EQ(server["host"], "127.0.0.1");
+    EXPECT_EQ(server["port"], ports[i]);
+    EXPECT_EQ(server["game"], game.key);
+    EXPECT_EQ(server["name"], "E2E " + game.key);
+    EXPECT_EQ(server["map"], "map-" + game.key);
+    EXPECT_EQ(server["fraglimit"], game.fraglimit);
+    EXPECT_EQ(server["players"], game.players);
+    EXPECT_EQ(server["maxplayers"], game.maxplayers);
+    std::vector<std::string> names;
+    for (const json& player : server["playerlist"]) {
+      names.push_back(player["name"]);
+      ASSERT_TRUE(player["frags"].is_number_integer());
+      EXPECT_GE(player["frags"], game.key == "q2" ? 0 : -1);
+      EXPECT_LE(player["frags"], 30);
+    }
+    EXPECT_EQ(names, game.playerNames);
+  }
+}
+
+TEST_F(CliEndToEnd, OnceTableShowsTheServerUnderItsDescriptionFollowedByItsPlayers) {
+  const int port = StartEmulator("q3", 0, {"--players", "2", "--name", "Table Test"});
+  WriteSettings({"127.0.0.1:" + std::to_string(port) + ",q3=1,\"My Arena\""});
+
+  CliProcess cli(home.path().string(), {"--once"});
+  ASSERT_EQ(cli.Wait(kRunMs), 0) << cli.Errors();
+  const std::vector<std::string>& lines = cli.Lines();
+  ASSERT_EQ(lines.size(), 4u) << cli.Output();
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex("Host +Name +Map +Fraglimit +Players")))
+      << lines[0];
+  EXPECT_TRUE(std::regex_match(lines[1], std::regex("My Arena +Table Test +q3dm17 +25 +2/16")))
+      << lines[1];
+  for (const auto& [column, cell] : std::vector<std::pair<std::string, std::string>>{
+           {"Name", "Table Test"}, {"Map", "q3dm17"}, {"Fraglimit", "25"}, {"Players", "2/16"}})
+    EXPECT_EQ(lines[0].find(column), lines[1].find(cell)) << column << " is not aligned";
+  EXPECT_TRUE(std::regex_match(lines[2], std::regex("    RedBaron  -?[0-9]+"))) << lines[2];
+  EXPECT_TRUE(std::regex_match(lines[3], std::regex("    Bob       -?[0-9]+"))) << lines[3];
+}
+
+TEST_F(CliEndToEnd, EveryHostBehindTheBroadcastAddressBecomesAServer) {
+  const int port = FreeUdpPorts("0.0.0.0", 1);
+  emulators.push_back(std::make_unique<FakeServerProcess>(std::vector<std::string>{
+      "--game", "q3", "--port", std::to_string(port), "--hosts", "3", "--name", "LAN"}));
+  ASSERT_EQ(emulators.back()->WaitForReadyLines(3).size(), 3u);
+  WriteSettings({"127.255.255.255:" + std::to_string(port) + ",q3"});
+
+  const json servers = OnceJson();
+  std::vector<std::string> found;
+  for (const json& server : servers) {
+    found.push_back(server["host"].get<std::string>() + ":" +
+                    std::to_string(server["port"].get<int>()) + " " +
+                    server["name"].get<std::string>());
+  }
+  std::sort(found.begin(), found.end());
+  const std::string p = std::to_string(port);
+  EXPECT_EQ(found,
+            (std::vector<std::string>{"127.0.0.2:" + p + " LAN #1", "127.0.0.3:" + p + " LAN #2",
+                                      "127.0.0.4:" + p + " LAN #3"}));
+}
+
+TEST_F(CliEndToEnd, ChurnPrintsEnteredAndLeftLinesAsTheyHappen) {
+  const int port = StartEmulator("q3", 0, {"--players", "2", "--churn", "0.2", "--name", "Churn"});
+  WriteSettings({"127.0.0.1:" + std::to_string(port) + ",q3"});
+  const std::string server = " Q3 server \"Churn\" (127.0.0.1:" + std::to_string(port) + ")";
+
+  auto cli = Start({});
+  const std::string online = server.substr(1) + " is online";
+  EXPECT_EQ(cli->WaitForLine(online, kEventMs), online);
+  const auto entered = cli->WaitForLine(" entered" + server, kEventMs);
+  const auto left = cli->WaitForLine(" left" + server, kEventMs);
+  ASSERT_TRUE(entered && left) << cli->Output();
+  EXPECT_TRUE(std::regex_match(*entered, std::regex("Player [^ ]+ entered.*"))) << *entered;
+  EXPECT_TRUE(std::regex_match(*left, std::regex("Player [^ ]+ left.*"))) << *left;
+  EXPECT_EQ(cli->Stop(SIGINT), 0);
+  EXPECT_EQ(cli->Errors(), "");
+}
+
+TEST_F(CliEndToEnd, AKilledServerGoesOfflineOnceAfterTheThresholdAndComesBackOnline) {
+  const int port = StartEmulator("q3", 0, {"--name", "Doomed"});
+  WriteSettings({"127.0.0.1:" + std::to_string(port) + ",q3"});
+  const std::string server = "Q3 server \"Doomed\" (127.0.0.1:" + std::to_string(port) + ")";
+
+  auto cli = Start({});
+  ASSERT_TRUE(cli->WaitForLine(server + " is online", kEventMs)) << cli->Output();
+  const Clock::time_point lastSeenAlive = Clock::now();
+  emulators.back()->Stop(SIGKILL);
+  ASSERT_TRUE(cli->WaitForLine(server + " is offline", kEventMs)) << cli->Output();
+  // Interval 1000 ms: dropped at the end of the first cycle that finds it
+  // silent for more than 2 s. Its last reply came just before the online line
+  // was read (less a little for reading it).
+  const auto silence =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastSeenAlive);
+  EXPECT_GT(silence.count(), 1800);
+  EXPECT_LT(silence.count(), 2000 + 4 * 1000);
+
+  // Back on the same port it must come online as a new server: a record that
+  // stayed behind (and said offline again) would take its replies instead.
+  emulators.push_back(std::make_unique<FakeServerProcess>(std::vector<std::string>{
+      "--game", "q3", "--port", std::to_string(port), "--name", "Doomed"}));
+  ASSERT_EQ(emulators.back()->WaitForReadyLines(1).size(), 1u);
+  ASSERT_TRUE(cli->WaitForLine(server + " is online", kEventMs)) << cli->Output();
+  EXPECT_EQ(cli->Stop(SIGTERM), 0);
+  EXPECT_EQ(cli->Lines(), (std::vector<std::string>{server + " is online", server + " is offline",
+                                                    server + " is online"}));
+}
+
+TEST_F(CliEndToEnd, TheDebugSwitchWritesThePollTraceToSkarvelErr) {
+  const int port = StartEmulator("q3", 0, {"--name", "Traced"});
+  WriteSettings({"127.0.0.1:" + std::to_string(port) + ",q3"});
+  const std::string target = "127.0.0.1:" + std::to_string(port);
+
+  for (const char* spelling : {"-DEBUG", "/debug", "-Debug"}) {
+    SCOPED_TRACE(spelling);
+    std::filesystem::remove(home.path() / "skarvel.err");
+    CliProcess cli(home.path().string(), {"--once", spelling});
+    ASSERT_EQ(cli.Wait(kRunMs), 0) << cli.Errors();
+    const std::string trace = home.read("skarvel.err");
+    ASSERT_FALSE(trace.empty());
+    std::vector<std::string> texts;
+    const std::regex stamped("([0-9]{2}):([0-5][0-9]):([0-5][0-9])\\.[0-9]{3} (.*)");
+    std::size_t start = 0;
+    for (std::size_t end; (end = trace.find('\n', start)) != std::string::npos; start = end + 1) {
+      const std::string line = trace.substr(start, end - start);
+      std::smatch match;
+      // Datagram bytes may hold line breaks of their own; stamped lines hold the texts.
+      if (std::regex_match(line, match, stamped))
+        texts.push_back(match[4]);
+    }
+    const auto has = [&](const std::string& prefix) {
+      return std::any_of(texts.begin(), texts.end(),
+                         [&](const std::string& text) { return text.starts_with(prefix); });
+    };
+    EXPECT_EQ(texts.front(), "----------------");
+    EXPECT_TRUE(has("qry " + target + " q3"));
+    EXPECT_TRUE(has("->" + target + " \xFF\xFF\xFF\xFFgetstatus"));
+    EXPECT_TRUE(has(" <" + target + " \xFF\xFF\xFF\xFFstatusResponse"));
+    EXPECT_TRUE(has("new q3,res=2"));
+    EXPECT_EQ(texts.back(), "================================");
+  }
+
+  std::filesystem::remove(home.path() / "skarvel.err");
+  CliProcess quiet(home.path().string(), {"--once"});
+  ASSERT_EQ(quiet.Wait(kRunMs), 0) << quiet.Errors();
+  EXPECT_FALSE(home.exists("skarvel.err"));
+}
+
+TEST_F(CliEndToEnd, ASettingsFileWithoutVersionGetsOne) {
+  const int port = StartEmulator("q3", 0, {});
+  WriteSettings({"127.0.0.1:" + std::to_string(port) + ",q3"}, false);
+  CliProcess cli(home.path().string(), {"--once"});
+  ASSERT_EQ(cli.Wait(kRunMs), 0) << cli.Errors();
+  EXPECT_NE(home.read("skarvel.ini").find("[Common]\nVersion=2.5\n"), std::string::npos)
+      << home.read("skarvel.ini");
+}
+
+struct UsageCase {
+  std::vector<std::string> args;
+  int exitCode;
+  std::string output;    // the start of standard output
+  std::string errorPart; // a part of standard error; empty: none at all
+};
+
+class CliUsage : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(CliUsage, AnswersWithoutPolling) {
+  const UsageCase& usage = GetParam();
+  TempDir home;
+  // Should it poll after all, nothing listens there.
+  home.write("skarvel.ini", LoopbackSettings({"127.0.0.1:9,q3"}));
+  CliProcess cli(home.path().string(), usage.args);
+  EXPECT_EQ(cli.Wait(kRunMs), usage.exitCode);
+  EXPECT_TRUE(cli.Output().starts_with(usage.output)) << cli.Output();
+  if (usage.errorPart.empty())
+    EXPECT_EQ(cli.Errors(), "");
+  else
+    EXPECT_NE(cli.Errors().find(usage.errorPart), std::string::npos) << cli.Errors();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, CliUsage,
+    testing::Values(UsageCase{{"--version"}, 0, "skarvel-cli 2.5\n", ""},
+                    UsageCase{{"--help"}, 0, "Usage: skarvel-cli", ""},
+                    UsageCase{{"--once", "--verbose"}, 2, "", "unknown option \"--verbose\""},
+                    UsageCase{{"--debug"}, 2, "", "unknown option \"--debug\""},
+                    UsageCase{{"debug"}, 2, "", "Usage: skarvel-cli"}));
+
+} // namespace
