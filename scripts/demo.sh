@@ -42,8 +42,9 @@ stop() {
 }
 trap stop EXIT INT TERM
 
+# The emulators log their players coming and going to demo-home/emulators.log.
 start() {
-  "$fake" "$@" >/dev/null &
+  "$fake" "$@" >/dev/null 2>>"$home/emulators.log" &
   pids+=($!)
 }
 start --game ut --port 7777 --name "Deck Party" --players 4 --churn 9 --seed 1
