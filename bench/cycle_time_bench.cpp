@@ -1,10 +1,12 @@
 // A full poll cycle over 1, 10 and 100 emulated servers, with the early
 // advance, against the sum of plain UDP round trips to the same servers: the
 // limit for a cycle that sends one query per step.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/ConsoleEvents.h"
 #include "cli/ConsoleLoop.h"
@@ -20,29 +22,38 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Cycles are short: each figure is the mean of this many.
-constexpr int kRepeats = 50;
+// Loopback times are short and the emulator shares the cores: each figure is
+// the median of this many rounds, raw and cycle taken in turn.
+constexpr int kRounds = 101;
 
 double Milliseconds(Clock::duration elapsed) {
   return std::chrono::duration<double, std::milli>(elapsed).count();
 }
 
+double Median(std::vector<double> values) {
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}
+
 const std::string kGetStatus = "\xFF\xFF\xFF\xFFgetstatus";
 
 // One query after the other, each waiting for its answer.
-double RawRoundTrips(int firstPort, int servers) {
-  UdpTestClient client;
+double RawRoundTrips(UdpTestClient& client, int firstPort, int servers) {
   const auto start = Clock::now();
-  for (int repeat = 0; repeat < kRepeats; ++repeat)
-    for (int i = 0; i < servers; ++i) {
-      client.Send("127.0.0.1", firstPort + i, kGetStatus);
-      if (!client.Receive(2000))
-        std::fprintf(stderr, "no answer from port %d\n", firstPort + i);
-    }
-  return Milliseconds(Clock::now() - start) / kRepeats;
+  for (int i = 0; i < servers; ++i) {
+    client.Send("127.0.0.1", firstPort + i, kGetStatus);
+    if (!client.Receive(2000))
+      std::fprintf(stderr, "no answer from port %d\n", firstPort + i);
+  }
+  return Milliseconds(Clock::now() - start);
 }
 
-double OneCycle(int firstPort, int servers) {
+struct Figures {
+  double cycle;
+  double raw;
+};
+
+Figures Measure(int firstPort, int servers) {
   std::FILE* quiet = std::fopen("/dev/null", "w");
   TConsoleEvents events(quiet);
   TUdpSocket socket;
@@ -54,19 +65,24 @@ double OneCycle(int firstPort, int servers) {
     monitor.Addresses.Add(std::make_unique<TAddress>(monitor.Games, "127.0.0.1", firstPort + i, 3));
   monitor.Engine.ApplyTimerSettings();
   TConsoleLoop loop(socket, ports, monitor.Engine, stop);
+  UdpTestClient client;
   const auto runCycle = [&] {
+    const auto start = Clock::now();
     monitor.Engine.Timer1Timer();
     loop.Run([&] { return !monitor.Engine.Polling(); });
+    return Milliseconds(Clock::now() - start);
   };
   runCycle(); // the first cycle makes the server records
-  const auto start = Clock::now();
-  for (int i = 0; i < kRepeats; ++i)
-    runCycle();
-  const double elapsed = Milliseconds(Clock::now() - start) / kRepeats;
+  RawRoundTrips(client, firstPort, servers);
+  std::vector<double> cycles, raws;
+  for (int round = 0; round < kRounds; ++round) {
+    raws.push_back(RawRoundTrips(client, firstPort, servers));
+    cycles.push_back(runCycle());
+  }
   if (monitor.Servers.Count() != servers)
     std::fprintf(stderr, "cycle found %d of %d servers\n", monitor.Servers.Count(), servers);
   std::fclose(quiet);
-  return elapsed;
+  return {Median(cycles), Median(raws)};
 }
 
 } // namespace
@@ -85,12 +101,10 @@ int main() {
     return 1;
   }
   for (int servers : {1, 10, 100}) {
-    RawRoundTrips(firstPort, servers); // warm-up
-    const double raw = RawRoundTrips(firstPort, servers);
-    const double cycle = OneCycle(firstPort, servers);
-    std::printf("%3d servers: cycle %.2f ms, raw round trips %.2f ms, ratio %.2f (target at "
-                "most 1.5)\n",
-                servers, cycle, raw, cycle / raw);
+    const Figures figures = Measure(firstPort, servers);
+    std::printf("%3d servers: cycle %.3f ms, raw round trips %.3f ms (medians), ratio %.2f "
+                "(target at most 1.5)\n",
+                servers, figures.cycle, figures.raw, figures.cycle / figures.raw);
   }
   return 0;
 }
