@@ -5,27 +5,11 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/ConsoleEvents.h"
 #include "config/AppSettings.h"
 #include "poll/Monitor.h"
 
 namespace {
-
-class NullEvents : public IServerEvents {
-public:
-  void RefreshPlayers(const TServer*) override {}
-  void RefreshTray() override {}
-  int32_t AcquireTrayIcon(TServer&) override { return kCommonIcon; }
-  void ReleaseTrayIcon(int32_t) override {}
-  void ShowTrayIcon(int32_t, const std::string&, int32_t, int32_t) override {}
-  void HideTrayIcon(int32_t) override {}
-  void ShowBalloon(int32_t, const std::string&, const std::string&) override {}
-  void PlaySound(const std::string&) override {}
-  void NotifyStatistics(const TServer&) override {}
-  std::optional<std::string> SelectExecutable(const std::string&) override { return {}; }
-  bool StartGame(const std::string&, const std::string&, const std::string&) override {
-    return false;
-  }
-};
 
 class NullPorts : public IPollPorts {
 public:
@@ -49,7 +33,8 @@ std::string HostOf(int index) {
 
 // Nanoseconds per datagram from the last-listed server, with `servers` listed.
 double NanosecondsPerDatagram(int servers, int datagrams) {
-  NullEvents events;
+  std::FILE* quiet = std::fopen("/dev/null", "w");
+  TConsoleEvents events(quiet);
   NullPorts ports;
   TMonitor monitor(events, ports);
   monitor.LoadGames();
@@ -68,6 +53,7 @@ double NanosecondsPerDatagram(int servers, int datagrams) {
   const auto elapsed = std::chrono::steady_clock::now() - start;
   if (monitor.Servers.Count() != servers)
     std::fprintf(stderr, "expected %d servers, have %d\n", servers, monitor.Servers.Count());
+  std::fclose(quiet);
   return std::chrono::duration<double, std::nano>(elapsed).count() / datagrams;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/AppSettings.h"
+#include "games/ComBase.h"
 #include "games/game.h"
 #include "model/server.h"
 #include "protocols/builtin_games.h"
@@ -28,12 +29,7 @@ const std::string kQ3Reply = "\xFF\xFF\xFF\xFF"
 // A protocol whose parser hands its callbacks to the test and answers as told,
 // to reach what no real protocol sends.
 struct Script {
-  TSetInfo setInfo = nullptr;
-  void* setInfoContext = nullptr;
-  TSetInfoList setInfoList = nullptr;
-  void* setInfoListContext = nullptr;
-  TAddPlayer addPlayer = nullptr;
-  void* addPlayerContext = nullptr;
+  TServerCallbacks callbacks;
   int resets = 0;
   int32_t result = SKARVEL_PARSE_COMPLETE;
   intptr_t challenge = 0;
@@ -42,50 +38,25 @@ struct Script {
 };
 Script script;
 
-struct ScriptedParser : IGameServer {
-  uint32_t refs = 1;
+class ScriptedParser : public TGameServerBase {
+public:
+  using TGameServerBase::TGameServerBase;
+  void Reset() override { ++script.resets; }
+  int32_t Parse(int32_t, const std::string&, int32_t, intptr_t& challenge, bool& listed) override {
+    if (script.duringParse)
+      script.duringParse();
+    challenge = script.challenge;
+    listed = script.listed;
+    return script.result;
+  }
 };
-
-int32_t SKARVEL_STDCALL ScriptedQueryInterface(IGameServer*, const void*, void** object) {
-  *object = nullptr;
-  return -1;
-}
-uint32_t SKARVEL_STDCALL ScriptedAddRef(IGameServer* self) {
-  return ++static_cast<ScriptedParser*>(self)->refs;
-}
-uint32_t SKARVEL_STDCALL ScriptedRelease(IGameServer* self) {
-  auto* parser = static_cast<ScriptedParser*>(self);
-  const uint32_t refs = --parser->refs;
-  if (refs == 0)
-    delete parser;
-  return refs;
-}
-void SKARVEL_STDCALL ScriptedReset(IGameServer*) {
-  ++script.resets;
-}
-int32_t SKARVEL_STDCALL ScriptedParse(IGameServer*, int32_t, const void*, int32_t, int32_t,
-                                      intptr_t* challenge, SKARVEL_BOOL* listed) {
-  if (script.duringParse)
-    script.duringParse();
-  *challenge = script.challenge;
-  *listed = script.listed ? 1 : 0;
-  return script.result;
-}
-const IGameServerVtbl kScriptedVtbl = {&ScriptedQueryInterface, &ScriptedAddRef, &ScriptedRelease,
-                                       &ScriptedReset, &ScriptedParse};
 
 void SKARVEL_STDCALL CreateScripted(IGameServer** server, TSetInfo setInfo, void* setInfoContext,
                                     TSetInfoList setInfoList, void* setInfoListContext,
                                     TAddPlayer addPlayer, void* addPlayerContext) {
-  script.setInfo = setInfo;
-  script.setInfoContext = setInfoContext;
-  script.setInfoList = setInfoList;
-  script.setInfoListContext = setInfoListContext;
-  script.addPlayer = addPlayer;
-  script.addPlayerContext = addPlayerContext;
-  auto* parser = new ScriptedParser();
-  parser->lpVtbl = &kScriptedVtbl;
-  *server = parser;
+  script.callbacks = {setInfo,   setInfoContext,  setInfoList, setInfoListContext,
+                      addPlayer, addPlayerContext};
+  *server = new ScriptedParser(script.callbacks);
 }
 
 constexpr TGameInfo kScriptedInfo = {5000,        0,          "scripted", "Scripted", "SC",
@@ -123,15 +94,15 @@ protected:
     return server;
   }
   void SetInfo(int32_t index, const char* value) {
-    script.setInfo(script.setInfoContext, index, value);
+    script.callbacks.SetInfo(script.callbacks.SetInfoContext, index, value);
   }
   void SetInfoList(int32_t count, const std::vector<std::string>& texts) {
     const std::string packed = Packed(texts);
-    script.setInfoList(script.setInfoListContext, count, packed.c_str());
+    script.callbacks.SetInfoList(script.callbacks.SetInfoListContext, count, packed.c_str());
   }
   void AddPlayer(int32_t count, const std::vector<std::string>& texts) {
     const std::string packed = Packed(texts);
-    script.addPlayer(script.addPlayerContext, count, packed.c_str());
+    script.callbacks.AddPlayer(script.callbacks.AddPlayerContext, count, packed.c_str());
   }
 
   ScratchProgramFolder folder;
