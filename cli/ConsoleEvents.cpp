@@ -1,6 +1,6 @@
 #include "cli/ConsoleEvents.h"
 
-#include "cli/DisplayText.h"
+#include "util/display_text.h"
 
 void TConsoleEvents::EventLine(const TServer&, const std::string& line) {
   if (!out_)

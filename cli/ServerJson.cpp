@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "cli/DisplayText.h"
+#include "util/display_text.h"
 #include "model/server.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/DisplayText.h"
+#include "util/display_text.h"
 #include "model/server.h"
 
 namespace {

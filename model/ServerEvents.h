@@ -14,6 +14,13 @@ public:
 
   virtual ~IServerEvents() = default;
 
+  // A shown field of a server may have changed: it went online or offline,
+  // answered, or committed its info and players. Lets the views redraw only
+  // what changed.
+  virtual void ServerChanged(const TServer& server) { (void)server; }
+  // The record is about to be destroyed: drop every reference to it.
+  virtual void ServerDestroyed(const TServer& server) { (void)server; }
+
   // Rebuild the player view when `server` is the one shown.
   virtual void RefreshPlayers(const TServer* server) = 0;
   // The common icon, the tray menu and its hint.

@@ -95,6 +95,7 @@ TServer::TServer(const TServer& source) : TAddress(source), events_(source.event
 }
 
 TServer::~TServer() {
+  events_->ServerDestroyed(*this);
   if (TrayIcon != kNoTrayIcon)
     events_->ReleaseTrayIcon(TrayIcon);
 }
@@ -199,6 +200,8 @@ TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes
   AnsweredInPass = true;
   AnsweredInCycle = true;
   SetOnline(true);
+  // The reported player count may have moved with this reply.
+  events_->ServerChanged(*this);
   return {result, listed != 0};
 }
 
@@ -206,12 +209,14 @@ void TServer::SetOnline(bool online) {
   if (Online == online)
     return;
   Online = online;
+  events_->ServerChanged(*this);
   UpdateTrayIcon();
 }
 
 void TServer::CommitPass(TDateTime now) {
   now_ = now;
   Info = NewInfo;
+  events_->ServerChanged(*this);
   const TPlayerChanges changes = ComparePlayers(
       Players, NewPlayers, now, [this](const std::string& name) { NotifyPlayerEntered(name); },
       [this](const std::string& name) { NotifyPlayerLeft(name); });

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/DisplayText.h"
+#include "util/display_text.h"
 #include "cli/ServerJson.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/DisplayText.h"
+#include "util/display_text.h"
 
 #include <array>
 #include <cstdint>
