@@ -2,27 +2,34 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <QRadialGradient>
 
 namespace {
 
-// A crosshair on a dark disc, drawn at each size so it stays crisp on any screen.
+// A crosshair on a dark disc, drawn on a 16-pixel grid at each size so it
+// stays crisp on any screen.
 QPixmap DrawAt(int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
-  const qreal unit = size / 16.0;
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(0x1d, 0x3b, 0x53));
-  painter.drawEllipse(QRectF(0.5 * unit, 0.5 * unit, 15 * unit, 15 * unit));
-  QPen ring(QColor(0x7f, 0xd3, 0x4e), 1.6 * unit);
-  painter.setPen(ring);
+  painter.scale(size / 16.0, size / 16.0);
+  QRadialGradient disc(QPointF(8, 6), 10);
+  disc.setColorAt(0, QColor(0x2f, 0x5f, 0x80));
+  disc.setColorAt(1, QColor(0x10, 0x24, 0x34));
+  painter.setPen(QPen(QColor(0x0a, 0x18, 0x24), 1));
+  painter.setBrush(disc);
+  painter.drawEllipse(QRectF(0.5, 0.5, 15, 15));
+  const QColor sight(0x8b, 0xe0, 0x5a);
+  painter.setPen(QPen(sight, 1.5));
   painter.setBrush(Qt::NoBrush);
-  painter.drawEllipse(QRectF(4 * unit, 4 * unit, 8 * unit, 8 * unit));
-  painter.drawLine(QPointF(8 * unit, 1.5 * unit), QPointF(8 * unit, 5.5 * unit));
-  painter.drawLine(QPointF(8 * unit, 10.5 * unit), QPointF(8 * unit, 14.5 * unit));
-  painter.drawLine(QPointF(1.5 * unit, 8 * unit), QPointF(5.5 * unit, 8 * unit));
-  painter.drawLine(QPointF(10.5 * unit, 8 * unit), QPointF(14.5 * unit, 8 * unit));
+  painter.drawEllipse(QPointF(8, 8), 4.5, 4.5);
+  // The ticks sit on whole pixels, sharp at 16 pixels.
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(sight);
+  for (const QRectF& tick :
+       {QRectF(7, 2, 2, 4), QRectF(7, 10, 2, 4), QRectF(2, 7, 4, 2), QRectF(10, 7, 4, 2)})
+    painter.drawRect(tick);
   return pixmap;
 }
 

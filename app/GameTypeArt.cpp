@@ -1,41 +1,115 @@
 #include "app/GameTypeArt.h"
 
-#include <QFont>
+#include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
+
+#include <cmath>
 
 namespace {
 
-struct Badge {
-  const char* letters;
+// Each family of games has its own shape, each game its colour and mark.
+enum class Shape { Gamepad, Shield, Disc, Tile };
+
+struct Emblem {
+  Shape shape;
   QColor colour;
+  QColor markColour;
+  int markTop;
 };
 
-// A rounded badge in the game's colour with its short letters; drawn at every
-// size so it stays crisp on any screen.
-const Badge kBadges[kGameTypeImageCount] = {
-    {"?", QColor(0x6b, 0x72, 0x80)},  {"UT", QColor(0xb9, 0x1c, 0x1c)},
-    {"Q2", QColor(0x78, 0x5a, 0x2e)}, {"Q3", QColor(0xc2, 0x41, 0x0c)},
-    {"CS", QColor(0x3f, 0x62, 0x12)}, {"U4", QColor(0x1d, 0x4e, 0xd8)},
-    {"S", QColor(0x0f, 0x76, 0x6e)},
+const Emblem kEmblems[kGameTypeImageCount] = {
+    {Shape::Gamepad, QColor(0x8a, 0x96, 0xab), Qt::white, 4},             // a plug-in's game
+    {Shape::Shield, QColor(0xc4, 0x22, 0x2b), Qt::white, 3},              // Unreal Tournament
+    {Shape::Disc, QColor(0x8c, 0x63, 0x2a), Qt::white, 4},                // Quake 2
+    {Shape::Disc, QColor(0xe3, 0x5b, 0x0e), Qt::white, 4},                // Quake 3
+    {Shape::Tile, QColor(0x4a, 0x7d, 0x1f), Qt::white, 4},                // Half-Life, CS 1.x
+    {Shape::Shield, QColor(0x22, 0x58, 0xcc), Qt::white, 3},              // UT2004
+    {Shape::Tile, QColor(0x34, 0x42, 0x57), QColor(0xff, 0xab, 0x1f), 4}, // CS: Source
 };
 
-QPixmap Draw(const Badge& badge, int size) {
+// The emblems' marks side by side, in the order above, on the 16-pixel grid:
+// upright strokes two pixels wide and level ones one pixel high, so they stay
+// sharp at 16 pixels. The gamepad's mark is its cross and buttons.
+constexpr int kMarkWidth = 12;
+constexpr int kMarkHeight = 8;
+constexpr int kMarkLeft = (16 - kMarkWidth) / 2;
+const char* const kMarks[kMarkHeight] = {
+    "............ ##.##.###### .###...###.. .###..####.. .####..####. .###.....##. .####..####.",
+    ".#......#... ##.##...##.. ##.##.##.##. ##.##....##. ##....##.... ##.##...###. ##....##....",
+    "###....#.#.. ##.##...##.. ##.##....##. ##.##....##. ##....##.... ##.##..####. ##....##....",
+    ".#......#... ##.##...##.. ##.##...##.. ##.##..###.. ##.....###.. ##.##.##.##. ##.....###..",
+    "............ ##.##...##.. ##.##..##... ##.##....##. ##.......##. ##.##.#####. ##.......##.",
+    "............ ##.##...##.. ##.##.##.... ##.##....##. ##.......##. ##.##....##. ##.......##.",
+    "............ .###....##.. .####.#####. .####.####.. .####.####.. .###.....##. .####.####..",
+    "............ ............ ...##....... ...##....... ............ ............ ............",
+};
+
+// The outlines run through pixel centres, so the one-unit rim covers whole
+// pixels at 16 pixels and at every multiple.
+QPainterPath Outline(Shape shape) {
+  QPainterPath path;
+  switch (shape) {
+  case Shape::Gamepad: {
+    path.addRoundedRect(QRectF(0.5, 3.5, 15, 8), 3.5, 3.5);
+    QPainterPath grips;
+    grips.addRoundedRect(QRectF(0.5, 6.5, 5, 7), 2.5, 2.5);
+    grips.addRoundedRect(QRectF(10.5, 6.5, 5, 7), 2.5, 2.5);
+    return path.united(grips);
+  }
+  case Shape::Shield:
+    path.moveTo(0.5, 0.5);
+    path.lineTo(15.5, 0.5);
+    path.lineTo(15.5, 7.5);
+    path.cubicTo(15.5, 11.5, 12, 14, 8, 15.5);
+    path.cubicTo(4, 14, 0.5, 11.5, 0.5, 7.5);
+    path.closeSubpath();
+    return path;
+  case Shape::Disc:
+    path.addEllipse(QRectF(0.5, 0.5, 15, 15));
+    return path;
+  case Shape::Tile:
+    path.addRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
+    return path;
+  }
+  return path;
+}
+
+// A grid square as whole device pixels, so marks are sharp at any size.
+QRect GridSquare(int x, int y, int size) {
+  const auto edge = [size](int grid) { return static_cast<int>(std::lround(grid * size / 16.0)); };
+  return QRect(QPoint(edge(x), edge(y)), QPoint(edge(x + 1) - 1, edge(y + 1) - 1));
+}
+
+// The mark with a dark shadow one grid square below it.
+void DrawMark(QPainter& painter, int index, int size) {
+  const Emblem& emblem = kEmblems[index];
+  for (const auto& [colour, drop] :
+       {std::pair{emblem.colour.darker(220), 1}, std::pair{emblem.markColour, 0}})
+    for (int row = 0; row < kMarkHeight; ++row)
+      for (int column = 0; column < kMarkWidth; ++column)
+        if (kMarks[row][index * (kMarkWidth + 1) + column] == '#')
+          painter.fillRect(GridSquare(kMarkLeft + column, emblem.markTop + row + drop, size),
+                           colour);
+}
+
+QPixmap Draw(int index, int size) {
+  const Emblem& emblem = kEmblems[index];
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.setRenderHint(QPainter::TextAntialiasing);
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(badge.colour);
-  const qreal radius = size * 0.2;
-  painter.drawRoundedRect(QRectF(0, 0, size, size), radius, radius);
-  QFont font;
-  font.setBold(true);
-  font.setPixelSize(qMax(6, static_cast<int>(size * (qstrlen(badge.letters) > 1 ? 0.5 : 0.7))));
-  painter.setFont(font);
-  painter.setPen(Qt::white);
-  painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QString::fromLatin1(badge.letters));
+  painter.save();
+  painter.scale(size / 16.0, size / 16.0);
+  QLinearGradient body(0, 0, 0, 16);
+  body.setColorAt(0, emblem.colour.lighter(130));
+  body.setColorAt(1, emblem.colour.darker(115));
+  painter.setBrush(body);
+  painter.setPen(QPen(emblem.colour.darker(200), 1));
+  painter.drawPath(Outline(emblem.shape));
+  painter.restore();
+  DrawMark(painter, index, size);
   return pixmap;
 }
 
@@ -46,6 +120,6 @@ QIcon GameTypeImage(int index) {
   if (index < 0 || index >= kGameTypeImageCount)
     return icon;
   for (int size : {16, 24, 32, 48, 64})
-    icon.addPixmap(Draw(kBadges[index], size));
+    icon.addPixmap(Draw(index, size));
   return icon;
 }

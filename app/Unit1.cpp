@@ -19,22 +19,19 @@
 
 #include "app/DesignIcon.h"
 #include "app/PollShell.h"
+#include "app/ServerView.h"
 #include "app/dm.h"
 #include "config/AppSettings.h"
-#include "config/MsgINISupp.h"
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
+#include "platform/SoundPlayer.h"
+#include "tray/Tray.h"
 #include "util/app_dir.h"
 #include "util/version.h"
 
 namespace {
 
-QString Message(const char* key, const char* builtIn) {
-  return QString::fromStdString(Lookup(key, builtIn));
-}
-
-QTreeWidget* MakeReportView(const char* name, const QStringList& columns, QWidget* parent) {
-  auto* view = new QTreeWidget(parent);
+void SetUpReportView(QTreeWidget* view, const char* name, const QStringList& columns) {
   view->setObjectName(QString::fromLatin1(name));
   view->setHeaderLabels(columns);
   view->setRootIsDecorated(false);
@@ -45,7 +42,13 @@ QTreeWidget* MakeReportView(const char* name, const QStringList& columns, QWidge
   view->setContextMenuPolicy(Qt::CustomContextMenu);
   view->header()->setSectionsClickable(false);
   view->header()->setStretchLastSection(false);
-  return view;
+  // The selection stays visible while another control has the focus.
+  QPalette palette = view->palette();
+  palette.setBrush(QPalette::Inactive, QPalette::Highlight,
+                   palette.brush(QPalette::Active, QPalette::Highlight));
+  palette.setBrush(QPalette::Inactive, QPalette::HighlightedText,
+                   palette.brush(QPalette::Active, QPalette::HighlightedText));
+  view->setPalette(palette);
 }
 
 QAction* MakeAction(const char* name, const char* caption, QObject* parent,
@@ -83,6 +86,7 @@ TfrmMain::TfrmMain(Tdm& dm, QWidget* parent) : QMainWindow(parent), dm_(dm) {
   shell_ = new TPollShell(*pgs, this);
   monitor_ = std::make_unique<TMonitor>(*this, *shell_);
   shell_->Attach(monitor_->Engine, [this] { RefreshServers(); });
+  sound_ = new TSoundPlayer([] { QApplication::beep(); }, this);
   BuildMenus();
   BuildTray();
   FormCreate();
@@ -102,12 +106,13 @@ void TfrmMain::BuildViews() {
   Splitter1->setObjectName(QStringLiteral("Splitter1"));
   Splitter1->setHandleWidth(3);
   Splitter1->setChildrenCollapsible(false);
-  lvServers = MakeReportView("lvServers",
-                             {QStringLiteral("Host"), QStringLiteral("Name"), QStringLiteral("Map"),
-                              QStringLiteral("Fraglimit"), QStringLiteral("Players")},
-                             Splitter1);
-  lvPlayers =
-      MakeReportView("lvPlayers", {QStringLiteral("Player"), QStringLiteral("Frags")}, Splitter1);
+  lvServers =
+      new TServerView([this](int32_t index) { return dm_.GameImages.Image(index); }, Splitter1);
+  SetUpReportView(lvServers, "lvServers",
+                  {QStringLiteral("Host"), QStringLiteral("Name"), QStringLiteral("Map"),
+                   QStringLiteral("Fraglimit"), QStringLiteral("Players")});
+  lvPlayers = new QTreeWidget(Splitter1);
+  SetUpReportView(lvPlayers, "lvPlayers", {QStringLiteral("Player"), QStringLiteral("Frags")});
   lvPlayers->setFocusPolicy(Qt::ClickFocus); // not a tab stop
   Splitter1->addWidget(lvServers);
   Splitter1->addWidget(lvPlayers);
@@ -176,13 +181,22 @@ void TfrmMain::BuildMenus() {
   for (QAction* action : {mnDesc, mnServersDesc, mnGo, mnServersGo})
     action->setEnabled(false);
 
+  connect(mnSettings, &QAction::triggered, this, &TfrmMain::mnSettingsClick);
+  connect(mnDesc, &QAction::triggered, this, &TfrmMain::mnServersDescClick);
   connect(mnExitMain, &QAction::triggered, this, &TfrmMain::mnExitClick);
-  connect(mnHide, &QAction::triggered, this, &TfrmMain::HideToTray);
-  connect(mnStats, &QAction::triggered, this, &TfrmMain::mnStatsClick);
   connect(mnRefresh, &QAction::triggered, this, &TfrmMain::mnRefreshClick);
-  // Settings, Server properties, Server stats, Go! and Copy are wired as the
-  // dialogs and the full views land.
+  connect(mnHide, &QAction::triggered, this, &TfrmMain::mnHideClick);
+  connect(mnServerStats, &QAction::triggered, this, &TfrmMain::mnServerStatsClick);
+  connect(mnStats, &QAction::triggered, this, &TfrmMain::mnStatsClick);
+  connect(mnGo, &QAction::triggered, this, &TfrmMain::mnGoClick);
+  connect(mnServersDesc, &QAction::triggered, this, &TfrmMain::mnServersDescClick);
+  connect(mnServersGo, &QAction::triggered, this, &TfrmMain::mnGoClick);
+  connect(mnPlayersCopy, &QAction::triggered, this, &TfrmMain::mnPlayersCopyClick);
+
+  // A click on a row, or a change of the selection, shows that server's players.
   connect(lvServers, &QTreeWidget::itemSelectionChanged, this, [this] { RefreshPlayers(nullptr); });
+  connect(lvServers, &QTreeWidget::itemClicked, this, [this] { RefreshPlayers(nullptr); });
+  connect(lvServers, &QTreeWidget::itemDoubleClicked, this, &TfrmMain::lvServersDblClick);
 
   connect(lvServers, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { pmServers->popup(lvServers->viewport()->mapToGlobal(at)); });
@@ -198,32 +212,17 @@ void TfrmMain::BuildMenus() {
 }
 
 void TfrmMain::BuildTray() {
-  pmTray = new QMenu(this);
-  pmTray->setObjectName(QStringLiteral("pmTray"));
-  for (std::size_t i = 0; i < trayServerEntries_.size(); ++i) {
-    QAction* entry = pmTray->addAction(QString());
-    entry->setObjectName(QStringLiteral("N%11").arg(i + 1));
-    entry->setVisible(false);
-    trayServerEntries_[i] = entry;
-  }
-  pmTray->addSeparator();
-  QAction* mnAbout = MakeAction("mnAbout", "&About...", pmTray);
-  QAction* mnExit = MakeAction("mnExit", "&Exit", pmTray);
-  pmTray->addAction(mnAbout);
-  pmTray->addAction(mnExit);
-  connect(mnExit, &QAction::triggered, this, &TfrmMain::mnExitClick);
-  // About opens the about box once it exists.
-
-  ti = new QSystemTrayIcon(DesignIcon(), this);
-  ti->setObjectName(QStringLiteral("ti"));
-  ti->setContextMenu(pmTray);
-  ti->setToolTip(Message("NoServers", "No servers"));
-  connect(ti, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::Trigger)
-      tiClick();
-  });
-  lastTrayTag_ = ti;
-  ti->show();
+  TTrayWindow hooks;
+  hooks.SelectServer = [this](const TServer& server) { SelectServer(server); };
+  hooks.Show = [this] { ShowMainWindow(); };
+  hooks.Hide = [this] { HideToTray(); };
+  hooks.Shown = [this] { return isVisible(); };
+  hooks.About = [this] { mnAboutClick(); };
+  hooks.Exit = [this] { mnExitClick(); };
+  hooks.GameImage = [this](int32_t index) { return dm_.GameImages.Image(index); };
+  hooks.Digits = [] { return AppSettings.Digits; };
+  hooks.PopupMessages = [] { return AppSettings.PopupMessages; };
+  tray_ = new TTray(*this, monitor_->Servers, std::move(hooks));
 }
 
 void TfrmMain::FormCreate() {
@@ -236,8 +235,8 @@ void TfrmMain::FormCreate() {
     QMessageBox::information(nullptr, QStringLiteral("Skarvel"),
                              QStringLiteral("Cannot create INI file"));
 
-  // The game registry, the address list and the server lists were made with
-  // the window (TMonitor); the tray icon pool arrives with the tray.
+  // The game registry, the address list, the server lists and the tray icon
+  // pool were made with the window (TMonitor, TTray).
 
   try {
     WithIni([this] {
@@ -334,9 +333,13 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::WMUser(int request) {
-  if (request == 0)
+  if (request == 0) {
     ShowMainWindow();
-  // Request 1 refreshes the player view and the tray once they show servers.
+  } else if (request == 1) {
+    RefreshPlayers(nullptr);
+    tray_->Invalidate();
+    RefreshTray();
+  }
 }
 
 void TfrmMain::EndSession() {
@@ -361,119 +364,6 @@ void TfrmMain::ShowMainWindow() {
 }
 
 void TfrmMain::HideToTray() {
+  // Hidden, the window has no taskbar button: only the tray icons remain.
   hide();
-}
-
-void TfrmMain::tiClick() {
-  // A second click on the icon clicked last hides the window; otherwise it shows.
-  if (isVisible() && lastTrayTag_ == ti)
-    HideToTray();
-  else
-    ShowMainWindow();
-  lastTrayTag_ = ti;
-}
-
-void TfrmMain::mnExitClick() {
-  reallyClose_ = true;
-  close();
-}
-
-void TfrmMain::mnStatsClick() {
-  dm_.OpenDocument(QString::fromStdString(InAppDir("stats.txt")));
-}
-
-void TfrmMain::pmPlayersPopup() {
-  mnPlayersCopy->setEnabled(lvPlayers->topLevelItemCount() > 0);
-}
-
-void TfrmMain::mnRefreshClick() { monitor_->Engine.Refresh(); }
-
-namespace {
-
-// View rows name their server by host, port and game, never by pointer: a
-// record may be destroyed between two refreshes.
-QStringList ServerKey(const TServer& server) {
-  return {QString::fromStdString(server.Host), QString::number(server.Port),
-          QString::number(server.Id)};
-}
-
-QString ViewText(const std::string& text) { return QString::fromUtf8(text); }
-
-} // namespace
-
-const TServer* TfrmMain::ShownServer() const {
-  QTreeWidgetItem* item = nullptr;
-  const QList<QTreeWidgetItem*> selected = lvServers->selectedItems();
-  item = selected.isEmpty() ? lvServers->currentItem() : selected.constFirst();
-  if (!item || !monitor_)
-    return nullptr;
-  const QStringList key = item->data(0, Qt::UserRole).toStringList();
-  if (key.size() != 3)
-    return nullptr;
-  return monitor_->Servers.Find(key[0].toStdString(), key[1].toInt(), key[2].toInt());
-}
-
-void TfrmMain::RefreshServers() {
-  const TServer* selected = ShownServer();
-  const QStringList selectedKey = selected ? ServerKey(*selected) : QStringList();
-  const QSignalBlocker blocker(lvServers);
-  lvServers->clear();
-  QTreeWidgetItem* reselect = nullptr;
-  const TServerList& servers = monitor_->Servers;
-  for (int32_t i = 0; i < servers.Count(); ++i) {
-    const TServer& server = servers.Items(i);
-    if (!server.Online)
-      continue;
-    auto* item = new QTreeWidgetItem(
-        lvServers, {ViewText(server.DisplayName()), ViewText(server.Info[0]),
-                    ViewText(server.Info[1]), ViewText(server.Info[2]),
-                    ViewText(server.Info[3] + "/" + server.Info[4])});
-    item->setIcon(0, dm_.GameImages.Image(server.EffectiveIconIndex()));
-    item->setData(0, Qt::UserRole, ServerKey(server));
-    if (ServerKey(server) == selectedKey)
-      reselect = item;
-  }
-  if (!reselect && lvServers->topLevelItemCount() > 0)
-    reselect = lvServers->topLevelItem(0);
-  if (reselect)
-    reselect->setSelected(true);
-  const bool any = lvServers->topLevelItemCount() > 0;
-  for (QAction* action : {mnDesc, mnServersDesc, mnGo, mnServersGo})
-    action->setEnabled(any);
-  RefreshPlayers(nullptr);
-  RefreshTray();
-}
-
-void TfrmMain::RefreshPlayers(const TServer* server) {
-  const TServer* shown = ShownServer();
-  if (server && shown && server != shown)
-    return;
-  const QSignalBlocker blocker(lvPlayers);
-  lvPlayers->clear();
-  if (!shown)
-    return;
-  for (int32_t i = 0; i < shown->Players.Count(); ++i) {
-    const TPlayer& player = shown->Players.Items(i);
-    new QTreeWidgetItem(lvPlayers, {ViewText(player.Name), QString::number(player.Frags)});
-  }
-}
-
-// The tray icons, their menu, sounds and the game launcher arrive with the
-// tray; until then the model's requests for them change nothing.
-void TfrmMain::RefreshTray() {}
-int32_t TfrmMain::AcquireTrayIcon(TServer&) { return IServerEvents::kCommonIcon; }
-void TfrmMain::ReleaseTrayIcon(int32_t) {}
-void TfrmMain::ShowTrayIcon(int32_t, const std::string&, int32_t, int32_t) {}
-void TfrmMain::HideTrayIcon(int32_t) {}
-void TfrmMain::PlaySound(const std::string&) {}
-void TfrmMain::NotifyStatistics(const TServer&) {}
-std::optional<std::string> TfrmMain::SelectExecutable(const std::string&) { return std::nullopt; }
-bool TfrmMain::StartGame(const std::string&, const std::string&, const std::string&) {
-  return false;
-}
-
-void TfrmMain::ShowBalloon(int32_t, const std::string& title, const std::string& text) {
-  if (AppSettings.PopupMessages)
-    ti->showMessage(ViewText(title).left(63), ViewText(text).left(255), QSystemTrayIcon::NoIcon,
-                    10000);
 }

@@ -2,8 +2,10 @@
 
 #include <QMainWindow>
 
-#include <array>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "config/WindowLayout.h"
 #include "model/ServerEvents.h"
@@ -13,14 +15,17 @@ class QAction;
 class QMenu;
 class QProgressBar;
 class QSplitter;
-class QSystemTrayIcon;
 class QTreeWidget;
+class QTreeWidgetItem;
 class TPollShell;
+class TServerView;
+class TSoundPlayer;
+class TTray;
 class Tdm;
 
-// The main window: the server and player views, the menus and the common tray
-// icon. Closing it only hides the program; the Exit commands and the end of the
-// session end it.
+// The main window: the server and player views, the menus, the tray and the
+// poll cycle's timers and socket. Closing it only hides the program; the Exit
+// commands, a game start with "Quit" and the end of the session end it.
 class TfrmMain : public QMainWindow, public IServerEvents {
   Q_OBJECT
 public:
@@ -38,15 +43,38 @@ public:
   bool ReallyClose() const { return reallyClose_; }
   bool VersionlessIni() const { return versionlessIni_; }
   TWindowLayout CurrentLayout() const;
+  TMonitor& Monitor() { return *monitor_; }
+  TTray& Tray() { return *tray_; }
 
-  // Rebuild the views from the live server list.
+  // Brings the views and the tray in line with the live server list.
   void RefreshServers();
+  // After the settings or a server's properties changed: the next refresh
+  // rebuilds the views and the tray rather than following changed servers.
+  void InvalidateViews();
   // Rebuild the player view; with a server given, only when it is the one shown.
   void RefreshPlayers(const TServer* server) override;
+  // Select and focus the row of `server`, if it has one.
+  void SelectServer(const TServer& server);
+  // The server whose players are shown: the selected row's, else the focused row's.
+  const TServer* ShownServer() const;
 
-  TMonitor& Monitor() { return *monitor_; }
+  // Commands.
+  void mnGoClick();
+  void mnExitClick();
+  void mnRefreshClick();
+  void mnHideClick();
+  void mnSettingsClick();
+  void mnServersDescClick();
+  void mnStatsClick();
+  void mnServerStatsClick();
+  void mnPlayersCopyClick();
+  void pmPlayersPopup();
+  void mnAboutClick();
+  void lvServersDblClick();
 
   // The model's requests of the user interface.
+  void ServerChanged(const TServer& server) override;
+  void ServerDestroyed(const TServer& server) override;
   void RefreshTray() override;
   int32_t AcquireTrayIcon(TServer& server) override;
   void ReleaseTrayIcon(int32_t icon) override;
@@ -71,38 +99,34 @@ private:
   void BuildMenus();
   void BuildTray();
   void ApplyLayout(const TWindowLayout& layout);
-
   void ShowMainWindow();
   void HideToTray();
-  void tiClick();
-  void mnExitClick();
-  void mnStatsClick();
-  void pmPlayersPopup();
-  void mnRefreshClick();
-  const TServer* ShownServer() const;
+  void RefreshPlayersIfChanged();
 
   Tdm& dm_;
   TPollShell* shell_ = nullptr;
   std::unique_ptr<TMonitor> monitor_;
+  TTray* tray_ = nullptr;
+  TSoundPlayer* sound_ = nullptr;
   bool reallyClose_ = false;
   bool versionlessIni_ = false;
   bool everShown_ = false;
+  bool rebuildViews_ = true;
   TWindowLayout restoredLayout_;
+  // What the player view shows, so a refresh that changes nothing leaves it
+  // (and its scroll position) alone.
+  const TServer* playersShownFor_ = nullptr;
+  std::vector<std::pair<std::string, int32_t>> playersShown_;
 
-  QTreeWidget* lvServers = nullptr;
+  TServerView* lvServers = nullptr;
   QSplitter* Splitter1 = nullptr;
   QTreeWidget* lvPlayers = nullptr;
   QProgressBar* pgs = nullptr;
   QMenu* pmServers = nullptr;
   QMenu* pmPlayers = nullptr;
-  QMenu* pmTray = nullptr;
   QAction* mnDesc = nullptr;
   QAction* mnGo = nullptr;
   QAction* mnServersDesc = nullptr;
   QAction* mnServersGo = nullptr;
   QAction* mnPlayersCopy = nullptr;
-  std::array<QAction*, 16> trayServerEntries_{};
-  QSystemTrayIcon* ti = nullptr;
-  // Which tray icon was clicked last; only the common icon exists so far.
-  const QSystemTrayIcon* lastTrayTag_ = nullptr;
 };

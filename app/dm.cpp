@@ -40,7 +40,13 @@ std::optional<QString> Tdm::SelectLogFile() {
                     QStringLiteral("*.log (*.log);;All files (*)"));
 }
 
-std::optional<QString> Tdm::SelectFile(const QString& title, const QString& filter) {
+std::optional<QString> Tdm::SelectExecutableFile(const QString& defaultName) {
+  return SelectFile(Message("SelectEXE", "Select game executable"),
+                    QStringLiteral("*.exe (*.exe);;All files (*)"), defaultName);
+}
+
+std::optional<QString> Tdm::SelectFile(const QString& title, const QString& filter,
+                                       const QString& fileName) {
   if (!od_) {
     od_ = std::make_unique<QFileDialog>();
     od_->setObjectName(QStringLiteral("od"));
@@ -50,7 +56,7 @@ std::optional<QString> Tdm::SelectFile(const QString& title, const QString& filt
   }
   od_->setWindowTitle(title);
   od_->setNameFilter(filter);
-  od_->selectFile(QString());
+  od_->selectFile(fileName);
   const bool chosen = od_->exec() == QDialog::Accepted && !od_->selectedFiles().isEmpty();
   if (!chosen)
     return std::nullopt;

@@ -23,6 +23,8 @@ public:
   std::optional<QString> SelectIconFile();
   std::optional<QString> SelectSoundFile();
   std::optional<QString> SelectLogFile();
+  // A game's executable, offering the game's usual file name.
+  std::optional<QString> SelectExecutableFile(const QString& defaultName);
 
   // Opens a file with the program the desktop associates with it.
   void OpenDocument(const QString& path);
@@ -32,7 +34,8 @@ public:
   TGameImages GameImages;
 
 private:
-  std::optional<QString> SelectFile(const QString& title, const QString& filter);
+  std::optional<QString> SelectFile(const QString& title, const QString& filter,
+                                    const QString& fileName = QString());
 
   std::unique_ptr<QFileDialog> od_;
 };

@@ -21,47 +21,12 @@
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/SettingsFile.h"
+#include "tests/app/FrmMainFixture.h"
 #include "tests/support/ScratchProgramFolder.h"
 #include "util/app_dir.h"
 #include "util/datetime.h"
 
 namespace {
-
-class FrmMainTest : public ::testing::Test {
-protected:
-  void SetUp() override { savedCwd_ = QDir::currentPath(); }
-  void TearDown() override {
-    window_.reset();
-    dm_.reset();
-    QDir::setCurrent(savedCwd_);
-  }
-
-  TfrmMain& Start(const std::string& ini) {
-    home_.write("skarvel.ini", WithLoopbackAddress(ini));
-    dm_ = std::make_unique<Tdm>(0.0);
-    window_ = std::make_unique<TfrmMain>(*dm_);
-    return *window_;
-  }
-  void Stop() { window_.reset(); }
-
-  // The window polls at once: without an address of its own it would take the
-  // default list, whose broadcast leaves the machine.
-  static std::string WithLoopbackAddress(const std::string& ini) {
-    return ini + "\n[Address]\n127.0.0.1:7790,u4=1\n";
-  }
-
-  TIniFile Stored() const { return TIniFile(home_.file("skarvel.ini")); }
-  template <class T> T* Child(const char* name) {
-    return window_->findChild<T*>(QString::fromLatin1(name));
-  }
-
-  ScratchProgramFolder home_;
-  std::unique_ptr<Tdm> dm_;
-  std::unique_ptr<TfrmMain> window_;
-  QString savedCwd_;
-};
-
-const char* const kShown = "[Appearance]\nStartInTray=0\n";
 
 TEST_F(FrmMainTest, WithoutWindowSectionUsesDesignLayoutAndSavesAllTwelveKeys) {
   TfrmMain& window = Start(kShown);

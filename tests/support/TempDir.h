@@ -28,9 +28,13 @@ public:
   const std::filesystem::path& path() const { return path_; }
   std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-  void write(const std::string& name, const std::string& content) const {
+  // Writes the file, making its folders; gives its full path.
+  std::string write(const std::string& name, const std::string& content) const {
+    std::error_code ignored;
+    std::filesystem::create_directories((path_ / name).parent_path(), ignored);
     std::ofstream out(path_ / name, std::ios::binary);
     out << content;
+    return file(name);
   }
   std::string read(const std::string& name) const {
     std::ifstream in(path_ / name, std::ios::binary);

@@ -1,0 +1,80 @@
+// The main window's commands: menus, popups and the keys bound to them.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+#include <QTreeWidget>
+
+#include "app/ServerView.h"
+#include "app/Unit1.h"
+#include "app/dm.h"
+#include "config/AppSettings.h"
+#include "model/server.h"
+#include "util/app_dir.h"
+#include "util/version.h"
+
+void TfrmMain::mnGoClick() {
+  // Go! takes the focused row, as the keyboard user sees it.
+  const TServer* focused = lvServers->FocusedServer();
+  if (!focused)
+    return;
+  TServer* server = monitor_->Servers.Find(focused->Host, focused->Port, focused->Id);
+  if (!server || !server->LaunchGame(monitor_->Games))
+    return; // a start that failed is not reported, and the program stays
+  if (AppSettings.Quit) {
+    reallyClose_ = true;
+    close();
+  }
+}
+
+void TfrmMain::lvServersDblClick() {
+  if (AppSettings.DoubleClick)
+    mnGoClick();
+}
+
+void TfrmMain::mnExitClick() {
+  reallyClose_ = true;
+  close();
+}
+
+void TfrmMain::mnRefreshClick() {
+  monitor_->Engine.Refresh();
+}
+
+void TfrmMain::mnHideClick() {
+  HideToTray();
+}
+
+// The settings dialog opens here once it exists; on OK the timers take the
+// new settings and the views are rebuilt.
+void TfrmMain::mnSettingsClick() {
+}
+
+// The server properties dialog opens here for the focused row's server once
+// it exists; on OK the views are rebuilt.
+void TfrmMain::mnServersDescClick() {
+}
+
+void TfrmMain::mnStatsClick() {
+  dm_.OpenDocument(QString::fromStdString(InAppDir("stats.txt")));
+}
+
+void TfrmMain::mnServerStatsClick() {
+  if (const TServer* server = ShownServer())
+    dm_.OpenDocument(QString::fromStdString(InAppDir(server->EffectiveLog())));
+}
+
+void TfrmMain::mnPlayersCopyClick() {
+  if (const QTreeWidgetItem* focused = lvPlayers->currentItem())
+    QApplication::clipboard()->setText(focused->text(0));
+}
+
+void TfrmMain::pmPlayersPopup() {
+  mnPlayersCopy->setEnabled(lvPlayers->topLevelItemCount() > 0);
+}
+
+void TfrmMain::mnAboutClick() {
+  QMessageBox::about(this, QStringLiteral("Skarvel"),
+                     QStringLiteral("Skarvel %1\nGame server monitor")
+                         .arg(QString::fromStdString(VersionToText(ProgramVersion()))));
+}

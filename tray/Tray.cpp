@@ -1,0 +1,273 @@
+#include "tray/Tray.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "config/MsgINISupp.h"
+#include "model/server.h"
+#include "tray/CounterIcon.h"
+#include "tray/TrayArt.h"
+#include "tray/TrayState.h"
+#include "util/display_text.h"
+
+namespace {
+
+// Texts from game servers are bytes; anything that is not UTF-8 reads as
+// Windows-1252.
+QString ServerText(const std::string& bytes) {
+  return QString::fromStdString(ToUtf8(bytes));
+}
+
+// The balloon's own line ends are CR LF; the desktop's are LF.
+QString BalloonText(const std::string& bytes, int limit) {
+  QString text = ServerText(bytes);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text.left(limit);
+}
+
+constexpr int32_t kCounterImage = 100; // commonImage_ of a drawn counter: 100 + n
+
+} // namespace
+
+TTray::TTray(QWidget& window, const TServerList& servers, TTrayWindow hooks)
+    : QObject(&window), servers_(servers), window_(std::move(hooks)) {
+  setObjectName(QStringLiteral("Tray"));
+  pmTray = new QMenu(&window);
+  pmTray->setObjectName(QStringLiteral("pmTray"));
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    QAction* entry = pmTray->addAction(QString());
+    entry->setObjectName(QStringLiteral("N%11").arg(i + 1));
+    entry->setVisible(false);
+    connect(entry, &QAction::triggered, this, [this, i] { NClick(static_cast<int32_t>(i)); });
+    entries_[i] = entry;
+  }
+  pmTray->addSeparator();
+  QAction* mnAbout = pmTray->addAction(QStringLiteral("&About..."));
+  mnAbout->setObjectName(QStringLiteral("mnAbout"));
+  QAction* mnExit = pmTray->addAction(QStringLiteral("&Exit"));
+  mnExit->setObjectName(QStringLiteral("mnExit"));
+  connect(mnAbout, &QAction::triggered, this, [this] { window_.About(); });
+  connect(mnExit, &QAction::triggered, this, [this] { window_.Exit(); });
+
+  pool_ = std::make_unique<TTrayIconList>(window, *pmTray);
+
+  ti = new QSystemTrayIcon(window.windowIcon(), &window);
+  ti->setObjectName(QStringLiteral("ti"));
+  ti->setContextMenu(pmTray);
+  ti->setToolTip(QString::fromStdString(Lookup("NoServers", "No servers")));
+  connect(ti, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger)
+      tiClick();
+  });
+  ti->show();
+}
+
+TTray::~TTray() = default;
+
+void TTray::Touch(const TServer& server) {
+  touched_.insert(&server);
+}
+
+void TTray::Forget(const TServer& server) {
+  touched_.erase(&server);
+  for (std::size_t i = 0; i < entryServers_.size(); ++i)
+    if (entryServers_[i] == &server)
+      entryServers_[i] = nullptr;
+  if (shown_.erase(&server) > 0)
+    stale_ = true;
+}
+
+void TTray::Invalidate() {
+  stale_ = true;
+}
+
+TTray::TSignature TTray::SignatureOf(const TServer& server) {
+  return {server.TrayMode, server.PlayerCount(),
+          server.DisplayName() + '\0' + server.Info[0] + '\0' + server.Info[1]};
+}
+
+bool TTray::AnyTouchedChanged() const {
+  for (const TServer* server : touched_) {
+    const auto it = shown_.find(server);
+    const bool listed =
+        server->Online && servers_.Find(server->Host, server->Port, server->Id) == server;
+    if (!listed) {
+      if (it != shown_.end())
+        return true;
+      continue;
+    }
+    if (it == shown_.end() || !(it->second == SignatureOf(*server)))
+      return true;
+  }
+  return false;
+}
+
+void TTray::RefreshTray() {
+  if (!stale_ && !AnyTouchedChanged()) {
+    touched_.clear();
+    return;
+  }
+  Recompute();
+}
+
+void TTray::Recompute() {
+  if (stale_) {
+    shown_.clear();
+    for (int32_t i = 0; i < servers_.Count(); ++i)
+      if (const TServer& server = servers_.Items(i); server.Online)
+        shown_[&server] = SignatureOf(server);
+  } else {
+    for (const TServer* server : touched_) {
+      if (server->Online && servers_.Find(server->Host, server->Port, server->Id) == server)
+        shown_[server] = SignatureOf(*server);
+      else
+        shown_.erase(server);
+    }
+  }
+  touched_.clear();
+  stale_ = false;
+
+  const TTrayState state = ComputeTrayState(servers_, window_.Digits());
+  switch (state.Common) {
+  case TTrayState::TCommonIcon::Hidden:
+    ti->hide();
+    break;
+  case TTrayState::TCommonIcon::StateImage:
+    SetTrayState(state.StateImage);
+    break;
+  case TTrayState::TCommonIcon::Counter:
+    DrawCounterIcon(state.Counter, *ti);
+    break;
+  }
+
+  // Unchanged entries are not touched, so an open menu does not flicker.
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    QAction* entry = entries_[i];
+    if (i < state.Entries.size()) {
+      const QString caption = ServerText(state.Entries[i].Caption);
+      if (entry->text() != caption)
+        entry->setText(caption);
+      entryServers_[i] = state.Entries[i].Server;
+      if (!entry->isVisible())
+        entry->setVisible(true);
+    } else {
+      entryServers_[i] = nullptr;
+      if (entry->isVisible())
+        entry->setVisible(false);
+    }
+  }
+
+  QStringList lines;
+  for (const std::string& line : state.HintLines)
+    lines << ServerText(line);
+  const QString hint = lines.isEmpty() ? QString::fromStdString(Lookup("NoServers", "No servers"))
+                                       : lines.join(QLatin1Char('\n'));
+  if (ti->toolTip() != hint)
+    ti->setToolTip(hint);
+}
+
+void TTray::SetTrayState(int32_t image) {
+  if (commonImage_ != image) {
+    ti->setIcon(TrayStateImage(image));
+    commonImage_ = image;
+  }
+  if (!ti->isVisible())
+    ti->show();
+}
+
+void TTray::DrawCounterIcon(int32_t number, QSystemTrayIcon& icon) {
+  const int32_t shown = std::clamp(number, 0, 99);
+  const bool common = &icon == ti;
+  if (!common || commonImage_ != kCounterImage + shown) {
+    // A counter that cannot be drawn leaves the icon as it was.
+    const std::optional<QIcon> counter = CounterIcon(shown);
+    if (!counter)
+      return;
+    icon.setIcon(*counter);
+    if (common)
+      commonImage_ = kCounterImage + shown;
+  }
+  if (!icon.isVisible())
+    icon.show();
+}
+
+int32_t TTray::AcquireTrayIcon(const TServer& server) {
+  return pool_->Acquire(server, [this](int32_t icon) { OwnIconClick(icon); });
+}
+
+void TTray::ReleaseTrayIcon(int32_t icon) {
+  pool_->Release(icon);
+}
+
+void TTray::ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount,
+                         int32_t imageIndex) {
+  QSystemTrayIcon* own = pool_->Icon(icon);
+  if (!own)
+    return;
+  own->setToolTip(ServerText(hint));
+  if (playerCount > 0) {
+    DrawCounterIcon(playerCount, *own);
+    return;
+  }
+  own->setIcon(window_.GameImage(imageIndex));
+  if (!own->isVisible())
+    own->show();
+}
+
+void TTray::HideTrayIcon(int32_t icon) {
+  if (QSystemTrayIcon* own = pool_->Icon(icon); own && own->isVisible())
+    own->hide();
+}
+
+void TTray::ShowBalloon(int32_t icon, const std::string& title, const std::string& text) {
+  if (!window_.PopupMessages())
+    return;
+  QSystemTrayIcon* at = icon == kCommonIcon ? ti : pool_->Icon(icon);
+  if (!at)
+    at = ti;
+  at->showMessage(BalloonText(title, 63), BalloonText(text, 255), QSystemTrayIcon::NoIcon, 10000);
+}
+
+void TTray::tiClick() {
+  const TServer* chosen = nullptr;
+  const TServer* firstOnline = nullptr;
+  for (int32_t i = 0; i < servers_.Count() && !chosen; ++i) {
+    const TServer& server = servers_.Items(i);
+    if (!server.Online || (server.TrayMode != 0 && server.TrayMode != 2))
+      continue;
+    if (!firstOnline)
+      firstOnline = &server;
+    if (server.PlayerCount() > 0)
+      chosen = &server;
+  }
+  if (!chosen)
+    chosen = firstOnline;
+  if (chosen)
+    window_.SelectServer(*chosen);
+  Toggle(kCommonIcon);
+}
+
+void TTray::OwnIconClick(int32_t icon) {
+  if (const TServer* server = pool_->Server(icon))
+    window_.SelectServer(*server);
+  Toggle(icon);
+}
+
+void TTray::Toggle(int32_t clicked) {
+  // A second click on the same icon hides the window; another icon shows it.
+  if (window_.Shown() && clicked == lastTrayTag_)
+    window_.Hide();
+  else
+    window_.Show();
+  lastTrayTag_ = clicked;
+}
+
+void TTray::NClick(int32_t entry) {
+  if (const TServer* server = EntryServer(entry))
+    window_.SelectServer(*server);
+  window_.Show();
+}

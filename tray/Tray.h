@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "tray/TrayIconList.h"
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+class QWidget;
+class TServer;
+class TServerList;
+
+// What the tray asks of the main window.
+struct TTrayWindow {
+  std::function<void(const TServer&)> SelectServer;
+  std::function<void()> Show;
+  std::function<void()> Hide; // minimise and hide: only the tray icons remain
+  std::function<bool()> Shown;
+  std::function<void()> About;
+  std::function<void()> Exit;
+  std::function<QIcon(int32_t)> GameImage;
+  std::function<bool()> Digits;
+  std::function<bool()> PopupMessages;
+};
+
+// The common tray icon `ti`, the tray menu and the pool of servers' own
+// icons, with their clicks and balloons. The icons show the live list; the
+// main window owns this object.
+class TTray : public QObject {
+  Q_OBJECT
+public:
+  static constexpr int32_t kCommonIcon = -1;
+
+  TTray(QWidget& window, const TServerList& servers, TTrayWindow hooks);
+  ~TTray() override;
+
+  // The common icon's image, the menu entries and the hint. Recomputed only
+  // when a server it shows changed since the last time.
+  void RefreshTray();
+  // A server may have changed; the next RefreshTray looks at it.
+  void Touch(const TServer& server);
+  // The record goes away: no entry keeps pointing at it.
+  void Forget(const TServer& server);
+  // Settings or texts changed: the next RefreshTray recomputes everything.
+  void Invalidate();
+
+  // Servers' own icons.
+  int32_t AcquireTrayIcon(const TServer& server);
+  void ReleaseTrayIcon(int32_t icon);
+  void ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount, int32_t imageIndex);
+  void HideTrayIcon(int32_t icon);
+  // A balloon at an own icon, or at the common icon (kCommonIcon).
+  void ShowBalloon(int32_t icon, const std::string& title, const std::string& text);
+
+  // Clicks.
+  void tiClick();
+  void OwnIconClick(int32_t icon);
+  void NClick(int32_t entry);
+
+  QSystemTrayIcon& CommonIcon() const { return *ti; }
+  QMenu& Menu() const { return *pmTray; }
+  const TTrayIconList& Pool() const { return *pool_; }
+  QAction& Entry(int32_t entry) const { return *entries_.at(static_cast<std::size_t>(entry)); }
+  const TServer* EntryServer(int32_t entry) const {
+    return entryServers_.at(static_cast<std::size_t>(entry));
+  }
+  int32_t LastTrayTag() const { return lastTrayTag_; }
+
+private:
+  // What one online server contributes to the tray; a change of any part
+  // means the tray must be worked out again.
+  struct TSignature {
+    uint8_t TrayMode = 0;
+    int32_t PlayerCount = 0;
+    std::string Caption;
+    bool operator==(const TSignature&) const = default;
+  };
+  static TSignature SignatureOf(const TServer& server);
+  bool AnyTouchedChanged() const;
+  void Recompute();
+  void SetTrayState(int32_t image);
+  void DrawCounterIcon(int32_t number, QSystemTrayIcon& icon);
+  void Toggle(int32_t clicked);
+
+  const TServerList& servers_;
+  TTrayWindow window_;
+  QSystemTrayIcon* ti = nullptr;
+  QMenu* pmTray = nullptr;
+  std::array<QAction*, 16> entries_{};
+  std::array<const TServer*, 16> entryServers_{};
+  std::unique_ptr<TTrayIconList> pool_;
+  int32_t lastTrayTag_ = kCommonIcon;
+
+  bool stale_ = true;
+  std::unordered_set<const TServer*> touched_;
+  std::unordered_map<const TServer*, TSignature> shown_; // online servers at the last recompute
+  // The common icon's image as last set: state 0..2, or 100 + counter.
+  int32_t commonImage_ = -1;
+};

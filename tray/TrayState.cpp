@@ -1,0 +1,58 @@
+#include "tray/TrayState.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "model/server.h"
+
+namespace {
+
+// Servers of the common icon (0) and servers without an icon (2) are listed
+// in the common icon's hint; own icons carry their own.
+bool InCommonHint(const TServer& server) {
+  return server.TrayMode == 0 || server.TrayMode == 2;
+}
+
+} // namespace
+
+std::string TrayHintLine(const TServer& server) {
+  return server.Info[0] + " - " + server.Info[1] + " (" + std::to_string(server.PlayerCount()) +
+         ")";
+}
+
+TTrayState ComputeTrayState(const TServerList& servers, bool digits) {
+  TTrayState state;
+  int32_t commonOnline = 0;
+  int64_t commonPlayers = 0; // servers report their own counts: no overflow
+  bool anyOwnOnline = false;
+  for (int32_t i = 0; i < servers.Count(); ++i) {
+    const TServer& server = servers.Items(i);
+    if (!server.Online)
+      continue;
+    if (server.TrayMode == 0) {
+      ++commonOnline;
+      commonPlayers += server.PlayerCount();
+    }
+    anyOwnOnline = anyOwnOnline || server.TrayMode == 1;
+    if (state.Entries.size() < TTrayState::kMenuEntries) {
+      state.Entries.push_back({&server, server.DisplayName() + " " + server.Info[0] + " - " +
+                                            server.Info[1] + " (" +
+                                            std::to_string(server.PlayerCount()) + ")"});
+      if (InCommonHint(server))
+        state.HintLines.push_back(TrayHintLine(server));
+    }
+  }
+
+  if (anyOwnOnline && commonOnline == 0) {
+    state.Common = TTrayState::TCommonIcon::Hidden;
+  } else if (commonOnline > 0 && commonPlayers <= 0) {
+    state.StateImage = 1;
+  } else if (commonOnline > 0 && digits) {
+    state.Common = TTrayState::TCommonIcon::Counter;
+    state.Counter =
+        static_cast<int32_t>(std::min<int64_t>(commonPlayers, std::numeric_limits<int32_t>::max()));
+  } else if (commonOnline > 0) {
+    state.StateImage = 2;
+  }
+  return state;
+}
