@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -26,7 +27,7 @@ const Emblem kEmblems[kGameTypeImageCount] = {
     {Shape::Disc, QColor(0xe3, 0x5b, 0x0e), Qt::white, 4},                // Quake 3
     {Shape::Tile, QColor(0x4a, 0x7d, 0x1f), Qt::white, 4},                // Half-Life, CS 1.x
     {Shape::Shield, QColor(0x22, 0x58, 0xcc), Qt::white, 3},              // UT2004
-    {Shape::Tile, QColor(0x34, 0x42, 0x57), QColor(0xff, 0xab, 0x1f), 4}, // CS: Source
+    {Shape::Tile, QColor(0x3b, 0x4c, 0x64), QColor(0xff, 0xab, 0x1f), 4}, // CS: Source
 };
 
 // The emblems' marks side by side, in the order above, on the 16-pixel grid:
@@ -119,7 +120,7 @@ QIcon GameTypeImage(int index) {
   QIcon icon;
   if (index < 0 || index >= kGameTypeImageCount)
     return icon;
-  for (int size : {16, 24, 32, 48, 64})
+  for (int size : {16, 20, 22, 24, 32, 48, 64})
     icon.addPixmap(Draw(index, size));
   return icon;
 }

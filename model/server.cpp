@@ -96,8 +96,14 @@ TServer::TServer(const TServer& source) : TAddress(source), events_(source.event
 
 TServer::~TServer() {
   events_->ServerDestroyed(*this);
-  if (TrayIcon != kNoTrayIcon)
+  if (TrayIcon == kNoTrayIcon)
+    return;
+  // A destructor must not throw, even for an icon the pool does not know.
+  try {
     events_->ReleaseTrayIcon(TrayIcon);
+  } catch (const std::exception& error) {
+    Trace(std::string("Tray icon: ") + error.what());
+  }
 }
 
 void TServer::Assign(const TServer& source) {

@@ -2,7 +2,8 @@
 # Builds Skarvel and starts it on its demo: emulated servers of all seven game
 # types on loopback (some as several hosts behind the loopback broadcast
 # address, with players coming and going), and a demo program folder whose
-# settings list only them. Without a display the console front end runs
+# settings list only them. Two servers have tray icons of their own, and two
+# announce players coming and going in balloons. Without a display the console front end runs
 # instead of the window. Ctrl+C (or closing Skarvel) stops everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,6 +32,10 @@ TrayNew=0
 127.0.0.1,cs=1,"Demo Counter-Strike"
 127.0.0.1:27016,csp=1,"Demo CS (patch)"
 127.255.255.255:27017,css=1,"Demo CS: Source LAN"
+[Description]
+127.0.0.1,ut="Demo UT",,,,1,1,1,0
+127.0.0.1,q2="Demo Quake 2",,,,1,1,1,0
+127.0.0.1,cs="Demo Counter-Strike",,,,0,1,1,0
 INI
 
 fake=build/tools/skarvel-fakeserver

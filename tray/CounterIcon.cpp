@@ -28,9 +28,9 @@ QImage CounterBitmap(int number, int scale) {
 }
 
 QImage WithTransparentKey(const QImage& bitmap) {
-  if (bitmap.isNull() || bitmap.width() == 0 || bitmap.height() == 0)
-    return {};
   QImage keyed = bitmap.convertToFormat(QImage::Format_ARGB32);
+  if (keyed.isNull())
+    return keyed;
   const QRgb key = keyed.pixel(0, keyed.height() - 1);
   for (int y = 0; y < keyed.height(); ++y) {
     QRgb* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
@@ -41,6 +41,20 @@ QImage WithTransparentKey(const QImage& bitmap) {
   return keyed;
 }
 
+namespace {
+
+// The 16-pixel counter in the middle of a larger transparent square: trays of
+// 20 to 24 pixels would otherwise blur it by scaling.
+QImage Centred(const QImage& counter, int size) {
+  QImage padded(size, size, QImage::Format_ARGB32);
+  padded.fill(Qt::transparent);
+  QPainter painter(&padded);
+  painter.drawImage((size - counter.width()) / 2, (size - counter.height()) / 2, counter);
+  return padded;
+}
+
+} // namespace
+
 std::optional<QIcon> CounterIcon(int number) {
   QIcon icon;
   for (int scale = 1; scale <= 3; ++scale) {
@@ -48,6 +62,9 @@ std::optional<QIcon> CounterIcon(int number) {
     if (keyed.isNull())
       return std::nullopt;
     icon.addPixmap(QPixmap::fromImage(keyed));
+    if (scale == 1)
+      for (int size : {20, 22, 24})
+        icon.addPixmap(QPixmap::fromImage(Centred(keyed, size)));
   }
   return icon;
 }

@@ -16,5 +16,6 @@ QImage CounterBitmap(int number, int scale);
 // transparent; null for a null or empty bitmap.
 QImage WithTransparentKey(const QImage& bitmap);
 
-// The counter at 16, 32 and 48 pixels; nothing when a bitmap cannot be made.
+// The counter at 16, 32 and 48 pixels (and centred unscaled in 20 to 24
+// pixels); nothing when a bitmap cannot be made.
 std::optional<QIcon> CounterIcon(int number);

@@ -8,8 +8,8 @@
 
 namespace {
 
-// A lamp on a 16-pixel grid: a dark rim on whole pixels, the body lit from
-// the top left and a small gleam, drawn afresh at every size.
+// A lamp on a 16-pixel grid: a dark rim one pixel wide, the body lit from the
+// top left and a small gleam, drawn afresh at every size.
 QPixmap DrawLamp(const QColor& colour, int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
@@ -84,7 +84,7 @@ QIcon TrayStateImage(int state) {
   QIcon icon;
   if (state < 0 || state >= static_cast<int>(std::size(kStateColours)))
     return icon;
-  for (int size : {16, 22, 24, 32, 48, 64})
+  for (int size : {16, 20, 22, 24, 32, 48, 64})
     icon.addPixmap(DrawLamp(kStateColours[state], size));
   return icon;
 }

@@ -49,13 +49,14 @@ TEST_F(FrmMainPollTest, AnsweringServerAppearsWithItsPlayers) {
   window_ = std::make_unique<TfrmMain>(*dm_);
   auto* servers = window_->findChild<QTreeWidget*>("lvServers");
   auto* players = window_->findChild<QTreeWidget*>("lvPlayers");
-  QTRY_COMPARE_WITH_TIMEOUT(servers->topLevelItemCount(), 1, 10000);
+  // QTRY_* would only return from the test on a timeout; gtest must see it fail.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return servers->topLevelItemCount() == 1; }, 10000));
   const QTreeWidgetItem* row = servers->topLevelItem(0);
   EXPECT_EQ(row->text(0), QStringLiteral("127.0.0.1:%1").arg(kGamePort));
   EXPECT_EQ(row->text(1), "Window Arena");
   EXPECT_EQ(row->text(2), "q3dm6");
   EXPECT_EQ(row->text(4), "2/16");
-  QTRY_COMPARE_WITH_TIMEOUT(players->topLevelItemCount(), 2, 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return players->topLevelItemCount() == 2; }, 10000));
 }
 
 } // namespace
