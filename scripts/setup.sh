@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that Skarvel needs to build, test and run,
-# only those that are missing.
+# only those that are missing; packages named as arguments join them.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   qstat openarena-server
   nlohmann-json3-dev
+  "$@"
 )
 
 missing=()
