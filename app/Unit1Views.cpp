@@ -1,9 +1,6 @@
 // The main window's views and what the model asks of the tray, the sound and
 // the game launcher.
 
-#include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTreeWidget>
 

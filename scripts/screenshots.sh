@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: Skarvel on its demo (loopback only) under a
 # virtual X display with a window manager (openbox) and a tray host (trayer).
-# Writes docs/main-window.png, docs/tray.png and docs/balloon.png.
+# Writes docs/main-window.png, docs/tray.png, docs/balloon.png and
+# docs/tray-menu.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -46,20 +47,39 @@ sleep 1
 
 mkdir -p docs
 import -window "$window" -frame docs/main-window.png
-# The tray host sits at the bottom right of the screen; shown at twice its
-# size, pixel for pixel.
-import -window root -crop 200x24+760+576 +repage -filter point -resize 200% docs/tray.png
 
-# A balloon comes with the next player who enters or leaves a server that
-# announces them; it shows for ten seconds next to its icon.
+# A balloon is a small window of Skarvel's own beside its icon.
+balloon_shown() {
+  local id
+  for id in $(xdotool search --onlyvisible --class skarvel 2>/dev/null); do
+    [ "$id" != "$window" ] && xwininfo -id "$id" | grep -q 'Height: *[4-9][0-9]$' && return 0
+  done
+  return 1
+}
+
+# The tray host sits at the bottom right of the screen; shown at twice its
+# size, pixel for pixel, between two balloons.
 for _ in $(seq 120); do
-  if xdotool search --onlyvisible --class 'skarvel' 2>/dev/null | while read -r id; do
-    [ "$id" != "$window" ] && xwininfo -id "$id" | grep -q 'Height: *[4-9][0-9]' && echo yes
-  done | grep -q yes; then
-    break
+  if ! balloon_shown; then
+    import -window root -crop 200x24+760+576 +repage -filter point -resize 200% docs/tray.png
+    balloon_shown || break
   fi
   sleep 0.5
 done
+
+# A balloon comes with the next player who enters or leaves a server that
+# announces them; it shows for ten seconds next to its icon.
+for _ in $(seq 120); do balloon_shown && break; sleep 0.5; done
 sleep 0.5
 import -window root -crop 480x200+480+400 +repage docs/balloon.png
-echo "docs/main-window.png docs/tray.png docs/balloon.png written"
+
+# The tray menu of the first icon of the tray host.
+read -r panel_x panel_y < <(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {
+  split($NF, at, "+"); print at[2], at[3]; exit }')
+xdotool mousemove $((panel_x + 12)) $((panel_y + 12)) click 3
+sleep 1
+xdotool mousemove 100 100
+sleep 0.5
+import -window root -crop 440x330+520+270 +repage docs/tray-menu.png
+xdotool key Escape
+echo "docs/main-window.png docs/tray.png docs/balloon.png docs/tray-menu.png written"
