@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 cmake -S . -B build >/dev/null
-cmake --build build -j"$(nproc)" --target skarvel skarvel-cli skarvel-fakeserver
+cmake --build build -j"$(nproc)" --target skarvel skarvel-cli skarvel-fakeserver skarvel_chime
 
 home="$PWD/demo-home"
 mkdir -p "$home"
@@ -37,6 +37,9 @@ TrayNew=0
 127.0.0.1,q2="Demo Quake 2",,,,1,1,1,0
 127.0.0.1,cs="Demo Counter-Strike",,,,0,1,1,0
 INI
+
+# The notification sound played when a server gets its first players.
+cp build/app/users.wav "$home/"
 
 fake=build/tools/skarvel-fakeserver
 pids=()

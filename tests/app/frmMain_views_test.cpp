@@ -13,6 +13,7 @@
 #include "config/AppSettings.h"
 #include "tests/app/FrmMainFixture.h"
 #include "tests/support/NotifyFixture.h"
+#include "tray/Tray.h"
 
 namespace {
 
@@ -358,6 +359,24 @@ TEST_F(FrmMainViewsTest, RefreshDuringACycleChangesNothing) {
     engine.tmSubTimer();
   refresh.trigger();
   EXPECT_TRUE(engine.Polling());
+}
+
+TEST_F(FrmMainViewsTest, TrayClicksSelectTheServerAndToggleTheWindow) {
+  TfrmMain& window = Open();
+  Add("10.0.0.1", "A");
+  Add("10.0.0.2", "B", {"anna"});
+  window.RefreshServers();
+  ASSERT_TRUE(window.isVisible());
+
+  // The first click after start is on the icon "clicked last": it hides.
+  window.Tray().tiClick();
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(SelectedCaption(), "B"); // the first server where somebody plays
+  EXPECT_EQ(FocusedCaption(), "B");
+  EXPECT_EQ(Column(Players(), 0), (QStringList{"anna"}));
+
+  window.Tray().tiClick();
+  EXPECT_TRUE(window.isVisible());
 }
 
 } // namespace
