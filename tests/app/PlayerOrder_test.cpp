@@ -14,6 +14,10 @@ struct CompareCase {
   int sign; // <0: a first
 };
 
+void PrintTo(const CompareCase& c, std::ostream* out) {
+  *out << "'" << c.a << "' against '" << c.b << "'";
+}
+
 class PlayerOrderTest : public ::testing::TestWithParam<CompareCase> {};
 
 TEST_P(PlayerOrderTest, MoreFragsFirstWithTheIntegerReadingRule) {

@@ -280,6 +280,10 @@ struct GoCase {
   const char* parameters;
 };
 
+void PrintTo(const GoCase& c, std::ostream* out) {
+  *out << "port " << c.port;
+}
+
 class FrmMainGoTest : public FrmMainViewsTest, public ::testing::WithParamInterface<GoCase> {};
 
 TEST_P(FrmMainGoTest, StartsTheGamePointedAtTheFocusedServer) {
@@ -377,6 +381,25 @@ TEST_F(FrmMainViewsTest, TrayClicksSelectTheServerAndToggleTheWindow) {
 
   window.Tray().tiClick();
   EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(FrmMainViewsTest, ARemovedServerLeavesNoReferenceBehind) {
+  TfrmMain& window = Open();
+  Add("10.0.0.1", "A", {"anna"});
+  TServer& b = Add("10.0.0.2", "B", {"bert"});
+  window.RefreshServers();
+  window.SelectServer(b);
+  ASSERT_EQ(window.ShownServer(), &b);
+
+  TServerList& live = window.Monitor().Servers;
+  live.Delete(1);                           // as the end of a cycle drops a long-silent server
+  EXPECT_EQ(window.ShownServer(), nullptr); // its row is still there until the refresh
+  window.mnGoClick();
+  window.mnServerStatsClick();
+  window.RefreshServers();
+  EXPECT_EQ(Column(Servers(), 0), (QStringList{"A"}));
+  EXPECT_EQ(window.ShownServer(), &live.Items(0));
+  EXPECT_EQ(Column(Players(), 0), (QStringList{"anna"}));
 }
 
 } // namespace

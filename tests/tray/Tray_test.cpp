@@ -29,6 +29,10 @@ struct TCommonIconCase {
   QString hint;
 };
 
+void PrintTo(const TCommonIconCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class TrayCommonIconTest : public TrayTest,
                            public ::testing::WithParamInterface<TCommonIconCase> {};
 
