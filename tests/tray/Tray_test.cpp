@@ -12,7 +12,7 @@
 
 namespace {
 
-struct TServerSpec {
+struct TListedServer {
   uint8_t trayMode;
   int players;
   bool online = true;
@@ -20,7 +20,7 @@ struct TServerSpec {
 
 struct TCommonIconCase {
   const char* name;
-  std::vector<TServerSpec> servers;
+  std::vector<TListedServer> servers;
   bool digits;
   // What the common icon shows: hidden, a state image, or a counter.
   bool visible;
@@ -40,9 +40,9 @@ TEST_P(TrayCommonIconTest, ShowsTheStateOfTheServersItStandsFor) {
   const TCommonIconCase& c = GetParam();
   AppSettings.Digits = c.digits;
   int host = 1;
-  for (const TServerSpec& spec : c.servers) {
-    TServer& server = Add("10.0.0." + std::to_string(host++), spec.trayMode, spec.players);
-    if (!spec.online)
+  for (const TListedServer& listed : c.servers) {
+    TServer& server = Add("10.0.0." + std::to_string(host++), listed.trayMode, listed.players);
+    if (!listed.online)
       server.SetOnline(false);
   }
   tray->RefreshTray();
