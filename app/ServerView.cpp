@@ -4,32 +4,29 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <optional>
 
 #include "model/server.h"
-#include "util/display_text.h"
+#include "platform/ServerText.h"
 
 // A row knows its server until the record goes, its sort key and its place in
 // list order, which breaks ties between equal captions.
 class TServerRow : public QTreeWidgetItem {
 public:
   const TServer* Server = nullptr;
-  QCollatorSortKey Key{QCollator().sortKey(QString())};
+  std::optional<QCollatorSortKey> Key; // set with the first caption
   uint64_t Order = 0;
 };
 
 namespace {
 
-QString ServerText(const std::string& bytes) {
-  return QString::fromStdString(ToUtf8(bytes));
-}
-
 bool Before(const TServerRow& a, const TServerRow& b) {
-  const int order = a.Key.compare(b.Key);
+  const int order = a.Key->compare(*b.Key);
   return order != 0 ? order < 0 : a.Order < b.Order;
 }
 
 bool Listed(const TServerList& servers, const TServer& server) {
-  return server.Online && servers.Find(server.Host, server.Port, server.Id) == &server;
+  return server.Online && servers.Holds(server);
 }
 
 } // namespace
@@ -137,9 +134,7 @@ void TServerView::Update(const TServerList& servers) {
       insertTopLevelItem(InsertPosition(*row), row);
       continue;
     }
-    const QString caption = row->text(0);
-    Fill(*row, *server);
-    if (row->text(0) != caption) {
+    if (Fill(*row, *server)) {
       takeTopLevelItem(indexOfTopLevelItem(row));
       insertTopLevelItem(InsertPosition(*row), row);
     }
@@ -154,12 +149,13 @@ uint64_t TServerView::ListOrder(const TServer& server) {
   return it->second;
 }
 
-void TServerView::Fill(TServerRow& row, const TServer& server) {
+bool TServerView::Fill(TServerRow& row, const TServer& server) {
   row.Server = &server;
   const QString texts[] = {ServerText(server.DisplayName()), ServerText(server.Info[0]),
                            ServerText(server.Info[1]), ServerText(server.Info[2]),
                            ServerText(server.Info[3] + "/" + server.Info[4])};
-  if (row.text(0) != texts[0])
+  const bool captionChanged = !row.Key || row.text(0) != texts[0];
+  if (captionChanged)
     row.Key = collator_.sortKey(texts[0]);
   // Unchanged cells are left alone: setting a text repaints the row.
   for (int column = 0; column < 5; ++column)
@@ -170,6 +166,7 @@ void TServerView::Fill(TServerRow& row, const TServer& server) {
     row.setIcon(0, image_(imageIndex));
     row.setData(0, Qt::UserRole, imageIndex + 1);
   }
+  return captionChanged;
 }
 
 int TServerView::InsertPosition(const TServerRow& row) const {

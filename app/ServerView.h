@@ -43,7 +43,8 @@ public:
 private:
   void Rebuild(const TServerList& servers);
   void Update(const TServerList& servers);
-  void Fill(TServerRow& row, const TServer& server);
+  // Brings the row's cells in line; true when its caption (and sort key) changed.
+  bool Fill(TServerRow& row, const TServer& server);
   int InsertPosition(const TServerRow& row) const;
   uint64_t ListOrder(const TServer& server);
   void Restore(const TServer* selected, const TServer* focused);

@@ -10,9 +10,9 @@
 #include "app/ServerView.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
+#include "platform/ServerText.h"
 #include "platform/SoundPlayer.h"
 #include "tray/Tray.h"
-#include "util/display_text.h"
 #include "util/shell_words.h"
 
 namespace {
@@ -94,8 +94,7 @@ void TfrmMain::RefreshPlayers(const TServer* server) {
     });
     QList<QTreeWidgetItem*> rows;
     for (const TPlayer* player : players)
-      rows.append(new QTreeWidgetItem(
-          {QString::fromStdString(ToUtf8(player->Name)), QString::number(player->Frags)}));
+      rows.append(new QTreeWidgetItem({ServerText(player->Name), QString::number(player->Frags)}));
     lvPlayers->addTopLevelItems(rows);
   }
   // Rows come back by position, not by player.

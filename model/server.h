@@ -118,6 +118,11 @@ public:
   TServer& Items(int32_t index) { return *items_.at(static_cast<std::size_t>(index)); }
   const TServer& Items(int32_t index) const { return *items_.at(static_cast<std::size_t>(index)); }
   TServer* Find(const std::string& host, int32_t port, int32_t gameId) const;
+  // Whether the record is this list's own (a pending or known copy of the
+  // same server is not).
+  bool Holds(const TServer& server) const {
+    return Find(server.Host, server.Port, server.Id) == &server;
+  }
   void Add(std::unique_ptr<TServer> server);
   void Delete(int32_t index);
   void Clear() {

@@ -9,18 +9,12 @@
 
 #include "config/MsgINISupp.h"
 #include "model/server.h"
+#include "platform/ServerText.h"
 #include "tray/CounterIcon.h"
 #include "tray/TrayArt.h"
 #include "tray/TrayState.h"
-#include "util/display_text.h"
 
 namespace {
-
-// Texts from game servers are bytes; anything that is not UTF-8 reads as
-// Windows-1252.
-QString ServerText(const std::string& bytes) {
-  return QString::fromStdString(ToUtf8(bytes));
-}
 
 // The balloon's own line ends are CR LF; the desktop's are LF.
 QString BalloonText(const std::string& bytes, int limit) {
@@ -90,12 +84,14 @@ TTray::TSignature TTray::SignatureOf(const TServer& server) {
           server.DisplayName() + '\0' + server.Info[0] + '\0' + server.Info[1]};
 }
 
+bool TTray::Listed(const TServer& server) const {
+  return server.Online && servers_.Holds(server);
+}
+
 bool TTray::AnyTouchedChanged() const {
   for (const TServer* server : touched_) {
     const auto it = shown_.find(server);
-    const bool listed =
-        server->Online && servers_.Find(server->Host, server->Port, server->Id) == server;
-    if (!listed) {
+    if (!Listed(*server)) {
       if (it != shown_.end())
         return true;
       continue;
@@ -122,7 +118,7 @@ void TTray::Recompute() {
         shown_[&server] = SignatureOf(server);
   } else {
     for (const TServer* server : touched_) {
-      if (server->Online && servers_.Find(server->Host, server->Port, server->Id) == server)
+      if (Listed(*server))
         shown_[server] = SignatureOf(*server);
       else
         shown_.erase(server);

@@ -86,6 +86,8 @@ private:
     bool operator==(const TSignature&) const = default;
   };
   static TSignature SignatureOf(const TServer& server);
+  // Online and in the live list (not a pending or known copy).
+  bool Listed(const TServer& server) const;
   bool AnyTouchedChanged() const;
   void Recompute();
   void SetTrayState(int32_t image);
