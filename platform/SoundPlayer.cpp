@@ -66,11 +66,16 @@ void TSoundPlayer::Play(const QString& path) {
     beep_();
     return;
   }
-  effect_ = new QSoundEffect(this);
-  connect(effect_, &QSoundEffect::statusChanged, this, &TSoundPlayer::OnStatusChanged);
-  effect_->setSource(QUrl::fromLocalFile(path));
+  auto* effect = new QSoundEffect(this);
+  effect_ = effect;
+  connect(effect, &QSoundEffect::statusChanged, this, &TSoundPlayer::OnStatusChanged);
+  effect->setSource(QUrl::fromLocalFile(path));
+  // A file that Qt has loaded before reports at once, and an unheard one has
+  // been let go (and beeped) by then.
+  if (effect_ != effect)
+    return;
   // Plays as soon as the file has loaded.
-  effect_->play();
+  effect->play();
 }
 
 void TSoundPlayer::StopCurrent() {

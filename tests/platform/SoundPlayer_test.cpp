@@ -3,6 +3,7 @@
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +169,22 @@ TEST_F(SoundWithoutDeviceTest, AGoodWavBeepsOncePerPlay) {
   const QString path = Write("good.wav", Wav({.bits = 8}));
   player_.Play(path);
   ASSERT_TRUE(WaitForBeeps(1));
+  player_.Play(path);
+  ASSERT_TRUE(WaitForBeeps(2));
+  Settle();
+  EXPECT_EQ(beeps_, 2);
+  EXPECT_EQ(LiveEffects(), 0);
+}
+
+// Qt shares loaded samples between effects: a file that is loaded already
+// reports its status while the source is being set, before Play goes on.
+TEST_F(SoundWithoutDeviceTest, AFileLoadedAlreadyBeepsOnceAndGoesOn) {
+  const QString path = Write("good.wav", Wav({}));
+  QSoundEffect loaded;
+  loaded.setSource(QUrl::fromLocalFile(path));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.status() == QSoundEffect::Ready; }, 5000));
+
+  player_.Play(path);
   player_.Play(path);
   ASSERT_TRUE(WaitForBeeps(2));
   Settle();
