@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -20,6 +19,7 @@
 #include "app/DesignIcon.h"
 #include "app/PollShell.h"
 #include "app/ServerView.h"
+#include "app/StartupMessage.h"
 #include "app/dm.h"
 #include "config/AppSettings.h"
 #include "config/SettingsFile.h"
@@ -74,7 +74,7 @@ void ApplyColumnWidth(QTreeWidget* view, int column, int32_t width, int32_t desi
 }
 
 void ReportError(const std::exception& error) {
-  QMessageBox::warning(nullptr, QStringLiteral("Skarvel"), QString::fromStdString(error.what()));
+  ShowStartupMessage(QMessageBox::Warning, QString::fromStdString(error.what()));
 }
 
 } // namespace
@@ -232,8 +232,7 @@ void TfrmMain::FormCreate() {
 
   // No language file is loaded yet, so the message keeps its built-in text.
   if (!EnsureIniFile())
-    QMessageBox::information(nullptr, QStringLiteral("Skarvel"),
-                             QStringLiteral("Cannot create INI file"));
+    ShowStartupMessage(QMessageBox::Information, QStringLiteral("Cannot create INI file"));
 
   // The game registry, the address list, the server lists and the tray icon
   // pool were made with the window (TMonitor, TTray).

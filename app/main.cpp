@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/StartupMessage.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
 #include "platform/SingleInstance.h"
@@ -41,11 +42,18 @@ int main(int argc, char* argv[]) {
   // instead of killing the program before its layout is saved.
   UnixSignalWatcher endSignals({SIGTERM, SIGINT, SIGHUP});
 
+  // A signal while a start-up message box waits ends the start-up at once.
+  const QMetaObject::Connection duringStartup =
+      QObject::connect(&endSignals, &UnixSignalWatcher::received, &app, &AbandonStartupMessages);
+
   Tdm dm(BuildStamp());
   auto frmMain = std::make_unique<TfrmMain>(dm);
   // The settings dialog is made here once it exists.
+  if (StartupMessagesAbandoned())
+    return 0; // the window's end saves the layout and logs the end
 
   QObject::connect(&instance, &SingleInstance::requestReceived, frmMain.get(), &TfrmMain::WMUser);
+  QObject::disconnect(duringStartup);
   QObject::connect(&endSignals, &UnixSignalWatcher::received, frmMain.get(), &TfrmMain::EndSession);
   QObject::connect(&app, &QGuiApplication::commitDataRequest, frmMain.get(),
                    [&frmMain](QSessionManager&) { frmMain->EndSession(); });

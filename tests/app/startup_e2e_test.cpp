@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,13 +33,18 @@ protected:
       }
   }
 
-  void Launch(QProcess& process) {
+  // Starts in the program folder `home` (by default the scratch folder), from
+  // the scratch folder as the current folder.
+  void Launch(QProcess& process, const QStringList& arguments = {}, std::string home = {}) {
+    if (home.empty())
+      home = home_.path().string();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("SKARVEL_HOME", QString::fromStdString(home_.path().string()));
+    env.insert("SKARVEL_HOME", QString::fromStdString(home));
     env.insert("QT_QPA_PLATFORM", "offscreen");
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral(SKARVEL_BIN), {});
+    process.setWorkingDirectory(QString::fromStdString(home_.path().string()));
+    process.start(QStringLiteral(SKARVEL_BIN), arguments);
     ASSERT_TRUE(process.waitForStarted(5000));
   }
 
@@ -93,5 +100,47 @@ TEST_F(StartupE2eTest, InterruptAlsoTakesTheEndOfSessionPath) {
   EXPECT_EQ(first_.exitCode(), 0);
   EXPECT_EQ(TIniFile(home_.file("skarvel.ini")).ReadSection("Window").size(), 12u);
 }
+
+// A start-up problem shown in a message box that nobody answers, as in a
+// headless run: a signal must still end the program, at any time.
+struct StartupProblem {
+  const char* name;
+  bool missingFolder; // else the settings file is a folder, so it cannot be read
+  int signal;
+};
+
+void PrintTo(const StartupProblem& problem, std::ostream* out) {
+  *out << problem.name;
+}
+
+class StartupMessageE2eTest : public StartupE2eTest,
+                              public ::testing::WithParamInterface<StartupProblem> {};
+
+TEST_P(StartupMessageE2eTest, ASignalEndsTheProgramWhileTheMessageWaits) {
+  std::string home = home_.file("missing");
+  if (!GetParam().missingFolder) {
+    home = home_.file("home");
+    std::filesystem::create_directories(home_.path() / "home" / "skarvel.ini");
+  }
+  Launch(first_, {QStringLiteral("-debug")}, home);
+  // The trace lands in the program folder, or in the current folder when
+  // there is none; it names the message that waits.
+  const std::string trace = GetParam().missingFolder ? "skarvel.err" : "home/skarvel.err";
+  ASSERT_TRUE(
+      Eventually([&] { return home_.read(trace).find(" Message: ") != std::string::npos; }, 20000));
+
+  ::kill(static_cast<pid_t>(first_.processId()), GetParam().signal);
+  ASSERT_TRUE(first_.waitForFinished(20000)) << "the signal was lost";
+  EXPECT_EQ(first_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(first_.exitCode(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Problems, StartupMessageE2eTest,
+                         ::testing::Values(StartupProblem{"MissingFolderTerm", true, SIGTERM},
+                                           StartupProblem{"MissingFolderInterrupt", true, SIGINT},
+                                           StartupProblem{"UnreadableSettingsTerm", false, SIGTERM},
+                                           StartupProblem{"UnreadableSettingsInterrupt", false,
+                                                          SIGINT}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
