@@ -10,7 +10,6 @@
 #include <QProgressBar>
 #include <QShortcut>
 #include <QSplitter>
-#include <QSystemTrayIcon>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -263,10 +262,10 @@ void TfrmMain::FormCreate() {
 
   monitor_->Engine.Timer1Timer();
 
-  // Without a notification area nothing would show that the program runs;
-  // a later start of the program still brings a hidden window back.
-  if (!AppSettings.StartInTray || !QSystemTrayIcon::isSystemTrayAvailable())
+  if (!AppSettings.StartInTray)
     ShowMainWindow();
+  else if (!dm_.NotificationAreaAvailable())
+    showMinimized(); // hidden, nothing would show that the program runs
 }
 
 void TfrmMain::FormDestroy() {
@@ -364,5 +363,10 @@ void TfrmMain::ShowMainWindow() {
 
 void TfrmMain::HideToTray() {
   // Hidden, the window has no taskbar button: only the tray icons remain.
-  hide();
+  // Without a notification area it would be lost, so it only goes down to
+  // the taskbar.
+  if (dm_.NotificationAreaAvailable())
+    hide();
+  else
+    showMinimized();
 }

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QSystemTrayIcon>
 #include <QUrl>
 
 #include "app/GameTypeArt.h"
@@ -19,6 +20,7 @@ QString Message(const char* key, const char* builtIn) {
 Tdm::Tdm(double stamp, QObject* parent) : QObject(parent) {
   setObjectName(QStringLiteral("dm"));
   AppSettings.LastUpdate = stamp;
+  NotificationAreaAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
   for (int i = 0; i < kGameTypeImageCount; ++i)
     GameImages.Add(GameTypeImage(i));
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -32,6 +33,9 @@ public:
 
   // The game-type image list: the seven built-in images, then icon files.
   TGameImages GameImages;
+  // Whether the desktop has a notification area now (GNOME without extensions
+  // and plain window managers have none); tests put their own answer here.
+  std::function<bool()> NotificationAreaAvailable;
 
 private:
   std::optional<QString> SelectFile(const QString& title, const QString& filter,

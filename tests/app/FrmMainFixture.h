@@ -25,20 +25,24 @@ protected:
 
   TfrmMain& Start(const std::string& ini) {
     home_.write("skarvel.ini", WithLoopbackAddress(ini));
-    dm_ = std::make_unique<Tdm>(0.0);
+    MakeDataModule();
     window_ = std::make_unique<TfrmMain>(*dm_);
     return *window_;
   }
   // The same with a window class of the test's own.
   template <class Window> Window& StartAs(const std::string& ini) {
     home_.write("skarvel.ini", WithLoopbackAddress(ini));
-    dm_ = std::make_unique<Tdm>(0.0);
+    MakeDataModule();
     auto window = std::make_unique<Window>(*dm_);
     Window& made = *window;
     window_ = std::move(window);
     return made;
   }
   void Stop() { window_.reset(); }
+  void MakeDataModule() {
+    dm_ = std::make_unique<Tdm>(0.0);
+    dm_->NotificationAreaAvailable = [this] { return notificationArea_; };
+  }
 
   // The window polls at once: without an address of its own it would take the
   // default list, whose broadcast leaves the machine.
@@ -52,6 +56,7 @@ protected:
   }
 
   ScratchProgramFolder home_;
+  bool notificationArea_ = true; // the desktop has a tray
   std::unique_ptr<Tdm> dm_;
   std::unique_ptr<TfrmMain> window_;
   QString savedCwd_;

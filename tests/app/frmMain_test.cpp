@@ -116,6 +116,46 @@ TEST_F(FrmMainTest, CloseAndEscapeHideTheWindowExitEndsIt) {
   EXPECT_TRUE(window.ReallyClose());
 }
 
+// Hidden without a notification area, the window could only come back through
+// a second start of the program: it goes down to the taskbar instead.
+TEST_F(FrmMainTest, WithoutNotificationAreaCloseEscapeAndHideMinimise) {
+  notificationArea_ = false;
+  TfrmMain& window = Start(kShown);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  window.close();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(window.isMinimized());
+  EXPECT_FALSE(window.ReallyClose());
+
+  window.WMUser(0);
+  EXPECT_FALSE(window.isMinimized());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(Child<QTreeWidget>("lvServers"), Qt::Key_Escape);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(window.isMinimized());
+
+  window.WMUser(0);
+  Child<QAction>("mnHide")->trigger();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(window.isMinimized());
+}
+
+TEST_F(FrmMainTest, StartInTrayStartsHiddenOrWithoutNotificationAreaMinimised) {
+  struct Case {
+    bool notificationArea;
+    bool visible;
+    bool minimized;
+  } cases[] = {{true, false, false}, {false, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.notificationArea ? "with a notification area" : "without one");
+    notificationArea_ = c.notificationArea;
+    TfrmMain& window = Start("[Appearance]\nStartInTray=1\n");
+    EXPECT_EQ(window.isVisible(), c.visible);
+    EXPECT_EQ(window.isMinimized(), c.minimized);
+    Stop();
+  }
+}
+
 TEST_F(FrmMainTest, EndOfSessionClosesAndLogsTheEnd) {
   TfrmMain& window = Start(std::string(kShown) + "[Network]\nStats=1\n");
   window.EndSession();
