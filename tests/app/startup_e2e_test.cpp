@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,11 +32,15 @@ protected:
       }
   }
 
-  void Launch(QProcess& process) {
+  void Launch(QProcess& process) { Launch(process, home_.path().string(), {}); }
+  // With SKARVEL_HOME spelled as given, started in `startFolder` when given.
+  void Launch(QProcess& process, const std::string& home, const std::string& startFolder) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("SKARVEL_HOME", QString::fromStdString(home_.path().string()));
+    env.insert("SKARVEL_HOME", QString::fromStdString(home));
     env.insert("QT_QPA_PLATFORM", "offscreen");
     process.setProcessEnvironment(env);
+    if (!startFolder.empty())
+      process.setWorkingDirectory(QString::fromStdString(startFolder));
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QStringLiteral(SKARVEL_BIN), {});
     ASSERT_TRUE(process.waitForStarted(5000));
@@ -82,6 +87,25 @@ TEST_F(StartupE2eTest, SecondStartExitsAndTerminationSavesTheLayout) {
   const std::string log = home_.read("stats.txt");
   EXPECT_NE(log.find(" Program started\n"), std::string::npos) << log;
   EXPECT_NE(log.find(" Program terminated\n"), std::string::npos) << log;
+}
+
+TEST_F(StartupE2eTest, ARelativeOrSymlinkedHomeIsTheSameProgramFolder) {
+  TempDir base;
+  base.write("home/skarvel.ini", kLoopbackIni);
+  // Where the settings would be looked for from inside the folder.
+  base.write("home/home/skarvel.ini", kLoopbackIni);
+  std::filesystem::create_directory_symlink(base.path() / "home", base.path() / "link");
+
+  Launch(first_, "home", base.path().string());
+  ASSERT_TRUE(Eventually([&base] {
+    return TIniFile(base.file("home/skarvel.ini")).ReadString("Common", "Version", "") == "2.5";
+  }));
+  EXPECT_EQ(TIniFile(base.file("home/home/skarvel.ini")).ReadString("Common", "Version", ""), "");
+
+  Launch(second_, base.file("link") + "/", {});
+  ASSERT_TRUE(second_.waitForFinished(5000));
+  EXPECT_EQ(second_.exitCode(), 0);
+  EXPECT_EQ(first_.state(), QProcess::Running);
 }
 
 TEST_F(StartupE2eTest, InterruptAlsoTakesTheEndOfSessionPath) {
