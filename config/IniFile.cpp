@@ -63,8 +63,9 @@ void TIniFile::Parse(const std::string& text) {
     size_t equals = line.find('=');
     bool comment = first < line.size() && (line[first] == ';' || line[first] == '#');
     // Key lines before the first section belong to no section and cannot be
-    // read; they are kept as they stand. A line without "=" is a key without
-    // a value, as the profile functions have it: a hand-written address.
+    // read; they are kept as they stand. A line without "=" (an address
+    // written by hand) is a key without a value, as the profile functions
+    // read it.
     if (!comment && sections_.size() > 1) {
       entry.key = Trim(line.substr(0, equals));
       entry.hasValue = equals != std::string::npos;
