@@ -63,10 +63,13 @@ void TIniFile::Parse(const std::string& text) {
     size_t equals = line.find('=');
     bool comment = first < line.size() && (line[first] == ';' || line[first] == '#');
     // Key lines before the first section belong to no section and cannot be
-    // read; they are kept as they stand.
-    if (equals != std::string::npos && !comment && sections_.size() > 1) {
+    // read; they are kept as they stand. A line without "=" (an address
+    // written by hand) is a key without a value, as the profile functions
+    // read it.
+    if (!comment && sections_.size() > 1) {
       entry.key = Trim(line.substr(0, equals));
-      if (!entry.key.empty())
+      entry.hasValue = equals != std::string::npos;
+      if (!entry.key.empty() && entry.hasValue)
         entry.value = line.substr(equals + 1);
     }
     sections_.back().lines.push_back(std::move(entry));
@@ -98,7 +101,7 @@ const TIniFile::Line* TIniFile::FindKey(const std::string& section, const std::s
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& fallback) const {
   const Line* line = FindKey(section, key);
-  if (!line)
+  if (!line || !line->hasValue)
     return fallback;
   std::string value = Trim(line->value);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -110,7 +113,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 std::string TIniFile::ReadRawString(const std::string& section, const std::string& key,
                                     const std::string& fallback) const {
   const Line* line = FindKey(section, key);
-  return line ? Trim(line->value) : fallback;
+  return line && line->hasValue ? Trim(line->value) : fallback;
 }
 
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
@@ -197,8 +200,9 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     if (line.key.empty())
       continue;
     if (SameTextAscii(line.key, keyName)) {
-      if (line.value != text) {
+      if (line.value != text || !line.hasValue) {
         line.value = text;
+        line.hasValue = true;
         line.raw.clear();
         modified_ = true;
       }

@@ -16,9 +16,11 @@ public:
 };
 
 // An INI file held in memory. Names match without regard to letter case; the
-// first of duplicate sections or keys is the one read. Lines that are neither
-// sections nor keys are kept as they stand, so a save loses nothing it does not
-// understand. Values have no length limit.
+// first of duplicate sections or keys is the one read. A line without "=" in a
+// section is a key without a value: it is listed, reads give the fallback, and
+// a write gives it its value in place. Lines that are neither sections nor keys
+// are kept as they stand, so a save loses nothing it does not understand.
+// Values have no length limit.
 class TIniFile {
 public:
   explicit TIniFile(std::string path); // reads the file; a missing file is empty
@@ -63,9 +65,10 @@ public:
 
 private:
   struct Line {
-    std::string raw;   // the line as read; cleared when a key's value is rewritten
-    std::string key;   // empty for raw lines
-    std::string value; // untrimmed text after "="
+    std::string raw;      // the line as read; cleared when a key's value is rewritten
+    std::string key;      // empty for raw lines
+    std::string value;    // untrimmed text after "="
+    bool hasValue = true; // false for a key line without "="
   };
   struct Section {
     std::string name;   // empty for lines before the first section

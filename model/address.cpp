@@ -134,9 +134,10 @@ bool TAddress::LoadFromStoredText(const std::string& text, IGameIcons* icons) {
   return true;
 }
 
-void TAddress::LoadOptions(const TIniFile& ini, IGameIcons* icons) {
+void TAddress::LoadOptions(const TIniFile& ini, const std::string& writtenKey, IGameIcons* icons) {
   // Raw: a value may begin and end with a quoted item.
-  LoadFromStoredText(ini.ReadRawString(kSection, IniKey(), ""), icons);
+  LoadFromStoredText(
+      ini.ReadRawString(kSection, StoredValueKey(ini, kSection, IniKey(), writtenKey), ""), icons);
 }
 
 void TAddress::SaveOptions(TIniFile& ini) const {
@@ -176,6 +177,11 @@ std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameLi
   if (host.empty())
     return std::nullopt;
   return TAddressKey{host, port != 0 ? port : game->Defs.Port, game->Id};
+}
+
+std::string StoredValueKey(const TIniFile& ini, const std::string& section,
+                           const std::string& canonicalKey, const std::string& writtenKey) {
+  return ini.ValueExists(section, canonicalKey) ? canonicalKey : writtenKey;
 }
 
 std::optional<TLegacyAddress> ParseLegacyLine(const std::string& line, const TGameList& registry) {
@@ -266,9 +272,7 @@ void TAddressList::LoadFromIni(const TGameList& registry, IGameIcons* icons, boo
           continue;
         auto address =
             std::make_unique<TAddress>(registry, parsed->Host, parsed->Port, parsed->GameId);
-        // Looked up under the normalised key: a key spelled otherwise keeps
-        // the defaults.
-        address->LoadOptions(ini, icons);
+        address->LoadOptions(ini, key, icons);
         Add(std::move(address));
       } catch (const std::exception&) {
         // One broken entry costs only itself.

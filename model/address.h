@@ -34,7 +34,9 @@ public:
   // from the game's current ones.
   std::string StoredValue() const;
   bool LoadFromStoredText(const std::string& text, IGameIcons* icons);
-  void LoadOptions(const TIniFile& ini, IGameIcons* icons);
+  // The value under IniKey, else under the key as the file spells it
+  // (`writtenKey`: a default port written out, a host name).
+  void LoadOptions(const TIniFile& ini, const std::string& writtenKey, IGameIcons* icons);
   void SaveOptions(TIniFile& ini) const;
 
   int32_t EffectiveIconIndex() const;
@@ -64,6 +66,12 @@ struct TAddressKey {
 };
 // Nothing when the game is unknown or the host does not resolve.
 std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameList& registry);
+
+// The key whose value belongs to an entry listed as `writtenKey`: its canonical
+// key (IniKey) when the section holds that, else the key as written, so a key
+// spelled otherwise by hand keeps its value until a save writes it canonically.
+std::string StoredValueKey(const TIniFile& ini, const std::string& section,
+                           const std::string& canonicalKey, const std::string& writtenKey);
 
 // A line "host[:port]=gamekey[,0|1]" of the older "Addresses" layout.
 struct TLegacyAddress {

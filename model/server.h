@@ -54,7 +54,8 @@ public:
   // Section "Description": description, files, tray mode and the three options.
   std::string StoredValue() const;
   bool LoadFromStoredText(const std::string& text, IGameIcons* icons);
-  void LoadProperties(const TIniFile& ini, IGameIcons* icons);
+  // The value under IniKey, else under the key as the file spells it.
+  void LoadProperties(const TIniFile& ini, const std::string& writtenKey, IGameIcons* icons);
   void SaveProperties(TIniFile& ini) const;
 
   void NotifyOnline();

@@ -64,7 +64,7 @@ void TServerList::LoadFromIni(const TGameList& registry, IServerEvents& events, 
       continue;
     auto server =
         TServer::CreateFromStore(registry, events, parsed->Host, parsed->Port, parsed->GameId, now);
-    server->LoadProperties(ini, icons);
+    server->LoadProperties(ini, key, icons);
     Add(std::move(server));
   }
   if (!migrate)

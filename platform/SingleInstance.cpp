@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
 
@@ -10,10 +11,20 @@
 
 namespace {
 
+// Every spelling of one folder (relative, through a symlink, with "..", with
+// trailing slashes) must give one key, or a second copy would run on it. A
+// folder that cannot be resolved (missing, unreadable) still gets its absolute
+// text, so the copies agree on that as well.
+QString CanonicalFolder(const QString& programFolder) {
+  const QFileInfo folder(programFolder);
+  const QString canonical = folder.canonicalFilePath();
+  return canonical.isEmpty() ? QDir::cleanPath(folder.absoluteFilePath()) : canonical;
+}
+
 // Socket names are short on Unix, so the folder enters as a hash.
 QString NameFor(const QString& programFolder) {
   const QByteArray hash =
-      QCryptographicHash::hash(QDir::cleanPath(programFolder).toUtf8(), QCryptographicHash::Sha1)
+      QCryptographicHash::hash(CanonicalFolder(programFolder).toUtf8(), QCryptographicHash::Sha1)
           .toHex()
           .left(16);
   return QStringLiteral("Skarvel2-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));

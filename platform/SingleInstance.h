@@ -7,9 +7,10 @@
 
 #include <memory>
 
-// One running copy per user and program folder. The first start holds a lock
-// file for its whole run and listens on a local socket; a later start finds the
-// lock taken and sends its request over the socket instead.
+// One running copy per user and program folder, however the folder is spelled
+// (the key is its canonical path). The first start holds a lock file for its
+// whole run and listens on a local socket; a later start finds the lock taken
+// and sends its request over the socket instead.
 class SingleInstance : public QObject {
   Q_OBJECT
 public:

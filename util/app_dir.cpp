@@ -1,5 +1,6 @@
 #include "util/app_dir.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <unistd.h>
@@ -18,14 +19,37 @@ std::string WithoutTrailingSlash(std::string path) {
   return path;
 }
 
+std::optional<std::string> CurrentFolder() {
+  std::vector<char> buffer(256);
+  while (!getcwd(buffer.data(), buffer.size())) {
+    if (errno != ERANGE || buffer.size() >= 65536)
+      return std::nullopt;
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::string(buffer.data());
+}
+
+// A relative folder is taken from the current folder now: start-up changes
+// into the program folder, after which the relative text would name another
+// place.
+std::string Absolute(const std::string& path) {
+  if (path.starts_with('/'))
+    return path;
+  const auto current = CurrentFolder();
+  if (!current)
+    return path; // no current folder to go by: the text is all we have
+  return *current == "/" ? "/" + path : *current + "/" + path;
+}
+
 std::string ComputeProgramFolder() {
   const char* home = std::getenv("SKARVEL_HOME");
   if (home && *home)
-    return WithoutTrailingSlash(home);
+    return WithoutTrailingSlash(Absolute(home));
   const std::string exe = ExecutablePath();
   const std::size_t slash = exe.rfind('/');
   if (slash == std::string::npos)
-    return "."; // the system cannot tell: the current folder is all we have
+    return CurrentFolder().value_or(
+        "."); // the system cannot tell: the current folder is all we have
   return slash == 0 ? "/" : exe.substr(0, slash);
 }
 
@@ -43,7 +67,7 @@ void SetProgramFolder(const std::string& folder) {
   if (folder.empty())
     Folder().reset();
   else
-    Folder() = WithoutTrailingSlash(folder);
+    Folder() = WithoutTrailingSlash(Absolute(folder));
 }
 
 std::string InAppDir(const std::string& fileName) {

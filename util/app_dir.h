@@ -2,8 +2,10 @@
 
 #include <string>
 
-// The program folder: $SKARVEL_HOME when set, else the executable's folder.
-// Never ends in "/" except for the root itself.
+// The program folder: $SKARVEL_HOME when set (a relative one is taken from the
+// folder the program was started in), else the executable's folder. Absolute;
+// never ends in "/" except for the root itself. Computed at the first call, which
+// must come before the program changes its current folder.
 const std::string& ProgramFolder();
 // Tests and tools point the program at a folder of their own.
 void SetProgramFolder(const std::string& folder);

@@ -1,7 +1,10 @@
 #include "util/file_io.h"
 
 #include <cerrno>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +30,43 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// mkstemp's suffix: six letters or digits.
+bool IsTemporaryName(const std::string& name, const std::string& fileName) {
+  const std::string prefix = fileName + ".";
+  if (name.size() != prefix.size() + 6 || !name.starts_with(prefix))
+    return false;
+  for (size_t i = prefix.size(); i < name.size(); ++i) {
+    const char c = name[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+      return false;
+  }
+  return true;
+}
+
+// Removed when it is this user's plain file, unchanged for kStaleTemporaryAge
+// and not locked by a writer, and the name still stands for it. (Non-blocking:
+// a pipe of that name would otherwise stall the open.)
+void RemoveIfStale(int folder, const char* name) {
+  const int fd = openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return;
+  struct stat info {};
+  struct stat now {};
+  const bool stale = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+                     time(nullptr) - info.st_mtime >= kStaleTemporaryAge.count() &&
+                     flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                     fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+                     now.st_dev == info.st_dev && now.st_ino == info.st_ino;
+  if (stale)
+    unlinkat(folder, name, 0);
+  close(fd);
+}
+
 mode_t ModeFor(const std::string& path) {
   struct stat old;
   if (stat(path.c_str(), &old) == 0)
@@ -34,6 +74,17 @@ mode_t ModeFor(const std::string& path) {
   const mode_t mask = umask(0);
   umask(mask);
   return 0666 & ~mask;
+}
+
+void RemoveStaleTemporaryFiles(const std::string& path) {
+  const std::string fileName = NameOf(path);
+  DIR* folder = opendir(FolderOf(path).c_str());
+  if (!folder)
+    return;
+  while (const dirent* entry = readdir(folder))
+    if (IsTemporaryName(entry->d_name, fileName))
+      RemoveIfStale(dirfd(folder), entry->d_name);
+  closedir(folder);
 }
 
 } // namespace
@@ -62,10 +113,16 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& content,
                            std::optional<mode_t> mode) {
+  // Leftovers of writes that a crash or a kill interrupted; done first, as
+  // they may hold the room this write needs.
+  RemoveStaleTemporaryFiles(path);
   std::string temp = path + ".XXXXXX";
   const int fd = mkstemp(temp.data());
   if (fd < 0)
     return false;
+  // Held while writing: another writer's clean-up leaves a locked file alone,
+  // however long the write takes.
+  flock(fd, LOCK_EX);
   // mkstemp alone would leave 0600.
   bool ok =
       WriteAll(fd, content) && fchmod(fd, mode.value_or(ModeFor(path))) == 0 && fsync(fd) == 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/SingleInstance.h"
 #include "tests/support/TempDir.h"
 
@@ -29,6 +31,56 @@ TEST(SingleInstanceTest, SecondStartInSameFolderReachesTheFirst) {
   EXPECT_TRUE(third.SendRequest(SingleInstance::RefreshRequest));
   ASSERT_TRUE(requests.wait(2000));
   EXPECT_EQ(requests.takeFirst().at(0).toInt(), SingleInstance::RefreshRequest);
+}
+
+// Restores the current folder when a test has changed it.
+class CurrentFolderGuard {
+public:
+  ~CurrentFolderGuard() { std::filesystem::current_path(saved_); }
+
+private:
+  std::filesystem::path saved_ = std::filesystem::current_path();
+};
+
+TEST(SingleInstanceTest, EverySpellingOfTheFolderFindsTheRunningCopy) {
+  TempDir base;
+  std::filesystem::create_directories(base.path() / "home");
+  std::filesystem::create_directories(base.path() / "other");
+  std::filesystem::create_directory_symlink(base.path() / "home", base.path() / "link");
+  const CurrentFolderGuard guard;
+  std::filesystem::current_path(base.path() / "other");
+
+  SingleInstance first(QString::fromStdString(base.file("home")));
+  ASSERT_EQ(first.Acquire(), SingleInstance::Role::Primary);
+  const std::string spellings[] = {
+      "../home",
+      base.file("home") + "/",
+      base.file("home") + "//",
+      base.file("link"),
+      base.file("link") + "/",
+      base.file("other") + "/../home",
+      base.file("link/."),
+      "../link",
+  };
+  for (const std::string& spelling : spellings) {
+    SCOPED_TRACE(spelling);
+    SingleInstance second(QString::fromStdString(spelling));
+    EXPECT_EQ(second.ServerName(), first.ServerName());
+    EXPECT_EQ(second.Acquire(), SingleInstance::Role::Secondary);
+  }
+}
+
+TEST(SingleInstanceTest, AFolderThatCannotBeResolvedIsKeyedOnItsAbsolutePath) {
+  TempDir base;
+  const CurrentFolderGuard guard;
+  std::filesystem::current_path(base.path());
+  const SingleInstance relative(QStringLiteral("missing/"));
+  const SingleInstance absolute(QString::fromStdString(base.file("missing")));
+  const SingleInstance dotted(QString::fromStdString(base.file("x/../missing")));
+  EXPECT_EQ(relative.ServerName(), absolute.ServerName());
+  EXPECT_EQ(dotted.ServerName(), absolute.ServerName());
+  EXPECT_NE(SingleInstance(QString::fromStdString(base.file("missing2"))).ServerName(),
+            absolute.ServerName());
 }
 
 TEST(SingleInstanceTest, OtherFoldersRunSideBySide) {

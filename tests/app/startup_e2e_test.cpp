@@ -33,17 +33,20 @@ protected:
       }
   }
 
-  // Starts in the program folder `home` (by default the scratch folder), from
-  // the scratch folder as the current folder.
-  void Launch(QProcess& process, const QStringList& arguments = {}, std::string home = {}) {
+  // Starts with SKARVEL_HOME spelled as given (by default the scratch
+  // folder), in `startFolder` (by default the scratch folder).
+  void Launch(QProcess& process, const QStringList& arguments = {}, std::string home = {},
+              std::string startFolder = {}) {
     if (home.empty())
       home = home_.path().string();
+    if (startFolder.empty())
+      startFolder = home_.path().string();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("SKARVEL_HOME", QString::fromStdString(home));
     env.insert("QT_QPA_PLATFORM", "offscreen");
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.setWorkingDirectory(QString::fromStdString(home_.path().string()));
+    process.setWorkingDirectory(QString::fromStdString(startFolder));
     process.start(QStringLiteral(SKARVEL_BIN), arguments);
     ASSERT_TRUE(process.waitForStarted(5000));
   }
@@ -89,6 +92,25 @@ TEST_F(StartupE2eTest, SecondStartExitsAndTerminationSavesTheLayout) {
   const std::string log = home_.read("stats.txt");
   EXPECT_NE(log.find(" Program started\n"), std::string::npos) << log;
   EXPECT_NE(log.find(" Program terminated\n"), std::string::npos) << log;
+}
+
+TEST_F(StartupE2eTest, ARelativeOrSymlinkedHomeIsTheSameProgramFolder) {
+  TempDir base;
+  base.write("home/skarvel.ini", kLoopbackIni);
+  // Where the settings would be looked for from inside the folder.
+  base.write("home/home/skarvel.ini", kLoopbackIni);
+  std::filesystem::create_directory_symlink(base.path() / "home", base.path() / "link");
+
+  Launch(first_, {}, "home", base.path().string());
+  ASSERT_TRUE(Eventually([&base] {
+    return TIniFile(base.file("home/skarvel.ini")).ReadString("Common", "Version", "") == "2.5";
+  }));
+  EXPECT_EQ(TIniFile(base.file("home/home/skarvel.ini")).ReadString("Common", "Version", ""), "");
+
+  Launch(second_, {}, base.file("link") + "/");
+  ASSERT_TRUE(second_.waitForFinished(5000));
+  EXPECT_EQ(second_.exitCode(), 0);
+  EXPECT_EQ(first_.state(), QProcess::Running);
 }
 
 TEST_F(StartupE2eTest, InterruptAlsoTakesTheEndOfSessionPath) {

@@ -38,7 +38,8 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 } // namespace
 
-CliProcess::CliProcess(const std::string& home, const std::vector<std::string>& args) {
+CliProcess::CliProcess(const std::string& home, const std::vector<std::string>& args,
+                       const std::string& startFolder) {
   int out[2];
   int err[2];
   if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
@@ -47,6 +48,8 @@ CliProcess::CliProcess(const std::string& home, const std::vector<std::string>& 
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+  if (!startFolder.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, startFolder.c_str());
   std::vector<std::string> argv = {SKARVEL_CLI_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<std::string> environment = EnvironmentWithHome(home);

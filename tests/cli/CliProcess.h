@@ -6,12 +6,14 @@
 #include <sys/types.h>
 #include <vector>
 
-// The real skarvel-cli, started with the given arguments and SKARVEL_HOME, its
-// standard output read line by line and its standard error collected. Every
-// wait is bounded; the program is killed when the object goes away.
+// The real skarvel-cli, started with the given arguments and SKARVEL_HOME (in
+// `startFolder` when one is given), its standard output read line by line and
+// its standard error collected. Every wait is bounded; the program is killed
+// when the object goes away.
 class CliProcess {
 public:
-  CliProcess(const std::string& home, const std::vector<std::string>& args);
+  CliProcess(const std::string& home, const std::vector<std::string>& args,
+             const std::string& startFolder = {});
   ~CliProcess();
   CliProcess(const CliProcess&) = delete;
   CliProcess& operator=(const CliProcess&) = delete;

@@ -253,6 +253,29 @@ TEST_F(CliEndToEnd, ASettingsFileWithoutVersionGetsOne) {
       << home.read("skarvel.ini");
 }
 
+TEST_F(CliEndToEnd, ARelativeSkarvelHomeIsTakenFromTheStartingFolder) {
+  const int port = StartEmulator("q3", 0, {"--name", "Relative Home"});
+  home.write("home/skarvel.ini",
+             LoopbackSettings({"127.0.0.1:" + std::to_string(port) + ",q3=1,Found"}));
+  // Where the settings would be looked for from inside the folder; nothing
+  // answers there, so a wrong turn polls no further than loopback.
+  home.write("home/home/skarvel.ini", LoopbackSettings({"127.0.0.1:9,q3"}));
+
+  CliProcess cli("home", {"--once"}, home.path().string());
+  ASSERT_EQ(cli.Wait(kRunMs), 0) << cli.Errors();
+  ASSERT_EQ(cli.Lines().size(), 2u) << cli.Output(); // the header and the server
+  EXPECT_TRUE(cli.Lines()[1].starts_with("Found ")) << cli.Lines()[1];
+  EXPECT_NE(cli.Lines()[1].find("Relative Home"), std::string::npos) << cli.Lines()[1];
+}
+
+TEST_F(CliEndToEnd, AMissingRelativeSkarvelHomeIsReportedByItsFullPath) {
+  CliProcess cli("missing/", {"--once"}, home.path().string());
+  EXPECT_EQ(cli.Wait(kRunMs), 1);
+  const std::string folder = std::filesystem::canonical(home.path()).string() + "/missing";
+  EXPECT_EQ(cli.Errors(), "skarvel-cli: the program folder " + folder + " does not exist\n");
+  EXPECT_EQ(cli.Output(), "");
+}
+
 struct UsageCase {
   std::vector<std::string> args;
   int exitCode;

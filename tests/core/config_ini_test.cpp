@@ -171,7 +171,10 @@ TEST_F(IniFileTest, MalformedFileLoadsAndEveryLineSurvivesASave) {
   EXPECT_EQ(ini.ReadString("spaced", "Name", ""), "v");
   EXPECT_EQ(ini.ReadString("Spaced", "]not a section[", "dflt"), "dflt");
   EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Main", "Broken", "Spaced"}));
-  EXPECT_EQ(ini.ReadSection("main"), (std::vector<std::string>{"Key", "Bin", "Number", "Long"}));
+  // Lines without "=" are keys without a value.
+  EXPECT_EQ(ini.ReadSection("main"),
+            (std::vector<std::string>{"Key", "garbage line without equals sign", binaryLine, "Bin",
+                                      "Number", "Long"}));
 
   ini.WriteString("Main", "Added", "x");
   ini.UpdateFile();
@@ -184,6 +187,45 @@ TEST_F(IniFileTest, MalformedFileLoadsAndEveryLineSurvivesASave) {
   EXPECT_EQ(reloaded.Text(), expected);
   EXPECT_EQ(reloaded.ReadString("Main", "Long", ""), longValue);
   EXPECT_EQ(reloaded.ReadString("Main", "Added", ""), "x");
+}
+
+TEST_F(IniFileTest, ALineWithoutEqualsIsAKeyWithoutAValue) {
+  // As the profile functions read it: listed with the section's keys, its
+  // value is the caller's default, and a write gives it a value in place.
+  const std::string original = "bare before any section\n"
+                               "[Address]\n"
+                               "127.0.0.1,q3\n"
+                               "  10.0.0.1:7778,ut \t\n"
+                               "; 10.0.0.2,ut\n"
+                               "# 10.0.0.3,ut\n"
+                               "\n"
+                               "   \n"
+                               "10.0.0.4,ut=0\n"
+                               "10.0.0.4,ut\n";
+  TIniFile ini = Load(original);
+  EXPECT_EQ(ini.ReadSection("address"),
+            (std::vector<std::string>{"127.0.0.1,q3", "10.0.0.1:7778,ut", "10.0.0.4,ut"}));
+  EXPECT_TRUE(ini.ValueExists("Address", "10.0.0.1:7778,UT"));
+  EXPECT_EQ(ini.ReadString("Address", "127.0.0.1,q3", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadRawString("Address", "127.0.0.1,q3", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadInteger("Address", "127.0.0.1,q3", 7), 7);
+  EXPECT_EQ(ini.ReadRawString("Address", "10.0.0.4,ut", "dflt"), "0"); // the first one counts
+  EXPECT_FALSE(ini.ValueExists("", "bare before any section"));
+  EXPECT_EQ(ini.Text(), original);
+
+  ini.WriteString("ADDRESS", "127.0.0.1,Q3", "1,,,,");
+  ini.WriteString("Address", "10.0.0.1:7778,ut", "");
+  EXPECT_EQ(ini.Text(), "bare before any section\n"
+                        "[Address]\n"
+                        "127.0.0.1,q3=1,,,,\n"
+                        "10.0.0.1:7778,ut=\n"
+                        "; 10.0.0.2,ut\n"
+                        "# 10.0.0.3,ut\n"
+                        "\n"
+                        "   \n"
+                        "10.0.0.4,ut=0\n"
+                        "10.0.0.4,ut\n");
+  EXPECT_EQ(ini.ReadRawString("Address", "10.0.0.1:7778,ut", "dflt"), "");
 }
 
 TEST_F(IniFileTest, AcceptsCrLfAndAMissingFinalLineEnd) {

@@ -161,4 +161,24 @@ TEST_F(SettingsFileTest, IniOutsideABracketIsAnError) {
   EXPECT_THROW(Ini(), std::logic_error);
 }
 
+// A save clears what interrupted saves left; one in progress elsewhere stays.
+TEST_F(SettingsFileTest, TheNextSaveRemovesStaleTemporaryFiles) {
+  tmp.write("skarvel.ini", "[Common]\nVersion=2.5\n");
+  const std::string stale = tmp.write("skarvel.ini.Qx9Z01", "[Common]\nVer");
+  const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, stale.c_str(), longAgo, 0), 0);
+  tmp.write("skarvel.ini.Fresh0", "[Common]\n");
+
+  OpenIni();
+  CloseIni(); // nothing changed: no save
+  EXPECT_TRUE(tmp.exists("skarvel.ini.Qx9Z01"));
+
+  OpenIni();
+  Ini().WriteString("Network", "Interval", "1000");
+  CloseIni();
+  EXPECT_FALSE(tmp.exists("skarvel.ini.Qx9Z01"));
+  EXPECT_TRUE(tmp.exists("skarvel.ini.Fresh0"));
+  EXPECT_EQ(tmp.read("skarvel.ini"), "[Common]\nVersion=2.5\n[Network]\nInterval=1000\n");
+}
+
 } // namespace

@@ -87,6 +87,20 @@ TEST_F(GameRegistryTest, EmptySettingsGiveTheDefaults) {
   EXPECT_TRUE(icons.loaded.empty());
 }
 
+TEST_F(GameRegistryTest, LinesWithoutEqualsGiveTheDefaultsAndAreWrittenOnce) {
+  games.Items(1).Sound = "before.wav";
+  LoadFrom("[Game]\nbeta\n[GameCfg]\nbeta\n");
+  EXPECT_EQ(games.Items(1).Executable, "C:\\Games\\beta.exe");
+  EXPECT_EQ(games.Items(1).Parameters, "-connect %1");
+  EXPECT_TRUE(games.Items(1).Sound.empty());
+
+  games.SaveSettings();
+  const TIniFile ini(folder.file("skarvel.ini"));
+  EXPECT_EQ(ini.ReadSection("Game"), (std::vector<std::string>{"alpha", "beta"}));
+  EXPECT_EQ(ini.ReadRawString("Game", "beta", ""), "C:\\Games\\beta.exe -connect %1");
+  EXPECT_EQ(ini.ReadRawString("GameCfg", "beta", "?"), ",,");
+}
+
 TEST_F(GameRegistryTest, GameValueReadingRules) {
   struct Case {
     const char* value;

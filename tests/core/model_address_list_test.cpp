@@ -61,18 +61,51 @@ protected:
   TAddressList list;
 };
 
-TEST_F(AddressListTest, KeysAreNormalisedAndFindNoOptionsUnderTheirOldSpelling) {
-  Load("[Address]\n"
-       "10.0.0.5:7777,ut=0,\"Spelled out\"\n"
-       "localhost,q3=0,Named\n");
-  EXPECT_EQ(Summary(list),
-            (std::vector<std::string>{"10.0.0.5 7777 ut on", "127.0.0.1 27960 q3 on"}));
+TEST_F(AddressListTest, KeysSpelledOtherwiseKeepTheirValueAndAreSavedCanonically) {
+  const struct {
+    std::string line, entry, savedKey;
+  } cases[] = {
+      {"127.0.0.1:27960,q3=0,\"My server\"", "127.0.0.1 27960 q3 off My server", "127.0.0.1,q3"},
+      {"localhost,q3=0,\"My server\"", "127.0.0.1 27960 q3 off My server", "127.0.0.1,q3"},
+      {"LocalHost:27960,Q3=0,\"My server\"", "127.0.0.1 27960 q3 off My server", "127.0.0.1,q3"},
+      {"10.0.0.5:7777,ut=0,\"My server\"", "10.0.0.5 7777 ut off My server", "10.0.0.5,ut"},
+      {"localhost:7778,ut=0,\"My server\"", "127.0.0.1 7778 ut off My server", "127.0.0.1:7778,ut"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Load("[Address]\n" + c.line + "\n");
+    EXPECT_EQ(Summary(list), std::vector<std::string>{c.entry});
 
+    list.SaveToIni();
+    const TIniFile saved = Saved();
+    EXPECT_EQ(saved.ReadSection("Address"), std::vector<std::string>{c.savedKey});
+    EXPECT_EQ(saved.ReadRawString("Address", c.savedKey, "?"), "0,\"My server\",,,");
+  }
+}
+
+TEST_F(AddressListTest, ALineWithoutEqualsIsAnEnabledAddressWithDefaults) {
+  const struct {
+    std::string lines;
+    std::vector<std::string> entries;
+  } cases[] = {
+      {"127.0.0.1,q3\n", {"127.0.0.1 27960 q3 on"}},
+      {"  127.0.0.1:27961,Q3  \n", {"127.0.0.1 27961 q3 on"}},
+      {"localhost:27960,q3\n10.0.0.1,ut=0\n", {"127.0.0.1 27960 q3 on", "10.0.0.1 7777 ut off"}},
+      // The first spelling of an address counts, as it does with values.
+      {"127.0.0.1,q3\n127.0.0.1,q3=0,Later\n", {"127.0.0.1 27960 q3 on"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines);
+    Load("[Address]\n" + c.lines);
+    EXPECT_EQ(Summary(list), c.entries);
+  }
+}
+
+TEST_F(AddressListTest, ALineWithoutEqualsIsWrittenBackWithItsValueOnce) {
+  Load("[Address]\n127.0.0.1,q3\n[Network]\nInterval=1000\n");
   list.SaveToIni();
-  const TIniFile saved = Saved();
-  EXPECT_EQ(saved.ReadSection("Address"),
-            (std::vector<std::string>{"10.0.0.5,ut", "127.0.0.1,q3"}));
-  EXPECT_EQ(saved.ReadRawString("Address", "10.0.0.5,ut", "?"), "1,,,,");
+  EXPECT_EQ(folder.read("skarvel.ini"),
+            "[Network]\nInterval=1000\n[Address]\n127.0.0.1,q3=1,,,,\n");
 }
 
 TEST_F(AddressListTest, ValuesSetFlagDescriptionAndOverrides) {
@@ -118,6 +151,7 @@ TEST_F(AddressListTest, TheDefaultBroadcastEntryReplacesAnEmptyResult) {
       "",
       "[Address]\n",
       "[Address]\nnosuch.invalid,ut=1\n10.0.0.1,zz=1\n",
+      "[Address]\nnot an address\n10.0.0.1\n",
       "[Addresses]\n",
       "[Addresses]\n\n10.0.0.1=zz\n10.0.0.2\n",
       // Only a header line with nothing else on it opens the older section.

@@ -125,18 +125,45 @@ TEST_F(ServerListTest, LoadReadsKeysInOrderAndSkipsUnknownOrRepeatedOnes) {
                 "10.0.0.5 27961 q3 tray=2 101 Desk",
                 "10.0.0.7 7777 ut tray=0 111 Old", // items 4 to 7 missing
                 "10.0.0.8 27015 cs tray=3 111 Three",
-                "10.0.0.9 27960 q3 tray=1 000 Broken", // stops at the empty item
-                "127.0.0.1 27015 css tray=0 111",      // found under the resolved key only
+                "10.0.0.9 27960 q3 tray=1 000 Broken",  // stops at the empty item
+                "127.0.0.1 27015 css tray=1 000 Local", // found under the key as written
             }));
   for (int32_t i = 0; i < known.Count(); ++i)
     EXPECT_EQ(known.Items(i).LastReply, kStart);
   EXPECT_TRUE(events.calls.empty());
 }
 
-TEST_F(ServerListTest, KeyWithTheDefaultPortSpelledOutFindsNoValue) {
-  Load("[Description]\n"
-       "10.0.0.5:27960,q3=Desk,,,,2,0,0,0\n");
-  EXPECT_EQ(Summary(known), std::vector<std::string>{"10.0.0.5 27960 q3 tray=0 111"});
+TEST_F(ServerListTest, KeysSpelledOtherwiseKeepTheirPropertiesAndAreSavedCanonically) {
+  const struct {
+    std::string lines;
+    std::string entry;
+  } cases[] = {
+      {"10.0.0.5:27960,q3=Desk,,,,2,0,0,0\n", "10.0.0.5 27960 q3 tray=2 000 Desk"},
+      {"LOCALHOST:27960,Q3=Desk,,,,2,0,0,0\n", "127.0.0.1 27960 q3 tray=2 000 Desk"},
+      // The canonical key, wherever it stands, comes first.
+      {"localhost,q3=Desk,,,,2,0,0,0\n127.0.0.1,q3=Canonical,,,,1,1,1,1\n",
+       "127.0.0.1 27960 q3 tray=1 111 Canonical"},
+      // A line without "=": a server with the defaults of a stored entry.
+      {"127.0.0.1,q3\n", "127.0.0.1 27960 q3 tray=0 111"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines);
+    Load("[Description]\n" + c.lines);
+    EXPECT_EQ(Summary(known), std::vector<std::string>{c.entry});
+  }
+
+  Load("[Description]\n10.0.0.5:27960,q3=Desk,,,,2,0,0,0\n");
+  known.SaveToIni();
+  EXPECT_EQ(folder.read("skarvel.ini"), "[Description]\n10.0.0.5,q3=Desk,,,,2,0,0,0\n");
+}
+
+TEST_F(ServerListTest, SavingOneServerGivesALineWithoutEqualsItsValueInPlace) {
+  // As the server properties dialog saves: one entry, the others untouched.
+  Load("[Description]\n127.0.0.1,q3\n10.0.0.1,ut=Other,,,,0,1,1,1\n");
+  known.Items(0).Description = "Mine";
+  WithIni([&] { known.Items(0).SaveProperties(Ini()); });
+  EXPECT_EQ(folder.read("skarvel.ini"),
+            "[Description]\n127.0.0.1,q3=Mine,,,,0,1,1,1\n10.0.0.1,ut=Other,,,,0,1,1,1\n");
 }
 
 TEST_F(ServerListTest, MigrationLowersUnrealPortsAndSaves) {

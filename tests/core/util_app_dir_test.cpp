@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -12,15 +13,17 @@
 namespace {
 
 // Sets or clears SKARVEL_HOME for one test, forgets the computed folder, and
-// puts both back afterwards.
+// puts both back afterwards, with the current folder.
 class AppDirTest : public ::testing::Test {
 protected:
   void SetUp() override {
     if (const char* home = std::getenv("SKARVEL_HOME"))
       savedHome_ = home;
     savedFolder_ = ProgramFolder();
+    savedCurrent_ = std::filesystem::current_path();
   }
   void TearDown() override {
+    std::filesystem::current_path(savedCurrent_);
     if (savedHome_)
       setenv("SKARVEL_HOME", savedHome_->c_str(), 1);
     else
@@ -38,6 +41,7 @@ protected:
 private:
   std::optional<std::string> savedHome_;
   std::string savedFolder_;
+  std::filesystem::path savedCurrent_;
 };
 
 std::string ExecutableFolder() {
@@ -63,12 +67,46 @@ TEST_F(AppDirTest, ProgramFolderComesFromSkarvelHomeWithoutTrailingSlash) {
       {"/srv/skarvel///", "/srv/skarvel"},
       {"/", "/"},
       {"///", "/"},
-      {"relative/home/", "relative/home"},
   };
   for (const auto& c : cases) {
     UseHome(c.home);
     EXPECT_EQ(ProgramFolder(), c.expected) << c.home;
   }
+}
+
+// Start-up changes into the program folder and then opens the settings file
+// in it: the folder must still name the same place from there.
+TEST_F(AppDirTest, ARelativeSkarvelHomeIsTakenFromTheStartingFolder) {
+  TempDir start;
+  start.write("home/skarvel.ini", "[Common]\n");
+  std::filesystem::create_directory(start.path() / "sub");
+  const std::string base = std::filesystem::canonical(start.path()).string();
+  const struct {
+    std::string home;
+    std::string expected;
+  } cases[] = {
+      {"home", base + "/home"},
+      {"home//", base + "/home"},
+      {"./home/", base + "/./home"},
+      {"sub/../home", base + "/sub/../home"},
+      {"../" + start.path().filename().string() + "/home",
+       base + "/../" + start.path().filename().string() + "/home"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.home);
+    std::filesystem::current_path(start.path());
+    UseHome(c.home.c_str());
+    EXPECT_EQ(ProgramFolder(), c.expected);
+    ASSERT_EQ(chdir(ProgramFolder().c_str()), 0);
+    EXPECT_EQ(access(InAppDir("skarvel.ini").c_str(), R_OK), 0);
+  }
+}
+
+TEST_F(AppDirTest, AMissingRelativeSkarvelHomeIsNamedAbsolute) {
+  TempDir start;
+  std::filesystem::current_path(start.path());
+  UseHome("missing/");
+  EXPECT_EQ(ProgramFolder(), std::filesystem::canonical(start.path()).string() + "/missing");
 }
 
 TEST_F(AppDirTest, ProgramFolderFallsBackToTheExecutableFolder) {
