@@ -5,7 +5,8 @@
 void TConsoleEvents::EventLine(const TServer&, const std::string& line) {
   if (!out_)
     return;
-  const std::string text = PrintableText(line) + "\n";
+  // The same text as the event log gets.
+  const std::string text = PrintableLine(line) + "\n";
   std::fwrite(text.data(), 1, text.size(), out_);
   // Each line as it happens, also when the output is a pipe.
   std::fflush(out_);

@@ -2,7 +2,8 @@
 # Builds Skarvel twice and runs every test: the full build (programs, window
 # tests and end-to-end tests on the offscreen platform) and the core alone,
 # without Qt, under AddressSanitizer and UndefinedBehaviorSanitizer; then a
-# short run of every parser fuzz target.
+# short run of every parser fuzz target, after a check that a fuzz target's
+# finding does fail that run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -17,4 +18,5 @@ cmake --build build-core -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 ctest --test-dir build-core --output-on-failure -j"$jobs"
 
+tests/fuzz/fuzz_script_selftest.sh
 scripts/fuzz.sh 8

@@ -1,22 +1,14 @@
 #include "util/debug_log.h"
 
+#include "util/rotating_file.h"
 #include "util/text.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <stdexcept>
-#include <unistd.h>
 
 namespace {
 
 bool debugSwitch = false;
-
-[[noreturn]] void ThrowFileError(const char* what, int error) {
-  throw std::runtime_error(std::string("skarvel.err: ") + what + ": " + std::strerror(error));
-}
 
 } // namespace
 
@@ -47,25 +39,9 @@ void DebugLog(const std::string& text) {
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d ", local.tm_hour, local.tm_min,
                 local.tm_sec, static_cast<int>(now.tv_nsec / 1000000));
-  const std::string line = stamp + text + "\n";
 
-  // Open, append and close for every line, so the trace survives a crash and
-  // other processes may read it while we run.
-  const int fd = open("skarvel.err", O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0)
-    ThrowFileError("cannot open", errno);
-  std::size_t written = 0;
-  while (written < line.size()) {
-    const ssize_t n = write(fd, line.data() + written, line.size() - written);
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      const int error = errno;
-      close(fd);
-      ThrowFileError("cannot write", error);
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (close(fd) != 0)
-    ThrowFileError("cannot close", errno);
+  // A flood of datagrams writes about 100 MB a minute: keep the last 10 to
+  // 20 MiB, in this file and the one before it.
+  static TRotatingFile trace("skarvel.err", kTraceLimitBytes);
+  trace.Append(stamp + text + "\n");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,10 @@ bool HasDebugSwitch(const std::vector<std::string>& args);
 bool DebugSwitch();
 void SetDebugSwitch(bool on);
 
+// The longest "skarvel.err" grows before it moves to "skarvel.err.1".
+constexpr std::uint64_t kTraceLimitBytes = 10 * 1024 * 1024;
+
 // With the debug switch on, appends "hh:nn:ss.zzz text" to "skarvel.err" in the
-// current folder. Raises std::runtime_error when the file cannot be written.
+// current folder, rotating it at kTraceLimitBytes. Raises std::runtime_error
+// when the file cannot be written.
 void DebugLog(const std::string& text);

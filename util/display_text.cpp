@@ -61,8 +61,33 @@ std::size_t SequenceLength(const std::string& bytes, std::size_t at) {
   return length;
 }
 
+// Characters that break a line or drive a terminal: C0 (TAB included), DEL,
+// C1, and the Unicode line and paragraph separators that editors break at.
 bool IsControl(char32_t code) {
-  return code < 0x20 || (code >= 0x7F && code <= 0x9F);
+  return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x2028 || code == 0x2029;
+}
+
+char32_t DecodeSequence(const std::string& bytes, std::size_t at, std::size_t length) {
+  const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(bytes[i]); };
+  if (length == 1)
+    return byte(at);
+  char32_t code = byte(at) & (0x7Fu >> length);
+  for (std::size_t i = 1; i < length; ++i)
+    code = (code << 6) | (byte(at + i) & 0x3Fu);
+  return code;
+}
+
+char32_t Windows1252(uint8_t byte) {
+  return byte >= 0x80 && byte <= 0x9F ? kWindows1252High[byte - 0x80] : byte;
+}
+
+// Appends the well-formed sequence at `at` as it is, or "?" for a control.
+void AppendPrintableSequence(std::string& out, const std::string& utf8, std::size_t at,
+                             std::size_t length) {
+  if (IsControl(DecodeSequence(utf8, at, length)))
+    out += '?';
+  else
+    out.append(utf8, at, length);
 }
 
 } // namespace
@@ -82,10 +107,8 @@ std::string ToUtf8(const std::string& bytes) {
     return bytes;
   std::string out;
   out.reserve(bytes.size() * 2);
-  for (const char c : bytes) {
-    const auto byte = static_cast<uint8_t>(c);
-    AppendUtf8(out, byte >= 0x80 && byte <= 0x9F ? kWindows1252High[byte - 0x80] : byte);
-  }
+  for (const char c : bytes)
+    AppendUtf8(out, Windows1252(static_cast<uint8_t>(c)));
   return out;
 }
 
@@ -95,15 +118,27 @@ std::string PrintableText(const std::string& bytes) {
   out.reserve(utf8.size());
   for (std::size_t at = 0; at < utf8.size();) {
     const std::size_t length = SequenceLength(utf8, at);
-    const auto lead = static_cast<uint8_t>(utf8[at]);
-    // C1 controls are the two-byte sequences C2 80 .. C2 9F.
-    const char32_t code =
-        length == 2 ? ((lead & 0x1Fu) << 6) | (static_cast<uint8_t>(utf8[at + 1]) & 0x3Fu) : lead;
-    if ((length == 1 || length == 2) && IsControl(code))
+    AppendPrintableSequence(out, utf8, at, length);
+    at += length;
+  }
+  return out;
+}
+
+std::string PrintableLine(const std::string& bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t length = SequenceLength(bytes, at);
+    if (length > 0) {
+      AppendPrintableSequence(out, bytes, at, length);
+      at += length;
+      continue;
+    }
+    const char32_t code = Windows1252(static_cast<uint8_t>(bytes[at++]));
+    if (IsControl(code))
       out += '?';
     else
-      out.append(utf8, at, length);
-    at += length;
+      AppendUtf8(out, code);
   }
   return out;
 }

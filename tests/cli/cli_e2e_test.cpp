@@ -5,10 +5,11 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <string>
 #include <utility>
@@ -23,7 +24,6 @@
 namespace {
 
 using nlohmann::json;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kRunMs = 20000;   // one --once run, start to end
 constexpr int kEventMs = 20000; // one awaited event line
@@ -56,6 +56,38 @@ protected:
   TempDir home;
   std::vector<std::unique_ptr<FakeServerProcess>> emulators;
 };
+
+struct TraceLine {
+  long dayMs; // its stamp: milliseconds of the local day
+  std::string text;
+};
+
+// The stamped lines of skarvel.err. Datagram bytes may hold line breaks of
+// their own; the stamped lines hold the texts.
+std::vector<TraceLine> ReadTrace(const std::string& trace) {
+  std::vector<TraceLine> lines;
+  const std::regex stamped("([0-9]{2}):([0-5][0-9]):([0-5][0-9])\\.([0-9]{3}) (.*)");
+  std::size_t start = 0;
+  for (std::size_t end; (end = trace.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = trace.substr(start, end - start);
+    std::smatch match;
+    if (std::regex_match(line, match, stamped))
+      lines.push_back(
+          {((std::stol(match[1]) * 60 + std::stol(match[2])) * 60 + std::stol(match[3])) * 1000 +
+               std::stol(match[4]),
+           match[5]});
+  }
+  return lines;
+}
+
+// Milliseconds of the local day now, on the clock of the trace's stamps.
+long LocalDayMsNow() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::tm local{};
+  localtime_r(&now.tv_sec, &local);
+  return ((local.tm_hour * 60L + local.tm_min) * 60 + local.tm_sec) * 1000 + now.tv_nsec / 1000000;
+}
 
 struct GameCase {
   std::string key;
@@ -180,18 +212,23 @@ TEST_F(CliEndToEnd, AKilledServerGoesOfflineOnceAfterTheThresholdAndComesBackOnl
   WriteSettings({"127.0.0.1:" + std::to_string(port) + ",q3"});
   const std::string server = "Q3 server \"Doomed\" (127.0.0.1:" + std::to_string(port) + ")";
 
-  auto cli = Start({});
+  auto cli = Start({"-debug"});
   ASSERT_TRUE(cli->WaitForLine(server + " is online", kEventMs)) << cli->Output();
-  const Clock::time_point lastSeenAlive = Clock::now();
   emulators.back()->Stop(SIGKILL);
   ASSERT_TRUE(cli->WaitForLine(server + " is offline", kEventMs)) << cli->Output();
-  // Interval 1000 ms: dropped at the end of the first cycle that finds it
-  // silent for more than 2 s. Its last reply came just before the online line
-  // was read (less a little for reading it).
-  const auto silence =
-      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastSeenAlive);
-  EXPECT_GT(silence.count(), 1800);
-  EXPECT_LT(silence.count(), 2000 + 4 * 1000);
+  const long offlineReadMs = LocalDayMsNow();
+  // Interval 1000 ms: dropped once silent for more than 2 s. The trace's last
+  // line of a reply from it was written before that reply counted, and the
+  // offline line was read after it was printed, so however late either came,
+  // more than 2 s lie between them (both clocks in whole milliseconds).
+  const std::string replyFrom = " <127.0.0.1:" + std::to_string(port) + " ";
+  std::optional<long> lastReplyMs;
+  for (const TraceLine& line : ReadTrace(home.read("skarvel.err")))
+    if (line.text.starts_with(replyFrom))
+      lastReplyMs = line.dayMs;
+  ASSERT_TRUE(lastReplyMs);
+  constexpr long kDayMs = 24L * 60 * 60 * 1000;
+  EXPECT_GT((offlineReadMs - *lastReplyMs + kDayMs) % kDayMs, 2000);
 
   // Back on the same port it must come online as a new server: a record that
   // stayed behind (and said offline again) would take its replies instead.
@@ -214,18 +251,10 @@ TEST_F(CliEndToEnd, TheDebugSwitchWritesThePollTraceToSkarvelErr) {
     std::filesystem::remove(home.path() / "skarvel.err");
     CliProcess cli(home.path().string(), {"--once", spelling});
     ASSERT_EQ(cli.Wait(kRunMs), 0) << cli.Errors();
-    const std::string trace = home.read("skarvel.err");
-    ASSERT_FALSE(trace.empty());
     std::vector<std::string> texts;
-    const std::regex stamped("([0-9]{2}):([0-5][0-9]):([0-5][0-9])\\.[0-9]{3} (.*)");
-    std::size_t start = 0;
-    for (std::size_t end; (end = trace.find('\n', start)) != std::string::npos; start = end + 1) {
-      const std::string line = trace.substr(start, end - start);
-      std::smatch match;
-      // Datagram bytes may hold line breaks of their own; stamped lines hold the texts.
-      if (std::regex_match(line, match, stamped))
-        texts.push_back(match[4]);
-    }
+    for (const TraceLine& line : ReadTrace(home.read("skarvel.err")))
+      texts.push_back(line.text);
+    ASSERT_FALSE(texts.empty());
     const auto has = [&](const std::string& prefix) {
       return std::any_of(texts.begin(), texts.end(),
                          [&](const std::string& text) { return text.starts_with(prefix); });

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "util/display_text.h"
 #include "cli/ServerJson.h"
+#include "util/display_text.h"
 
 namespace {
 
@@ -42,7 +42,26 @@ TEST(PrintableText, ReplacesControlCharactersButKeepsTheRest) {
             "?1m J\xC3\xB6rg");                          // C1 in UTF-8
   EXPECT_EQ(PrintableText("x\x81y\xF6"), "x?y\xC3\xB6"); // C1 from 1252
   EXPECT_EQ(PrintableText("^1Red %s%n"), "^1Red %s%n");
+  EXPECT_EQ(PrintableText("a\xE2\x80\xA8z\xE2\x80\xA9"), "a?z?"); // line, paragraph separator
 }
+
+class PrintableLineTest : public testing::TestWithParam<TextCase> {};
+
+// Each byte sequence decides for itself, so the texts of a line keep their
+// own encodings.
+TEST_P(PrintableLineTest, KeepsUtf8SequencesAndReadsOtherBytesAsWindows1252) {
+  EXPECT_EQ(PrintableLine(GetParam().bytes), GetParam().utf8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, PrintableLineTest,
+    testing::Values(TextCase{"", ""}, TextCase{"plain %s%n", "plain %s%n"},
+                    TextCase{"J\xF6rg J\xC3\xB6rg", "J\xC3\xB6rg J\xC3\xB6rg"},
+                    TextCase{"\xF0\x9F\x98\x80\x80", "\xF0\x9F\x98\x80\xE2\x82\xAC"}, // 😀€
+                    TextCase{"\xC0\xAF", "\xC3\x80\xC2\xAF"},                         // overlong /
+                    TextCase{"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},         // surrogate
+                    TextCase{"x\xE2\x82", "x\xC3\xA2\xE2\x80\x9A"}, // cut short at the end
+                    TextCase{"\x8D\x9D\xC2\x9D\t", "????"}));       // C1 either way, TAB
 
 TEST(CharacterCount, CountsCodePointsNotBytes) {
   EXPECT_EQ(CharacterCount(""), 0u);

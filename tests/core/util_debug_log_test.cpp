@@ -140,6 +140,23 @@ TEST_F(DebugLogTest, TimeIsLocalWallClock) {
   EXPECT_LE(offset, elapsed) << line;
 }
 
+// A flood of datagrams once grew the trace without bound.
+TEST_F(DebugLogTest, TheTraceMovesToSkarvelErr1AtTenMebibytes) {
+  SetDebugSwitch(true);
+  const std::size_t lineLength = kTraceLimitBytes / 10;
+  const std::string text(lineLength - kStampLength - 1, 'x');
+  for (int i = 0; i < 10; ++i)
+    DebugLog(text);
+  EXPECT_EQ(std::filesystem::file_size(dir_.path() / "skarvel.err"), kTraceLimitBytes);
+  EXPECT_FALSE(dir_.exists("skarvel.err.1"));
+
+  DebugLog("next");
+  EXPECT_EQ(std::filesystem::file_size(dir_.path() / "skarvel.err.1"), kTraceLimitBytes);
+  const std::string fresh = dir_.read("skarvel.err");
+  EXPECT_EQ(fresh.size(), kStampLength + 5);
+  EXPECT_TRUE(fresh.ends_with(" next\n")) << fresh;
+}
+
 TEST_F(DebugLogTest, RaisesWhenTheFileCannotBeWritten) {
   SetDebugSwitch(true);
   std::filesystem::create_directory(dir_.path() / "skarvel.err");

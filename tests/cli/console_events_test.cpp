@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/ConsoleEvents.h"
+#include "config/AppSettings.h"
+#include "games/game.h"
+#include "model/address.h"
+#include "model/server.h"
+#include "protocols/builtin_games.h"
+#include "tests/support/ScratchProgramFolder.h"
+
+namespace {
+
+constexpr int32_t kUT = 0;
+
+std::string ReadAll(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  for (int c; (c = std::fgetc(file)) != EOF;)
+    text += static_cast<char>(c);
+  return text;
+}
+
+// The console prints each event as the event log writes it, so a server name
+// drives neither the terminal nor the log file.
+TEST(ConsoleEvents, PrintTheLineTheEventLogGets) {
+  ScratchProgramFolder folder;
+  AppSettings.Stats = true;
+  TGameList games;
+  games.LoadGames(BuiltinGames(), THostInfo{});
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  TConsoleEvents events(out);
+  TAddress polled(games, "127.0.0.1", 0, kUT);
+  auto server = TServer::CreateFromReply(events, "127.0.0.1", 7777, polled, 0);
+  server->Info[0] = "\x1B[2J\x1B]0;J\xF6rg\x07\nforged";
+
+  server->NotifyOffline();
+
+  const std::string expected = "UT server \"?[2J?]0;J\xC3\xB6rg??forged\" (127.0.0.1) is offline";
+  EXPECT_EQ(ReadAll(out), expected + "\n");
+  const std::string log = folder.read("stats.txt");
+  EXPECT_TRUE(log.ends_with(" " + expected + "\n")) << log;
+  EXPECT_EQ(log.find('\n'), log.size() - 1) << log;
+  std::fclose(out);
+}
+
+} // namespace
