@@ -140,12 +140,24 @@ sleep "$settle_seconds" # their players' entered lines come with the first commi
 baseline=$(wc -l <"$work/events")
 
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$cli/status"; }
+# User and system time in clock ticks (the fields after the command's name).
+cpu_ticks() { sed 's/.*) //' "/proc/$cli/stat" | awk '{ print $12 + $13 }'; }
+# Datagrams the system dropped because a receive buffer was full (the
+# namespace's own count when the test runs in one).
+udp_drops() {
+  awk '/^Udp:/ { if (!header) { for (i = 1; i <= NF; ++i) column[$i] = i; header = 1 }
+                 else print $column["RcvbufErrors"] }' /proc/net/snmp
+}
 rss_start=$(rss_kb)
+cpu_start=$(cpu_ticks)
+drops_start=$(udp_drops)
 flood_start=$(date +%s.%N)
 "$build/tools/skarvel-flood" --rate "$rate" --seconds "$seconds" "${flood_args[@]}" \
   >"$work/flood.out" 2>"$work/flood.err"
 flood_end=$(date +%s.%N)
 rss_end=$(rss_kb)
+cpu_end=$(cpu_ticks)
+drops_end=$(udp_drops)
 sleep "$settle_seconds" # a silent server would be dropped, and say so, by now
 if ! kill -0 "$cli" 2>/dev/null; then
   echo "flood: FAILED: the client ended during the flood:" >&2
@@ -190,6 +202,9 @@ echo "  false events:           $false_count (online $(count_of ' is online$'), 
   "$(count_of '^Player .* left '))"
 echo "  cycle lag:              p99 $p99 ms, worst $worst ms over $cycles periods"
 echo "  resident memory:        $rss_start kB -> $rss_end kB (growth $growth kB)"
+echo "  client's processor use: $(((cpu_end - cpu_start) * 100 / $(getconf CLK_TCK) / seconds)) %" \
+  "of one core, $((drops_end - drops_start)) datagrams dropped by full receive buffers" \
+  "(not criteria)"
 if [ "$false_count" -gt 0 ]; then
   echo "  the false events:"
   printf '%s\n' "$false_events" | head -n 20 | sed 's/^/    /'
