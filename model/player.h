@@ -30,6 +30,8 @@ public:
       Assign(other);
     return *this;
   }
+  TPlayerList(TPlayerList&&) noexcept = default;
+  TPlayerList& operator=(TPlayerList&&) noexcept = default;
 
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TPlayer& Items(int32_t index) { return *items_.at(static_cast<std::size_t>(index)); }

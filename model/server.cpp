@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "config/AppSettings.h"
@@ -186,9 +187,12 @@ TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes
     CreateParser();
   if (!Parser)
     return {};
+  // A multi-packet answer accumulates over the pass; a new pass starts
+  // afresh. The values of the last pass stay until a reply is accepted, since
+  // the shown player count reads them.
+  std::optional<std::pair<std::array<std::string, 5>, TPlayerList>> lastPass;
   if (!AnsweredInPass) {
-    // A multi-packet answer accumulates over the pass; a new pass starts afresh.
-    NewInfo = {};
+    lastPass.emplace(std::exchange(NewInfo, {}), std::move(NewPlayers));
     NewPlayers.Clear();
     Parser->lpVtbl->Reset(Parser.get());
   }
@@ -197,8 +201,13 @@ TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes
   const int32_t result =
       Parser->lpVtbl->Parse(Parser.get(), step, bytes.empty() ? nullptr : bytes.data(),
                             static_cast<int32_t>(bytes.size()), QueryContext, &challenge, &listed);
-  if (result == SKARVEL_PARSE_NOT_OURS)
+  if (result == SKARVEL_PARSE_NOT_OURS) {
+    if (lastPass) {
+      NewInfo = std::move(lastPass->first);
+      NewPlayers = std::move(lastPass->second);
+    }
     return {result, listed != 0};
+  }
 
   LastReply = now;
   if (Challenge == 0)
@@ -209,6 +218,21 @@ TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes
   // The reported player count may have moved with this reply.
   events_->ServerChanged(*this);
   return {result, listed != 0};
+}
+
+TServer::TReplyResult TServer::ApplyListedReply(int32_t step, const std::string& bytes,
+                                                TDateTime now) {
+  const TReplyResult reply = ApplyReply(step, bytes, now);
+  if (reply.Result == SKARVEL_PARSE_COMPLETE)
+    AnnounceOnline();
+  return reply;
+}
+
+void TServer::AnnounceOnline() {
+  if (OnlineAnnounced)
+    return;
+  OnlineAnnounced = true;
+  NotifyOnline();
 }
 
 void TServer::SetOnline(bool online) {

@@ -43,7 +43,13 @@ public:
     int32_t Result = 0; // the parser's result
     bool Listed = false;
   };
+  // A datagram the parser rejects leaves the server as it was.
   TReplyResult ApplyReply(int32_t step, const std::string& bytes, TDateTime now);
+  // ApplyReply for a server of the live list: a complete answer announces it.
+  TReplyResult ApplyListedReply(int32_t step, const std::string& bytes, TDateTime now);
+  // "is online" once per record, when its name is known: at its first
+  // complete answer, at the latest at its first commit.
+  void AnnounceOnline();
   void SetOnline(bool online);
   // The end of an address pass in which the server answered.
   void CommitPass(TDateTime now);
@@ -93,6 +99,7 @@ public:
   TDateTime LastReply = 0;
   bool AnsweredInPass = false;
   bool AnsweredInCycle = false;
+  bool OnlineAnnounced = false;
 
 private:
   TServer(const TGameList& registry, IServerEvents& events, const std::string& host, int32_t port,

@@ -97,8 +97,12 @@ void TServerList::ResetPass() {
 
 void TServerList::CommitAnswered(TDateTime now) {
   for (const auto& server : items_)
-    if (server->AnsweredInPass)
+    if (server->AnsweredInPass) {
+      // A server listed on part of an answer that never completed is
+      // announced now, with whatever name it gave.
+      server->AnnounceOnline();
       server->CommitPass(now);
+    }
 }
 
 void TServerList::MarkSilentOffline() {
@@ -161,7 +165,7 @@ TServer::TReplyResult RouteReply(TServerList& live, const TServerList& known, TS
                                  const std::string& sourceIp, int32_t gamePort, int32_t step,
                                  const std::string& bytes, TDateTime now) {
   if (TServer* server = live.Find(sourceIp, gamePort, polled.Id))
-    return server->ApplyReply(step, bytes, now);
+    return server->ApplyListedReply(step, bytes, now);
 
   auto server = TServer::CreateFromReply(events, sourceIp, gamePort, polled, now);
   // A known server gets its stored properties back: a copy of its entry, but
@@ -178,7 +182,10 @@ TServer::TReplyResult RouteReply(TServerList& live, const TServerList& known, TS
   if (result.Listed) {
     TServer& listed = *server;
     live.Add(std::move(server));
-    listed.NotifyOnline();
+    // Listed on the first part of a longer answer, it is announced once the
+    // answer, and with it its name, is complete.
+    if (result.Result == SKARVEL_PARSE_COMPLETE)
+      listed.AnnounceOnline();
   } else {
     pending.Add(std::make_unique<TServer>(*server));
   }

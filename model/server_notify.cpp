@@ -11,7 +11,8 @@
 #include "util/app_dir.h"
 
 void TServer::NotifyOnline() {
-  // The committed name is still empty: the name of the reply just received.
+  // Announced before its first commit: the name is that of the answer of
+  // this pass, not yet committed.
   LogEvent(Defs.ShortName + " server \"" + NewInfo[0] + "\" (" + HostPort() + ") is online");
   if (Popup)
     ShowPopup(Defs.ShortName + " " + Lookup("Server", "server") + " \"" + NewInfo[0] + "\" (" +

@@ -221,11 +221,16 @@ void TPollEngine::ReceiveDatagram(const std::string& senderIp, int32_t senderPor
 
 TPollEngine::TDispatched TPollEngine::Dispatch(const TAddress& address, const std::string& senderIp,
                                                int32_t gamePort, const std::string& data) {
-  if (TServer* server = servers_.Find(senderIp, gamePort, address.Id)) {
+  TServer* server = servers_.Find(senderIp, gamePort, address.Id);
+  // A per-server query went only to the servers that answered in this pass:
+  // nothing else can be answering it.
+  if (perServerQuery_ && (!server || !server->AnsweredInPass))
+    return {};
+  if (server) {
     // A per-server query left each server its own context.
     if (!perServerQuery_)
       server->QueryContext = address.QueryContext;
-    const int32_t result = server->ApplyReply(currentQuery_, data, ports_.Now()).Result;
+    const int32_t result = server->ApplyListedReply(currentQuery_, data, ports_.Now()).Result;
     Trace("exs " + server->Defs.Key + ",res=" + std::to_string(result));
     return {result, true};
   }

@@ -1,6 +1,8 @@
 #include "protocols/HalfLife.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "util/byte_reader.h"
 #include "util/text.h"
@@ -16,7 +18,6 @@ constexpr std::size_t kTypeOffset = 4; // after the four 0xFF bytes
 constexpr std::size_t kFirstFieldCursor = 6;
 constexpr std::size_t kChallengeLength = 4;
 constexpr std::size_t kApplicationIdLength = 2;
-constexpr std::size_t kPlayTimeLength = 4;
 
 // Only replies longer than minimumSize count, so the byte after the type is
 // always there.
@@ -34,8 +35,9 @@ uint8_t TakeByte(const std::string& bytes, std::size_t& cursor) {
 
 } // namespace
 
-// A reply that ends inside a field is rejected; what was delivered before
-// stays delivered, as with a server of another game.
+// Every field is read and the game checked before anything is handed over:
+// a reply cut inside a field, or of another game, delivers nothing. The
+// fields after the counts are not read.
 int32_t THalfLifeServer::ParseInfoReply(const std::string& bytes, const THalfLifeVariant& variant) {
   const bool oldFormat = variant.infoFormat == THalfLifeInfoFormat::Old;
   if (!IsReply(bytes, oldFormat ? 'm' : 'I', kTypeOffset + 1))
@@ -46,52 +48,56 @@ int32_t THalfLifeServer::ParseInfoReply(const std::string& bytes, const THalfLif
       TakeCString(bytes, cursor); // server address
     else
       ++cursor; // protocol version
-    SetInfo(0, TakeCString(bytes, cursor));
-    SetInfo(1, TakeCString(bytes, cursor));
-    if (variant.fragLimitBeforeGameCheck)
-      SetInfo(2, variant.fragLimit);
+    const std::string name = TakeCString(bytes, cursor);
+    const std::string map = TakeCString(bytes, cursor);
     TakeCString(bytes, cursor); // game directory
     if (TakeCString(bytes, cursor) != variant.requiredGame)
       return SKARVEL_PARSE_NOT_OURS;
     if (!oldFormat)
       cursor += kApplicationIdLength;
     const uint8_t players = TakeByte(bytes, cursor);
+    const uint8_t maxPlayers = TakeByte(bytes, cursor);
+    SetInfo(0, name);
+    SetInfo(1, map);
+    SetInfo(2, variant.fragLimit);
     if (!variant.playerCountFromPlayerReply)
       SetInfo(3, std::to_string(players));
-    SetInfo(4, std::to_string(TakeByte(bytes, cursor)));
-    if (!variant.fragLimitBeforeGameCheck)
-      SetInfo(2, variant.fragLimit);
+    SetInfo(4, std::to_string(maxPlayers));
     return SKARVEL_PARSE_COMPLETE;
   } catch (const ERangeError&) {
     return SKARVEL_PARSE_NOT_OURS;
   }
 }
 
-// The list ends where the datagram ends, whatever the count says: a player
-// whose name or frags run past the end is dropped, the ones before it are
-// delivered and the reply counts as complete. This one rule also gives what
-// the per-variant end checks would, since no whole player fits behind them.
+// Whole records fill the datagram exactly: the list ends where the datagram
+// ends, also before the count is reached, and a record cut short or bytes
+// behind the last counted record make it no player reply. It is read whole
+// before any player is handed over.
 int32_t THalfLifeServer::ParsePlayerReply(const std::string& bytes,
                                           const THalfLifeVariant& variant) {
   if (!IsReply(bytes, 'D', kTypeOffset + 1))
     return SKARVEL_PARSE_NOT_OURS;
   const uint8_t count = static_cast<uint8_t>(bytes[kTypeOffset + 1]);
-  if (variant.playerCountFromPlayerReply)
-    SetInfo(3, std::to_string(count));
+  const std::size_t end = bytes.size() + 1; // the 1-based cursor just past the datagram
   std::size_t cursor = kFirstFieldCursor + 1;
+  std::vector<std::pair<std::string, int32_t>> players;
   try {
-    for (uint8_t i = 0; i < count; ++i) {
-      ++cursor; // index
+    while (players.size() < count && cursor < end) {
+      TakeByte(bytes, cursor); // index
       std::string name = TakeCString(bytes, cursor);
       const int32_t frags = TakeInt32(bytes, cursor);
-      cursor += kPlayTimeLength;
-      if (variant.utf8Names)
-        name = Utf8ToAcp(name);
-      AddPlayer(name, std::to_string(frags));
+      TakeInt32(bytes, cursor); // play time
+      players.emplace_back(std::move(name), frags);
     }
   } catch (const ERangeError&) {
-    // the datagram ended inside this player
+    return SKARVEL_PARSE_NOT_OURS;
   }
+  if (cursor != end)
+    return SKARVEL_PARSE_NOT_OURS;
+  if (variant.playerCountFromPlayerReply)
+    SetInfo(3, std::to_string(count));
+  for (auto& [name, frags] : players)
+    AddPlayer(variant.utf8Names ? Utf8ToAcp(name) : name, std::to_string(frags));
   return SKARVEL_PARSE_COMPLETE;
 }
 
@@ -131,7 +137,8 @@ int32_t THalfLifeHandshakeServer::Parse(int32_t step, const std::string& bytes, 
 
 int32_t THalfLifeHandshakeServer::ParseChallengeReply(const std::string& bytes,
                                                       intptr_t& challenge) {
-  if (!IsReply(bytes, 'A', kTypeOffset + kChallengeLength))
+  // The type and the four challenge bytes, nothing more.
+  if (bytes.size() != kTypeOffset + 1 + kChallengeLength || !IsReply(bytes, 'A', kTypeOffset))
     return SKARVEL_PARSE_NOT_OURS;
   std::copy_n(bytes.begin() + kTypeOffset + 1, kChallengeLength, challengeBytes_.begin());
   challenge = reinterpret_cast<intptr_t>(challengeBytes_.data());

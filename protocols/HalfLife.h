@@ -17,9 +17,8 @@ enum class THalfLifeInfoFormat {
 
 struct THalfLifeVariant {
   THalfLifeInfoFormat infoFormat;
-  const char* requiredGame;      // the exact game description of the servers we accept
-  const char* fragLimit;         // info 2: these servers report none
-  bool fragLimitBeforeGameCheck; // so a server of another game still shows it
+  const char* requiredGame; // the exact game description of the servers we accept
+  const char* fragLimit;    // info 2: these servers report none
   // The info reply's player count is not used; the player reply's count is.
   bool playerCountFromPlayerReply;
   bool utf8Names; // player names are converted to the local encoding

@@ -8,7 +8,6 @@ constexpr THalfLifeVariant kCounterStrike = {
     .infoFormat = THalfLifeInfoFormat::Old,
     .requiredGame = "Counter-Strike",
     .fragLimit = "-",
-    .fragLimitBeforeGameCheck = true,
     .playerCountFromPlayerReply = true,
     .utf8Names = false,
 };

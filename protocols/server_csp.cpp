@@ -6,7 +6,6 @@ constexpr THalfLifeVariant kCounterStrikePatched = {
     .infoFormat = THalfLifeInfoFormat::Old,
     .requiredGame = "Counter-Strike",
     .fragLimit = "-",
-    .fragLimitBeforeGameCheck = false,
     .playerCountFromPlayerReply = false,
     .utf8Names = false,
 };

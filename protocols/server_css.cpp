@@ -6,7 +6,6 @@ constexpr THalfLifeVariant kCounterStrikeSource = {
     .infoFormat = THalfLifeInfoFormat::Source,
     .requiredGame = "Counter-Strike: Source",
     .fragLimit = "",
-    .fragLimitBeforeGameCheck = false,
     .playerCountFromPlayerReply = false,
     .utf8Names = true,
 };

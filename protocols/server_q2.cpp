@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "util/text.h"
 
@@ -30,6 +31,20 @@ std::string TrimBlanksAndControls(const std::string& text) {
 // server's and must not make the host list millions of placeholders.
 constexpr int32_t kMaxPlaceholderPlayers = 256;
 
+constexpr std::string_view kInfoReplyHeader = "\xFF\xFF\xFF\xFFinfo\n";
+
+// The reply word and one line of text: the server prints the host name, the
+// map and the counts into it, so no control character but its final LF.
+bool IsInfoReply(const std::string& bytes) {
+  if (!bytes.starts_with(kInfoReplyHeader))
+    return false;
+  std::string_view line = std::string_view(bytes).substr(kInfoReplyHeader.size());
+  if (line.ends_with('\n'))
+    line.remove_suffix(1);
+  return std::none_of(line.begin(), line.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < ' '; });
+}
+
 } // namespace
 
 TQueryQ2::TQueryQ2()
@@ -42,7 +57,7 @@ int32_t TServerQ2::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
                          bool& listed) {
   listed = true;
   challenge = 0;
-  if (bytes.empty() || static_cast<unsigned char>(bytes[0]) != 0xFF)
+  if (!IsInfoReply(bytes))
     return SKARVEL_PARSE_NOT_OURS;
 
   std::string text = bytes;

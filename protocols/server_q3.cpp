@@ -1,11 +1,17 @@
 #include "protocols/server_q3.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "util/text.h"
 
 namespace {
+
+constexpr std::string_view kStatusReplyHeader = "\xFF\xFF\xFF\xFFstatusResponse\n\\";
 
 // "^" and one character pick a colour; "^X" and six hex digits give a free one.
 std::string StripColourCodes(const std::string& text) {
@@ -66,24 +72,35 @@ std::string VariableValue(const std::vector<std::string>& lines, const std::stri
   return {};
 }
 
-// score ping "name"
-void ReadPlayerLine(const std::string& line, std::string& name, std::string& score) {
-  const std::size_t blank = line.find(' ');
-  if (blank == std::string::npos) {
-    name = "?";
-    score = "0";
-    return;
-  }
-  score = line.substr(0, blank);
-  const std::size_t quote = line.find('"');
-  if (quote == std::string::npos) {
-    name = "?";
-    return;
-  }
-  // Up to the line's last character, which is the closing quote on a real server.
-  const std::size_t nameStart = quote + 1;
-  const std::size_t nameEnd = line.size() - 1;
-  name = StripColourCodes(nameEnd > nameStart ? line.substr(nameStart, nameEnd - nameStart) : "");
+bool IsInteger(std::string_view text) {
+  if (text.starts_with('-'))
+    text.remove_prefix(1);
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+struct TPlayerLine {
+  std::string name;
+  std::string score;
+};
+
+// score ping "name": the server prints every player so, the name quoted up
+// to the end of the line. Anything else is no player line of a status reply.
+std::optional<TPlayerLine> ReadPlayerLine(const std::string& line) {
+  const std::size_t scoreEnd = line.find(' ');
+  if (scoreEnd == std::string::npos)
+    return std::nullopt;
+  const std::size_t pingEnd = line.find(' ', scoreEnd + 1);
+  if (pingEnd == std::string::npos)
+    return std::nullopt;
+  const std::string_view text(line);
+  const std::size_t nameStart = pingEnd + 2;
+  if (!IsInteger(text.substr(0, scoreEnd)) ||
+      !IsInteger(text.substr(scoreEnd + 1, pingEnd - scoreEnd - 1)) ||
+      line.size() < nameStart + 1 || line[pingEnd + 1] != '"' || line.back() != '"')
+    return std::nullopt;
+  return TPlayerLine{StripColourCodes(line.substr(nameStart, line.size() - 1 - nameStart)),
+                     line.substr(0, scoreEnd)};
 }
 
 } // namespace
@@ -98,17 +115,17 @@ int32_t TServerQ3::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
                          bool& listed) {
   listed = true;
   challenge = 0;
-  if (bytes.empty())
+  // The reply word's line, then the variables line, which opens with a backslash.
+  if (!bytes.starts_with(kStatusReplyHeader))
     return SKARVEL_PARSE_NOT_OURS;
 
-  // The header line and the variables line come before the second LF.
+  // The variables line ends at the second LF; the player lines follow it.
   std::string playerPart;
   std::size_t variablesEnd = bytes.size();
-  if (const std::size_t firstLf = bytes.find('\n'); firstLf != std::string::npos) {
-    if (const std::size_t secondLf = bytes.find('\n', firstLf + 1); secondLf != std::string::npos) {
-      variablesEnd = secondLf;
-      playerPart = bytes.substr(secondLf + 1);
-    }
+  if (const std::size_t secondLf = bytes.find('\n', kStatusReplyHeader.size());
+      secondLf != std::string::npos) {
+    variablesEnd = secondLf;
+    playerPart = bytes.substr(secondLf + 1);
   }
 
   const std::vector<std::string> variables = VariableLines(bytes.substr(0, variablesEnd));
@@ -119,19 +136,22 @@ int32_t TServerQ3::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
   if (hostName.empty() && map.empty() && fragLimit.empty())
     return SKARVEL_PARSE_NOT_OURS;
 
+  // Every player line is read before anything is delivered: one that is not
+  // a player line makes the whole datagram no status reply.
+  std::vector<TPlayerLine> players;
+  for (const std::string& line : SplitLines(playerPart)) {
+    std::optional<TPlayerLine> player = ReadPlayerLine(line);
+    if (!player)
+      return SKARVEL_PARSE_NOT_OURS;
+    players.push_back(std::move(*player));
+  }
+
   SetInfo(0, StripColourCodes(hostName));
   SetInfo(1, map);
   SetInfo(2, fragLimit);
-
-  const std::vector<std::string> playerLines = SplitLines(playerPart);
-  for (const std::string& line : playerLines) {
-    std::string name;
-    std::string score;
-    ReadPlayerLine(line, name, score);
-    AddPlayer(name, score);
-  }
-
-  SetInfo(3, std::to_string(playerLines.size()));
+  for (const TPlayerLine& player : players)
+    AddPlayer(player.name, player.score);
+  SetInfo(3, std::to_string(players.size()));
   SetInfo(4, VariableValue(variables, "sv_maxclients"));
   return SKARVEL_PARSE_COMPLETE;
 }

@@ -1,13 +1,17 @@
 #include "protocols/server_u4.h"
 
+#include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "util/byte_reader.h"
 
 namespace {
 
-constexpr unsigned char kReplyMarker = 0x80;
-constexpr std::size_t kHeaderSize = 5; // marker, three zero bytes, reply type
+// The marker and three zero bytes; the reply type follows.
+constexpr std::string_view kReplyHeader{"\x80\x00\x00\x00", 4};
+constexpr std::size_t kHeaderSize = 5;
 constexpr unsigned char kServerInfoReply = 0;
 constexpr unsigned char kRulesReply = 1;
 constexpr unsigned char kPlayersReply = 2;
@@ -81,7 +85,7 @@ void DropCaretHashCodes(std::string& text) {
 }
 
 // Reads the fields of one reply. Every read checks the bounds and raises
-// ERangeError for a field the datagram ends inside.
+// ERangeError for a field the datagram ends inside or a text without its NUL.
 class TReplyReader {
 public:
   TReplyReader(const std::string& bytes, std::size_t offset) : bytes_(bytes), cursor_(offset + 1) {}
@@ -89,7 +93,11 @@ public:
   std::size_t Remaining() const {
     return cursor_ <= bytes_.size() ? bytes_.size() - (cursor_ - 1) : 0;
   }
-  void Skip(std::size_t count) { cursor_ += count; }
+  void Skip(std::size_t count) {
+    if (Remaining() < count)
+      throw ERangeError("skip: the field runs past the reply");
+    cursor_ += count;
+  }
   int32_t Int32() { return TakeInt32(bytes_, cursor_); }
 
   // A length byte, then below 0x80 that many bytes of 8-bit text with its
@@ -105,6 +113,10 @@ public:
       throw ERangeError("compact text: the field runs past the reply");
     cursor_ += fieldSize + 1;
     const std::string_view field = std::string_view(bytes_).substr(start, fieldSize);
+    // The length counts the text's NUL, so a text that has one ends with it.
+    if (!field.empty() && field.substr(field.size() - (wide ? 2 : 1)).find_first_not_of('\0') !=
+                              std::string_view::npos)
+      throw ERangeError("compact text: no NUL where its length ends");
     if (!wide)
       return std::string(field.substr(0, fieldSize == 0 ? 0 : fieldSize - 1));
     std::string text = Utf16LeToLocal(field);
@@ -131,10 +143,10 @@ int32_t TServerU4::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
                          bool& listed) {
   listed = true;
   challenge = 0;
-  if (bytes.size() < kHeaderSize || static_cast<unsigned char>(bytes[0]) != kReplyMarker)
+  if (bytes.size() < kHeaderSize || !bytes.starts_with(kReplyHeader))
     return SKARVEL_PARSE_NOT_OURS;
-  // A reply cut inside a field is rejected; what was read before the cut has
-  // been handed over and counts only if the server answers properly too.
+  // Each reply is read whole before anything of it is handed over: one cut
+  // inside a field, or with bytes left that make no whole entry, is no reply.
   try {
     switch (static_cast<unsigned char>(bytes[4])) {
     case kServerInfoReply:
@@ -154,36 +166,45 @@ int32_t TServerU4::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
   }
 }
 
+// The fields after the counts (ping, flags, skill) are not read.
 void TServerU4::ParseServerInfo(const std::string& bytes) {
   TReplyReader reader(bytes, kServerNameOffset);
-  SetInfo(0, reader.CompactText());
-  SetInfo(1, reader.CompactText());
+  const std::string name = reader.CompactText();
+  const std::string map = reader.CompactText();
   reader.CompactText(); // game type
-  SetInfo(3, std::to_string(reader.Int32()));
-  SetInfo(4, std::to_string(reader.Int32()));
+  const int32_t players = reader.Int32();
+  const int32_t maxPlayers = reader.Int32();
+  SetInfo(0, name);
+  SetInfo(1, map);
+  SetInfo(3, std::to_string(players));
+  SetInfo(4, std::to_string(maxPlayers));
 }
 
 void TServerU4::ParseRules(const std::string& bytes) {
   TReplyReader reader(bytes, kHeaderSize);
-  while (reader.Remaining() >= 2) {
+  std::optional<std::string> goalScore;
+  while (reader.Remaining() > 0) {
     const std::string key = reader.CompactText();
-    const std::string value = reader.CompactText();
-    if (key == "GoalScore") {
-      SetInfo(2, value);
-      return;
-    }
+    std::string value = reader.CompactText();
+    if (key == "GoalScore" && !goalScore)
+      goalScore = std::move(value);
   }
+  if (goalScore)
+    SetInfo(2, *goalScore);
 }
 
 void TServerU4::ParsePlayers(const std::string& bytes) {
   TReplyReader reader(bytes, kHeaderSize);
-  while (reader.Remaining() >= 2) {
+  std::vector<std::pair<std::string, int32_t>> players;
+  while (reader.Remaining() > 0) {
     reader.Skip(4); // player number
-    const std::string name = reader.CompactText();
+    std::string name = reader.CompactText();
     reader.Skip(4); // ping
     const int32_t score = reader.Int32();
     reader.Skip(4); // statistics id
     if (!name.starts_with(kHiddenPlayerPrefix))
-      AddPlayer(name, std::to_string(score));
+      players.emplace_back(std::move(name), score);
   }
+  for (const auto& [name, score] : players)
+    AddPlayer(name, std::to_string(score));
 }

@@ -1,5 +1,6 @@
 #include "protocols/server_ut.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -97,6 +98,27 @@ private:
   std::unordered_map<std::string, std::string> values_;
 };
 
+struct TQueryId {
+  int32_t answerId;
+  char packetDigit; // '1' to '9'
+};
+
+// "<answer id>.<packet number>": decimal digits, a dot and one digit from 1
+// up, as servers number the packets of an answer.
+std::optional<TQueryId> ReadQueryId(const std::string& value) {
+  if (value.size() < 3 || value[value.size() - 2] != '.')
+    return std::nullopt;
+  const char packetDigit = value.back();
+  const std::string answerId = value.substr(0, value.size() - 2);
+  if (packetDigit < '1' || packetDigit > '9' ||
+      !std::all_of(answerId.begin(), answerId.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  const std::optional<int32_t> id = TryTextToInt(answerId);
+  if (!id)
+    return std::nullopt;
+  return TQueryId{*id, packetDigit};
+}
+
 } // namespace
 
 TQueryUT::TQueryUT() : TTableQuery({"\\status\\"}, kNoPerServerStep, false) {
@@ -113,21 +135,21 @@ int32_t TServerUT::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
                          bool& listed) {
   listed = true;
   challenge = 0;
-  if (bytes.empty() || static_cast<unsigned char>(bytes[0]) == 0xFF)
+  // Every datagram of an answer is a run of pairs, so it opens with a backslash.
+  if (bytes.empty() || bytes[0] != '\\')
     return SKARVEL_PARSE_NOT_OURS;
 
   std::vector<std::string> lines = SplitLines(PairsAsText(bytes));
-  const std::string queryId = TPairLookup(lines).Value("queryid");
-  if (queryId.size() < 2 || queryId[queryId.size() - 2] != '.')
-    return SKARVEL_PARSE_PARTIAL;
-  const char packetDigit = queryId.back();
-  const std::optional<int32_t> id = TryTextToInt(queryId.substr(0, queryId.size() - 2));
-  if (packetDigit < '0' || packetDigit > '9' || !id)
-    return SKARVEL_PARSE_PARTIAL;
+  // Without an answer id and packet number the datagram belongs to no answer:
+  // whatever sent it, it is no reply of a server.
+  const std::optional<TQueryId> queryId = ReadQueryId(TPairLookup(lines).Value("queryid"));
+  if (!queryId)
+    return SKARVEL_PARSE_NOT_OURS;
+  const char packetDigit = queryId->packetDigit;
 
   if (receivedPackets_ == 0)
-    answerId_ = *id;
-  else if (*id != answerId_)
+    answerId_ = queryId->answerId;
+  else if (queryId->answerId != answerId_)
     return SKARVEL_PARSE_PARTIAL; // a late packet of an older answer
 
   if (fragmentStore_.size() + lines.size() > kMaxStoredLines)

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libgl-dev
   clang libclang-rt-14-dev
   qstat openarena-server
-  xvfb procps
+  xvfb procps strace
   nlohmann-json3-dev
   "$@"
 )

@@ -262,7 +262,7 @@ TEST_F(ServerTest, AcceptedReplyFillsTheNewStateAndSetsTheServerOnline) {
   EXPECT_TRUE(server->Online && server->AnsweredInPass && server->AnsweredInCycle);
 }
 
-TEST_F(ServerTest, RejectedReplyChangesNothingButTheClearingOfANewPass) {
+TEST_F(ServerTest, RejectedReplyChangesNothing) {
   const auto server = Make(kQ3);
   ASSERT_EQ(server->ApplyReply(0, "garbage", 2.0).Result, SKARVEL_PARSE_NOT_OURS);
   EXPECT_FALSE(server->Online || server->AnsweredInPass || server->AnsweredInCycle);
@@ -270,14 +270,34 @@ TEST_F(ServerTest, RejectedReplyChangesNothingButTheClearingOfANewPass) {
   EXPECT_TRUE(events.calls.empty());
 
   server->ApplyReply(0, kQ3Reply, 3.0);
+  const std::array<std::string, 5> lastPass = server->NewInfo;
   server->AnsweredInPass = false; // the next pass
   events.Take();
+  // Garbage from the server's address before its answer: the values of the
+  // last pass, which the shown player count reads, stay.
   EXPECT_EQ(server->ApplyReply(0, "garbage", 4.0).Result, SKARVEL_PARSE_NOT_OURS);
-  EXPECT_EQ(server->NewInfo, (std::array<std::string, 5>{}));
-  EXPECT_EQ(server->NewPlayers.Count(), 0);
+  EXPECT_EQ(server->NewInfo, lastPass);
+  EXPECT_EQ(server->NewPlayers.Count(), 1);
   EXPECT_EQ(server->LastReply, 3.0);
   EXPECT_TRUE(server->Online);
   EXPECT_TRUE(events.calls.empty());
+}
+
+// A parser that hands values over and then rejects the datagram (a plug-in
+// may) does not change the values of the last pass either.
+TEST_F(ServerTest, ValuesOfARejectedFirstReplyOfAPassAreDropped) {
+  const auto server = Make(scriptedId);
+  script.duringParse = [this] { SetInfo(0, "Kept"); };
+  server->ApplyReply(0, "a", 2.0);
+  server->AnsweredInPass = false;
+  script.duringParse = [this] {
+    SetInfo(0, "Ghost");
+    AddPlayer(1, {"Nobody"});
+  };
+  script.result = SKARVEL_PARSE_NOT_OURS;
+  server->ApplyReply(0, "b", 3.0);
+  EXPECT_EQ(server->NewInfo[0], "Kept");
+  EXPECT_EQ(server->NewPlayers.Count(), 0);
 }
 
 TEST_F(ServerTest, DatagramsOfOnePassAccumulateAndANewPassStartsAfresh) {

@@ -16,7 +16,7 @@ protected:
   ProtocolHarness q2{&CreateQueryOf<TQueryQ2>, &CreateServerOf<TServerQ2>};
 };
 
-const std::string kHeader = "\xFF\xFF\xFF\xFFprint\n";
+const std::string kHeader = "\xFF\xFF\xFF\xFFinfo\n";
 
 TEST_F(Q2Test, BuilderSendsInfo34Once) {
   EXPECT_EQ(q2.PacketCount(), 1);
@@ -53,10 +53,13 @@ TEST_F(Q2Test, ReplyFields) {
        {"Arena", "q2dm1", "", "2", ""},
        {{"Player1", ""}, {"Player2", ""}}},
       {"no line end",
-       "\xFF\xFF\xFF\xFF"
-       "Arena q2dm1 1/8",
-       {"", "q2dm1", "", "1/8", ""},
+       kHeader + "Arena q2dm1 1/8",
+       {"Arena", "q2dm1", "", "1/8", ""},
        {{"Player1", ""}}},
+      {"Latin-1 host name",
+       kHeader + "Ar\xE9na q2dm1 0/8\n",
+       {"Ar\xE9na", "q2dm1", "", "0/8", ""},
+       {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -78,9 +81,26 @@ TEST_F(Q2Test, InfoComesAfterThePlayersInOneList) {
                 ProtocolHarness::Call::SetInfoList, 5, {"Arena", "q2dm1", "", "1/8", ""}}));
 }
 
-TEST_F(Q2Test, OtherRepliesAreNotOurs) {
-  for (const std::string& reply :
-       {std::string(), std::string("\\hostname\\x\\"), std::string("\x80\0\0\0\0", 5)}) {
+// Anything that is not the reply word and one line of text, such as stray
+// datagrams that begin with 0xFF, lists no server and delivers nothing.
+TEST_F(Q2Test, DatagramsThatAreNoInfoReplyAreNotOurs) {
+  const std::string cases[] = {
+      "",
+      "\\hostname\\x\\",
+      std::string("\x80\0\0\0\0", 5),
+      "\xFF",
+      "\xFF\x13\x37 random 3/16\n",
+      "\xFF\xFF\xFF\xFF"
+      "Arena q2dm1 1/8\n",                                  // no reply word
+      "\xFF\xFF\xFF\xFFprint\nArena q2dm1 1/8\n",           // another reply word
+      "\xFF\xFF\xFF\xFFstatusResponse\n\\sv_hostname\\x\n", // a Quake 3 reply
+      kHeader + "Arena q2dm1 1/8\n\n",                      // a second line
+      kHeader + "Arena\nq2dm1 1/8\n",
+      kHeader + "Ar\x01na q2dm1 1/8\n", // a control character
+      kHeader + std::string("Arena\0q2dm1 1/8\n", 16),
+  };
+  for (const std::string& reply : cases) {
+    SCOPED_TRACE(::testing::PrintToString(reply));
     q2.ClearRecord();
     EXPECT_EQ(q2.Parse(reply), SKARVEL_PARSE_NOT_OURS);
     EXPECT_TRUE(q2.calls.empty());
@@ -100,7 +120,7 @@ TEST_F(Q2Test, EveryTruncationParsesSafely) {
   for (std::size_t length = 0; length <= reply.size(); ++length) {
     q2.ClearRecord();
     const int32_t result = q2.Parse(reply.substr(0, length));
-    EXPECT_EQ(result, length == 0 ? SKARVEL_PARSE_NOT_OURS : SKARVEL_PARSE_COMPLETE);
+    EXPECT_EQ(result, length < kHeader.size() ? SKARVEL_PARSE_NOT_OURS : SKARVEL_PARSE_COMPLETE);
   }
 }
 

@@ -83,18 +83,12 @@ TEST_F(Q3Test, PlayerLines) {
       {"score, ping and coloured name", "12 50 \"^2Bob\"\n", {{"Bob", "12"}}},
       {"free colour in a name", "1 2 \"^XAABBCCRed\"\n", {{"Red", "1"}}},
       {"negative score", "-4 0 \"Neg\"\n", {{"Neg", "-4"}}},
-      {"no blank", "garbage\n", {{"?", "0"}}},
-      {"no quotes", "7 30 Bare\n", {{"?", "7"}}},
-      {"empty line among players",
-       "1 0 \"A\"\n\n2 0 \"B\"\n",
-       {{"A", "1"}, {"?", "0"}, {"B", "2"}}},
-      {"name up to the last character", "3 20 \"Open\n", {{"Ope", "3"}}},
-      {"quote is the last character", "5 10 \"\n", {{"", "5"}}},
+      {"empty name", "5 10 \"\"\n", {{"", "5"}}},
+      {"blanks in the name", "0 999 \"A B\"\n", {{"A B", "0"}}},
       {"inner quotes stay", "1 0 \"a\"b\"\n", {{"a\"b", "1"}}},
       {"CR LF and CR line ends",
        "1 0 \"A\"\r\n2 0 \"B\"\r3 0 \"C\"",
        {{"A", "1"}, {"B", "2"}, {"C", "3"}}},
-      {"only a line break", "\n", {{"?", "0"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -102,6 +96,32 @@ TEST_F(Q3Test, PlayerLines) {
     EXPECT_EQ(q3.Parse(kHeader + kVariables + c.playerPart), SKARVEL_PARSE_COMPLETE);
     EXPECT_EQ(q3.players, c.players);
     EXPECT_EQ(q3.info[3], std::to_string(c.players.size()));
+  }
+}
+
+// A server prints every player as score, ping and quoted name: a line that is
+// not one makes the datagram no status reply, and nothing of it is delivered.
+TEST_F(Q3Test, ALineThatIsNoPlayerLineRejectsTheReply) {
+  const struct {
+    const char* name;
+    std::string playerPart;
+  } cases[] = {
+      {"no blank", "garbage\n"},
+      {"no quotes", "7 30 Bare\n"},
+      {"no ping", "7 \"Name\"\n"},
+      {"score not a number", "x 30 \"Name\"\n"},
+      {"ping not a number", "7 3x \"Name\"\n"},
+      {"empty line among players", "1 0 \"A\"\n\n2 0 \"B\"\n"},
+      {"name not closed", "3 20 \"Open\n"},
+      {"a lone quote", "5 10 \"\n"},
+      {"only a line break", "\n"},
+      {"binary noise after good players", "1 0 \"A\"\n\x01\x02\xFE\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    q3.ClearRecord();
+    EXPECT_EQ(q3.Parse(kHeader + kVariables + c.playerPart), SKARVEL_PARSE_NOT_OURS);
+    EXPECT_TRUE(q3.calls.empty());
   }
 }
 
@@ -136,12 +156,14 @@ TEST_F(Q3Test, VariableLookup) {
 
 TEST_F(Q3Test, RepliesOfOtherGamesAreNotOurs) {
   const std::string cases[] = {
-      "",
-      "\xFF",
-      "\xFF\xFF\xFF\xFFprint\nBig Frag Arena q2dm1 3/16\n",
+      "", "\xFF", "\xFF\xFF\xFF\xFFprint\nBig Frag Arena q2dm1 3/16\n",
       Bytes("\xFF\xFF\xFF\xFFmlocalhost:27015\0Srv\0de_dust\0cstrike\0Counter-Strike\0\x01\x10"),
       kHeader + "\\sv_hostname\\\\mapname\\\\fraglimit\\\\sv_maxclients\\16\n1 0 \"A\"\n",
       kHeader + "\\gamename\\baseq3\n",
+      // The variables of a status reply without its reply word, or under another.
+      kVariables, "\xFF\xFF\xFF\xFF\n" + kVariables, "\xFF\xFF\xFF\xFFinfoResponse\n" + kVariables,
+      "\xFF\xFF\xFF\xFFstatusResponse " + kVariables,
+      kHeader + "sv_hostname\\Arena\\mapname\\q3dm1\n", // the variables open with a backslash
   };
   for (const std::string& reply : cases) {
     q3.ClearRecord();

@@ -92,21 +92,44 @@ TEST_F(UTTest, AMissingMiddlePacketHoldsTheAnswerBack) {
   EXPECT_EQ(ut.info, (Info{"Arena", "DM-Morpheus", "", "", "8"}));
 }
 
-TEST_F(UTTest, DatagramsWithoutAUsableQueryIdAreAcceptedButNotStored) {
-  for (const std::string queryId : {"", "12", "12.", "12.x", ".1", "ab.1", "1", "12.10"}) {
+// Every datagram of an answer carries its answer id and packet number: one
+// without them is no reply of a server, lists nothing and stores nothing.
+TEST_F(UTTest, DatagramsWithoutAUsableQueryIdAreNotOurs) {
+  for (const std::string queryId : {"", "12", "12.", "12.x", ".1", "ab.1", "1", "12.10", "12.0",
+                                    "-1.1", "+1.1", "$1F.1", "1 .1", "99999999999.1"}) {
     SCOPED_TRACE("queryid \"" + queryId + "\"");
     ut.Reset();
     ut.ClearRecord();
     EXPECT_EQ(ut.Parse("\\hostname\\Stray\\queryid\\" + queryId + "\\final\\"),
-              SKARVEL_PARSE_PARTIAL);
-    EXPECT_EQ(ut.listed, 1);
+              SKARVEL_PARSE_NOT_OURS);
+    EXPECT_TRUE(ut.calls.empty());
     // Neither its lines nor its id were taken: a later answer stands alone.
     EXPECT_EQ(ut.Parse("\\mapname\\DM-Fractal\\queryid\\77.1\\final\\"), SKARVEL_PARSE_COMPLETE);
     EXPECT_EQ(ut.info, (Info{"", "DM-Fractal", "", "", ""}));
   }
-  ut.Reset();
-  EXPECT_EQ(ut.Parse("\\hostname\\Arena\\final\\"), SKARVEL_PARSE_PARTIAL);
-  EXPECT_EQ(ut.Parse("not a key/value reply at all"), SKARVEL_PARSE_PARTIAL);
+}
+
+// Stray datagrams of any kind, as they reach the client's port: none of them
+// is taken for a fragment of an answer.
+TEST_F(UTTest, StrayDatagramsAreNotOurs) {
+  const std::string cases[] = {
+      "\\hostname\\Arena\\final\\",
+      "not a key/value reply at all",
+      "hostname\\Arena\\queryid\\1.1\\final\\", // pairs open with a backslash
+      " \\queryid\\1.1\\final\\",
+      std::string("\0\\queryid\\1.1\\final\\", 21),
+      "\x80\x00\x00\x00\x00",
+      std::string(64, '\\'),
+      "\\queryid",
+      "\\queryid\\",
+  };
+  for (const std::string& datagram : cases) {
+    SCOPED_TRACE(::testing::PrintToString(datagram));
+    ut.Reset();
+    EXPECT_EQ(ut.Parse(datagram), SKARVEL_PARSE_NOT_OURS);
+    EXPECT_EQ(ut.listed, 1);
+  }
+  EXPECT_TRUE(ut.calls.empty());
 }
 
 TEST_F(UTTest, PacketsOfAnotherAnswerAreIgnored) {
@@ -226,9 +249,11 @@ TEST_F(UTTest, ResetForgetsTheAnswerBeingCollected) {
 
 TEST_F(UTTest, EveryTruncationParsesSafely) {
   const std::string reply = kPacket1 + kPacket2;
+  // Until its query id is whole, a cut datagram belongs to no answer.
+  const std::size_t queryIdEnd = kPacket1.size();
   for (std::size_t length = 0; length <= reply.size(); ++length) {
     ut.Reset();
-    const int32_t expected = length == 0              ? SKARVEL_PARSE_NOT_OURS
+    const int32_t expected = length < queryIdEnd      ? SKARVEL_PARSE_NOT_OURS
                              : length == reply.size() ? SKARVEL_PARSE_COMPLETE
                                                       : SKARVEL_PARSE_PARTIAL;
     EXPECT_EQ(ut.Parse(reply.substr(0, length)), expected) << length;
