@@ -135,7 +135,9 @@ void SKARVEL_REGISTER TServer::OnSetInfo(void* context, int32_t index, const cha
       Trace("SetInfo: index " + std::to_string(index) + " out of range");
       return;
     }
-    static_cast<TServer*>(context)->NewInfo[static_cast<std::size_t>(index)] = value ? value : "";
+    auto* self = static_cast<TServer*>(context);
+    self->NewInfo[static_cast<std::size_t>(index)] = value ? value : "";
+    self->NoteDelivery(1u << index, false);
   } catch (const std::exception& error) {
     Trace(std::string("SetInfo: ") + error.what());
   }
@@ -149,6 +151,7 @@ void SKARVEL_REGISTER TServer::OnSetInfoList(void* context, int32_t count, const
     const std::size_t used = std::min(static_cast<std::size_t>(count), kInfoCount);
     for (std::size_t i = 0; i < used; ++i, values = NextText(values))
       self->NewInfo[i] = values;
+    self->NoteDelivery((1u << used) - 1, false);
   } catch (const std::exception& error) {
     Trace(std::string("SetInfoList: ") + error.what());
   }
@@ -167,9 +170,20 @@ void SKARVEL_REGISTER TServer::OnAddPlayer(void* context, int32_t count, const c
         frags = TryTextToInt(fragsText).value_or(0);
     }
     self->NewPlayers.Add(std::make_unique<TPlayer>(std::move(name), frags, self->now_));
+    self->NoteDelivery(0, true);
   } catch (const std::exception& error) {
     Trace(std::string("AddPlayer: ") + error.what());
   }
+}
+
+void TServer::NoteDelivery(uint32_t infoFields, bool players) {
+  deliveredInfo_ |= infoFields;
+  if (parseStep_ < 0 || parseStep_ > 31)
+    return;
+  const uint32_t step = 1u << parseStep_;
+  deliveringSteps_ |= step;
+  if (players)
+    playerSteps_ |= step;
 }
 
 void TServer::CreateParser() {
@@ -195,12 +209,18 @@ TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes
     lastPass.emplace(std::exchange(NewInfo, {}), std::move(NewPlayers));
     NewPlayers.Clear();
     Parser->lpVtbl->Reset(Parser.get());
+    answeredSteps_ = 0;
+    deliveredInfo_ = 0;
   }
   intptr_t challenge = 0;
   SKARVEL_BOOL listed = 0;
+  parseStep_ = step;
   const int32_t result =
       Parser->lpVtbl->Parse(Parser.get(), step, bytes.empty() ? nullptr : bytes.data(),
                             static_cast<int32_t>(bytes.size()), QueryContext, &challenge, &listed);
+  parseStep_ = -1;
+  if (result == SKARVEL_PARSE_COMPLETE && step >= 0 && step <= 31)
+    answeredSteps_ |= 1u << step;
   if (result == SKARVEL_PARSE_NOT_OURS) {
     if (lastPass) {
       NewInfo = std::move(lastPass->first);
@@ -245,11 +265,17 @@ void TServer::SetOnline(bool online) {
 
 void TServer::CommitPass(TDateTime now) {
   now_ = now;
-  Info = NewInfo;
+  const bool answerLost = (deliveringSteps_ & ~answeredSteps_) != 0;
+  const bool playersKept = (playerSteps_ & ~answeredSteps_) != 0 && NewPlayers.Count() == 0;
+  for (std::size_t i = 0; i < Info.size(); ++i)
+    if (!answerLost || (deliveredInfo_ & (1u << i)))
+      Info[i] = NewInfo[i];
   events_->ServerChanged(*this);
-  const TPlayerChanges changes = ComparePlayers(
-      Players, NewPlayers, now, [this](const std::string& name) { NotifyPlayerEntered(name); },
-      [this](const std::string& name) { NotifyPlayerLeft(name); });
+  TPlayerChanges changes;
+  if (!playersKept)
+    changes = ComparePlayers(
+        Players, NewPlayers, now, [this](const std::string& name) { NotifyPlayerEntered(name); },
+        [this](const std::string& name) { NotifyPlayerLeft(name); });
   if (changes.Changed) {
     events_->RefreshPlayers(this);
     if (changes.FirstPlayers)

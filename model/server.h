@@ -110,9 +110,21 @@ private:
   static void SKARVEL_REGISTER OnAddPlayer(void* context, int32_t count, const char* values);
   // DebugLog that never throws: used where an error must not propagate.
   static void Trace(const std::string& text) noexcept;
+  // What a reply of the step being parsed delivers: the server learns which
+  // query steps bring its info and its players.
+  void NoteDelivery(uint32_t infoFields, bool players);
 
   IServerEvents* events_;
   TDateTime now_ = 0; // the time of the reply or commit being handled
+  // A datagram may be lost on the way (a full receive buffer, a lossy line).
+  // A step that brought info or players before and got no complete answer in
+  // this pass lost its answer: what it would have brought stays as it was,
+  // instead of reading as every player leaving. Steps are bits 0 to 31.
+  int32_t parseStep_ = -1;       // the query step of the reply being parsed
+  uint32_t deliveringSteps_ = 0; // steps whose replies have brought anything
+  uint32_t playerSteps_ = 0;     // steps whose replies have brought players
+  uint32_t answeredSteps_ = 0;   // steps answered completely in this pass
+  uint32_t deliveredInfo_ = 0;   // info fields delivered in this pass
 };
 
 // Servers in insertion order; owns them.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -314,6 +315,83 @@ TEST_F(ServerTest, DatagramsOfOnePassAccumulateAndANewPassStartsAfresh) {
   server->ApplyReply(0, "three", 3.0);
   EXPECT_EQ(Names(server->NewPlayers), std::vector<std::string>{"P3/0"});
   EXPECT_EQ(script.resets, 2);
+}
+
+// A datagram lost on the way (a full receive buffer under a flood, a lossy
+// line) must not read as every player leaving and coming back, nor blank the
+// name for a cycle: what the lost answer brought before stays.
+TEST_F(ServerTest, APassThatLostAnAnswerKeepsWhatThatAnswerBrings) {
+  const auto server = Make(scriptedId);
+  int32_t step = 0;
+  std::string map = "dm1";
+  std::vector<std::string> playing;
+  script.duringParse = [&] {
+    if (step == 0) {
+      // The count comes with the players, as Counter-Strike servers send it.
+      SetInfo(0, "Arena");
+      SetInfo(1, map.c_str());
+      SetInfo(2, "20");
+      SetInfo(4, "16");
+      return;
+    }
+    SetInfo(3, std::to_string(playing.size()).c_str());
+    for (const std::string& name : playing)
+      AddPlayer(1, {name});
+  };
+  const auto pass = [&](bool infoAnswer, bool playerAnswer) {
+    server->AnsweredInPass = false;
+    for (step = 0; step < 2; ++step)
+      if (step == 0 ? infoAnswer : playerAnswer)
+        server->ApplyReply(step, "reply", 2.0);
+    events.Take();
+    server->CommitPass(2.0);
+    const auto calls = events.Take();
+    return std::count(calls.begin(), calls.end(), "RefreshPlayers 10.0.0.5") > 0;
+  };
+  using Names_ = std::vector<std::string>;
+
+  playing = {"Bob", "Ann"};
+  EXPECT_TRUE(pass(true, true));
+  EXPECT_EQ(Names(server->Players), (Names_{"Bob/0", "Ann/0"}));
+
+  // The player answer is lost: players and their count stay, the info moves on.
+  map = "dm2";
+  EXPECT_FALSE(pass(true, false));
+  EXPECT_EQ(Names(server->Players), (Names_{"Bob/0", "Ann/0"}));
+  EXPECT_EQ(server->Info, (std::array<std::string, 5>{"Arena", "dm2", "20", "2", "16"}));
+  EXPECT_EQ(server->PlayerCount(), 2);
+
+  // The info answer is lost: the players move on, the name and map stay.
+  playing = {"Bob"};
+  EXPECT_TRUE(pass(false, true));
+  EXPECT_EQ(Names(server->Players), (Names_{"Bob/0"}));
+  EXPECT_EQ(server->Info, (std::array<std::string, 5>{"Arena", "dm2", "20", "1", "16"}));
+
+  // A whole answer with nobody playing lets the players go.
+  playing.clear();
+  EXPECT_TRUE(pass(true, true));
+  EXPECT_EQ(server->Players.Count(), 0);
+  EXPECT_EQ(server->Info[3], "0");
+}
+
+// Without a lost answer a field that is no longer delivered is cleared, as
+// the pass starts afresh.
+TEST_F(ServerTest, AWholePassClearsAFieldItNoLongerDelivers) {
+  const auto server = Make(scriptedId);
+  bool withFragLimit = true;
+  script.duringParse = [&] {
+    SetInfo(0, "Arena");
+    if (withFragLimit)
+      SetInfo(2, "20");
+  };
+  for (bool fragLimit : {true, false}) {
+    withFragLimit = fragLimit;
+    server->AnsweredInPass = false;
+    server->ApplyReply(0, "reply", 2.0);
+    server->CommitPass(2.0);
+  }
+  EXPECT_EQ(server->Info[0], "Arena");
+  EXPECT_EQ(server->Info[2], "");
 }
 
 TEST_F(ServerTest, FirstChallengeOfThePassSticks) {
