@@ -94,6 +94,10 @@ uint32_t SKARVEL_STDCALL TGameServerBase::ReleaseThunk(IGameServer* self) {
   return left;
 }
 
+bool TGameServerBase::IsBuiltin(const IGameServer* server) {
+  return server && server->lpVtbl == &kVtbl;
+}
+
 void SKARVEL_STDCALL TGameServerBase::ResetThunk(IGameServer* self) {
   static_cast<TGameServerBase*>(self)->Reset();
 }

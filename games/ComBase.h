@@ -51,6 +51,10 @@ public:
   TGameServerBase(const TGameServerBase&) = delete;
   TGameServerBase& operator=(const TGameServerBase&) = delete;
 
+  // Whether the parser is one of these, whose challenge value is the address
+  // of its 4 challenge bytes; a plug-in's value means what its builder says.
+  static bool IsBuiltin(const IGameServer* server);
+
   virtual void Reset() {}
   // bytes is the whole datagram. challenge and listed are preset to 0 and true.
   virtual int32_t Parse(int32_t step, const std::string& bytes, int32_t queryContext,

@@ -10,6 +10,7 @@
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/MsgINISupp.h"
+#include "games/ComBase.h"
 #include "util/comma_text.h"
 #include "util/debug_log.h"
 #include "util/text.h"
@@ -193,6 +194,16 @@ void TServer::CreateParser() {
   IGameServer* parser = nullptr;
   CreateServer(&parser, &OnSetInfo, this, &OnSetInfoList, this, &OnAddPlayer, this);
   Parser = TComRef<IGameServer>::Adopt(parser);
+}
+
+void TServer::TakeChallenge(const TServer& source) {
+  const auto* bytes = reinterpret_cast<const char*>(source.Challenge);
+  const bool fourBytes =
+      bytes == source.challengeBytes_.data() || TGameServerBase::IsBuiltin(source.Parser.get());
+  if (!bytes || !fourBytes)
+    return;
+  std::copy_n(bytes, challengeBytes_.size(), challengeBytes_.begin());
+  Challenge = reinterpret_cast<intptr_t>(challengeBytes_.data());
 }
 
 TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes, TDateTime now) {

@@ -39,6 +39,12 @@ public:
   void Assign(const TServer& source);
 
   void CreateParser();
+  // A new responder's record goes, with its parser, once its pending copy is
+  // made, and a later reply lists the server in a new record: each hands on
+  // the 4 challenge bytes themselves, never an address inside a parser, so the
+  // server's first per-server query carries them. A plug-in parser's value is
+  // not bytes the host may read and is not handed on.
+  void TakeChallenge(const TServer& source);
   struct TReplyResult {
     int32_t Result = 0; // the parser's result
     bool Listed = false;
@@ -115,7 +121,8 @@ private:
   void NoteDelivery(uint32_t infoFields, bool players);
 
   IServerEvents* events_;
-  TDateTime now_ = 0; // the time of the reply or commit being handled
+  std::array<char, 4> challengeBytes_{}; // Challenge points here once taken over
+  TDateTime now_ = 0;                    // the time of the reply or commit being handled
   // A datagram may be lost on the way (a full receive buffer, a lossy line).
   // A step that brought info or players before and got no complete answer in
   // this pass lost its answer: what it would have brought stays as it was,

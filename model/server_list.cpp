@@ -174,6 +174,8 @@ TServer::TReplyResult RouteReply(TServerList& live, const TServerList& known, TS
     server->Assign(*stored);
   const TServer* waiting = pending.Find(sourceIp, gamePort, polled.Id);
   server->QueryContext = waiting ? waiting->QueryContext : polled.QueryContext;
+  if (waiting)
+    server->TakeChallenge(*waiting);
   server->CreateParser();
 
   const TServer::TReplyResult result = server->ApplyReply(step, bytes, now);
@@ -187,7 +189,9 @@ TServer::TReplyResult RouteReply(TServerList& live, const TServerList& known, TS
     if (result.Result == SKARVEL_PARSE_COMPLETE)
       listed.AnnounceOnline();
   } else {
-    pending.Add(std::make_unique<TServer>(*server));
+    auto copy = std::make_unique<TServer>(*server);
+    copy->TakeChallenge(*server);
+    pending.Add(std::move(copy));
   }
   return result;
 }

@@ -17,7 +17,6 @@ constexpr int32_t kPlayerStep = 2;
 constexpr std::size_t kTypeOffset = 4; // after the four 0xFF bytes
 constexpr std::size_t kFirstFieldCursor = 6;
 constexpr std::size_t kChallengeLength = 4;
-constexpr std::size_t kApplicationIdLength = 2;
 
 // Only replies longer than minimumSize count, so the byte after the type is
 // always there.
@@ -31,6 +30,19 @@ uint8_t TakeByte(const std::string& bytes, std::size_t& cursor) {
   if (cursor < 1 || cursor > bytes.size())
     throw ERangeError("TakeByte: cursor past the end");
   return static_cast<uint8_t>(bytes[cursor++ - 1]);
+}
+
+uint16_t TakeUint16(const std::string& bytes, std::size_t& cursor) {
+  const uint8_t low = TakeByte(bytes, cursor);
+  return static_cast<uint16_t>(low | TakeByte(bytes, cursor) << 8);
+}
+
+bool IsOurGame(const THalfLifeVariant& variant, const std::string& folder,
+               const std::string& description, uint16_t applicationId) {
+  if (description == variant.gameDescription)
+    return true;
+  return folder == variant.gameFolder &&
+         (variant.infoFormat == THalfLifeInfoFormat::Old || applicationId == variant.applicationId);
 }
 
 } // namespace
@@ -50,11 +62,11 @@ int32_t THalfLifeServer::ParseInfoReply(const std::string& bytes, const THalfLif
       ++cursor; // protocol version
     const std::string name = TakeCString(bytes, cursor);
     const std::string map = TakeCString(bytes, cursor);
-    TakeCString(bytes, cursor); // game directory
-    if (TakeCString(bytes, cursor) != variant.requiredGame)
+    const std::string folder = TakeCString(bytes, cursor);
+    const std::string description = TakeCString(bytes, cursor);
+    const uint16_t applicationId = oldFormat ? 0 : TakeUint16(bytes, cursor);
+    if (!IsOurGame(variant, folder, description, applicationId))
       return SKARVEL_PARSE_NOT_OURS;
-    if (!oldFormat)
-      cursor += kApplicationIdLength;
     const uint8_t players = TakeByte(bytes, cursor);
     const uint8_t maxPlayers = TakeByte(bytes, cursor);
     SetInfo(0, name);

@@ -17,8 +17,13 @@ enum class THalfLifeInfoFormat {
 
 struct THalfLifeVariant {
   THalfLifeInfoFormat infoFormat;
-  const char* requiredGame; // the exact game description of the servers we accept
-  const char* fragLimit;    // info 2: these servers report none
+  // A reply is of our game when its description is exactly gameDescription,
+  // or when it names gameFolder (and, in the Source format, applicationId):
+  // operators put their own text in the description, never in the folder.
+  const char* gameDescription;
+  const char* gameFolder;
+  uint16_t applicationId; // the Source format's; the old format carries none
+  const char* fragLimit;  // info 2: these servers report none
   // The info reply's player count is not used; the player reply's count is.
   bool playerCountFromPlayerReply;
   bool utf8Names; // player names are converted to the local encoding

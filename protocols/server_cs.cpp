@@ -6,7 +6,9 @@ constexpr int32_t kPlayerStep = 1;
 
 constexpr THalfLifeVariant kCounterStrike = {
     .infoFormat = THalfLifeInfoFormat::Old,
-    .requiredGame = "Counter-Strike",
+    .gameDescription = "Counter-Strike",
+    .gameFolder = "cstrike",
+    .applicationId = 0,
     .fragLimit = "-",
     .playerCountFromPlayerReply = true,
     .utf8Names = false,

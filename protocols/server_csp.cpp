@@ -4,7 +4,9 @@ namespace {
 
 constexpr THalfLifeVariant kCounterStrikePatched = {
     .infoFormat = THalfLifeInfoFormat::Old,
-    .requiredGame = "Counter-Strike",
+    .gameDescription = "Counter-Strike",
+    .gameFolder = "cstrike",
+    .applicationId = 0,
     .fragLimit = "-",
     .playerCountFromPlayerReply = false,
     .utf8Names = false,

@@ -4,7 +4,9 @@ namespace {
 
 constexpr THalfLifeVariant kCounterStrikeSource = {
     .infoFormat = THalfLifeInfoFormat::Source,
-    .requiredGame = "Counter-Strike: Source",
+    .gameDescription = "Counter-Strike: Source",
+    .gameFolder = "cstrike",
+    .applicationId = 240,
     .fragLimit = "",
     .playerCountFromPlayerReply = false,
     .utf8Names = true,

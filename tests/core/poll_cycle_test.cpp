@@ -137,9 +137,9 @@ TEST_F(PollTest, PerServerQueryWithNobodyAnsweredSendsNothingYetTakesAFullStep) 
 
 // A handshake server seen for the first time: its challenge reply does not
 // list it, so it waits in the pending list and there is no early advance; the
-// info reply lists it, and the per-server query goes out in the same handler,
-// though without a challenge (that came with a reply of the record left
-// pending). From the next cycle on it runs as in the worked cycle.
+// info reply lists it, and the per-server query goes out in the same handler
+// with the challenge the pending record was given, so its players come in the
+// first cycle.
 TEST_F(PollTest, HandshakeServerSeenForTheFirstTime) {
   AddAddress("10.0.0.6", kCSS);
   engine().ApplyTimerSettings();
@@ -159,17 +159,43 @@ TEST_F(PollTest, HandshakeServerSeenForTheFirstTime) {
   Receive("10.0.0.6", 27015, replies::CssInfo("Dust"));
   EXPECT_EQ(ServerSummary(), Lines{"10.0.0.6:27015 css online"});
   EXPECT_EQ(events.lines, Lines{"CS:S server \"Dust\" (10.0.0.6) is online"});
-  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.6", 27015, kCssPlayerQuery}}));
+  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.6", 27015, kCssPlayerQuery + kChallenge}}));
 
-  // The next cycle: the challenge reaches the per-server query.
-  FireStepTimer();
-  ASSERT_FALSE(engine().Polling());
+  Receive("10.0.0.6", 27015, replies::CssPlayers("Carol", 9));
+  EXPECT_FALSE(engine().Polling());
+  const TServer& server = monitor.Servers.Items(0);
+  ASSERT_EQ(server.Players.Count(), 1);
+  EXPECT_EQ(server.Players.Items(0).Name, "Carol");
+  EXPECT_EQ(server.Info[3], "3");
+
+  // The next cycle runs as in the worked cycle, with the challenge it brings.
+  const std::string newer = "\x55\x66\x77\x88";
   engine().Timer1Timer();
-  Receive("10.0.0.6", 27015, replies::CssChallenge(kChallenge));
+  Receive("10.0.0.6", 27015, replies::CssChallenge(newer));
   Receive("10.0.0.6", 27015, replies::CssInfo("Dust"));
   EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.6", 27015, kCssChallengeQuery},
                                          {"10.0.0.6", 27015, kCssInfoQuery},
-                                         {"10.0.0.6", 27015, kCssPlayerQuery + kChallenge}}));
+                                         {"10.0.0.6", 27015, kCssPlayerQuery + newer}}));
+}
+
+// A server of another game behind a broadcast address of Counter-Strike:
+// Source answers the same queries, and is not listed.
+TEST_F(PollTest, OtherGameOnABroadcastAddressIsNotListed) {
+  using namespace std::string_literals;
+  const std::string teamFortress = "\xFF\xFF\xFF\xFFI\x11Hightower\0pl_hightower\0tf\0"
+                                   "Team Fortress\0\xB8\x01\x03\x18"s;
+  AddAddress("10.0.0.255", kCSS);
+  engine().ApplyTimerSettings();
+  engine().Timer1Timer();
+  Receive("10.0.0.6", 27015, replies::CssChallenge(kChallenge));
+  Receive("10.0.0.7", 27015, replies::CssChallenge(kChallenge));
+  FireStepTimer();
+  Receive("10.0.0.7", 27015, teamFortress);
+  Receive("10.0.0.6", 27015, replies::CssInfo("Dust"));
+  EXPECT_EQ(ServerSummary(), Lines{"10.0.0.6:27015 css online"});
+  ports.TakeSent();
+  FireStepTimer();
+  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.6", 27015, kCssPlayerQuery + kChallenge}}));
 }
 
 } // namespace

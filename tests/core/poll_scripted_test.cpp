@@ -159,6 +159,29 @@ TEST_F(PollScriptedTest, SecondReplyOfAPendingResponderGetsTheContextKeptForIt) 
   EXPECT_EQ(monitor.Servers.Count(), 0);
 }
 
+// What a plug-in's challenge means only its builder knows: the host never
+// reads it as bytes, so a pending responder does not hand it on.
+TEST_F(PollScriptedTest, PluginChallengeOfAPendingResponderIsNotHandedOn) {
+  script.packetCount = 3;
+  script.perServerStep = 2;
+  script.result = SKARVEL_PARSE_PARTIAL; // no early advance
+  script.listed = false;
+  script.challenge = 7; // no address the host could read
+  AddAddress("10.0.0.9", scriptedId);
+  engine().Timer1Timer();
+  Receive("10.0.0.9", 5000, "challenge");
+  ASSERT_EQ(monitor.PendingServers.Count(), 1);
+
+  FireStepTimer();
+  script.listed = true;
+  script.challenge = 0;
+  Receive("10.0.0.9", 5000, "info");
+  ASSERT_EQ(ServerSummary(), Lines{"10.0.0.9:5000 scripted online"});
+  ports.TakeSent();
+  FireStepTimer();
+  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.9", 5000, "Q2"}}));
+}
+
 TEST_F(PollScriptedTest, ContextsOfAddressAndPerServerQueries) {
   script.packetCount = 3;
   script.perServerStep = 2;

@@ -37,21 +37,29 @@ std::string Int32(uint32_t value) {
   return bytes;
 }
 
+// Who a reply says the server is: game folder, game description and, in the
+// Source format only, application id.
+struct Game {
+  std::string folder;
+  std::string description;
+  int applicationId;
+};
+
 // The "details" / older engine query answer, with the fields real servers send
 // after the counts.
-std::string OldInfo(const std::string& name, const std::string& map, const std::string& game,
-                    int players, int maxPlayers) {
-  return Reply('m', Text("127.0.0.1:27015") + Text(name) + Text(map) + Text("cstrike") +
-                        Text(game) + Byte(players) + Byte(maxPlayers) + Byte(47) + "dl" + Byte(0) +
-                        Byte(0));
+std::string OldInfo(const Game& game, const std::string& name, const std::string& map, int players,
+                    int maxPlayers) {
+  return Reply('m', Text("127.0.0.1:27015") + Text(name) + Text(map) + Text(game.folder) +
+                        Text(game.description) + Byte(players) + Byte(maxPlayers) + Byte(47) +
+                        "dl" + Byte(0) + Byte(0));
 }
 
 // The Source engine query answer.
-std::string SourceInfo(const std::string& name, const std::string& map, const std::string& game,
+std::string SourceInfo(const Game& game, const std::string& name, const std::string& map,
                        int players, int maxPlayers) {
-  return Reply('I', Byte(7) + Text(name) + Text(map) + Text("cstrike") + Text(game) + Byte(0xF0) +
-                        Byte(0x00) + Byte(players) + Byte(maxPlayers) + Byte(0) + "dl" + Byte(0) +
-                        Byte(1));
+  return Reply('I', Byte(7) + Text(name) + Text(map) + Text(game.folder) + Text(game.description) +
+                        Byte(game.applicationId & 0xFF) + Byte(game.applicationId >> 8) +
+                        Byte(players) + Byte(maxPlayers) + Byte(0) + "dl" + Byte(0) + Byte(1));
 }
 
 struct Entry {
@@ -82,10 +90,9 @@ struct Variant {
   int32_t perServerStep;
   int32_t infoStep;
   int32_t playerStep;
-  std::string (*infoReply)(const std::string&, const std::string&, const std::string&, int, int);
-  std::string (*otherInfoReply)(const std::string&, const std::string&, const std::string&, int,
-                                int);
-  const char* requiredGame;
+  std::string (*infoReply)(const Game&, const std::string&, const std::string&, int, int);
+  std::string (*otherInfoReply)(const Game&, const std::string&, const std::string&, int, int);
+  Game ownGame; // as the emulator and a stock server describe it
   const char* fragLimit;
   bool infoGivesPlayerCount;
   bool hasChallenge;
@@ -104,7 +111,7 @@ const Variant kVariants[] = {
      .playerStep = 1,
      .infoReply = &OldInfo,
      .otherInfoReply = &SourceInfo,
-     .requiredGame = "Counter-Strike",
+     .ownGame = {"cstrike", "Counter-Strike", 10},
      .fragLimit = "-",
      .infoGivesPlayerCount = false,
      .hasChallenge = false,
@@ -120,7 +127,7 @@ const Variant kVariants[] = {
      .playerStep = 2,
      .infoReply = &OldInfo,
      .otherInfoReply = &SourceInfo,
-     .requiredGame = "Counter-Strike",
+     .ownGame = {"cstrike", "Counter-Strike", 10},
      .fragLimit = "-",
      .infoGivesPlayerCount = true,
      .hasChallenge = true,
@@ -136,7 +143,7 @@ const Variant kVariants[] = {
      .playerStep = 2,
      .infoReply = &SourceInfo,
      .otherInfoReply = &OldInfo,
-     .requiredGame = "Counter-Strike: Source",
+     .ownGame = {"cstrike", "Counter-Strike: Source", 240},
      .fragLimit = "",
      .infoGivesPlayerCount = true,
      .hasChallenge = true,
@@ -158,9 +165,7 @@ protected:
   const Variant& v = GetParam();
   ProtocolHarness hl{v.createQuery, v.createServer};
 
-  std::string ValidInfo() const {
-    return v.infoReply("Dust Bowl", "de_dust2", v.requiredGame, 7, 16);
-  }
+  std::string ValidInfo() const { return v.infoReply(v.ownGame, "Dust Bowl", "de_dust2", 7, 16); }
 };
 
 INSTANTIATE_TEST_SUITE_P(HalfLife, HalfLifeVariantTest, ::testing::ValuesIn(kVariants),
@@ -191,24 +196,60 @@ TEST_P(HalfLifeVariantTest, InfoReply) {
 // Name and map of a server of another game are not delivered: such a reply
 // must not change the data of the server it seems to come from.
 TEST_P(HalfLifeVariantTest, OtherGameDeliversNothing) {
-  EXPECT_EQ(hl.Parse(v.infoReply("Crossfire", "crossfire", "Half-Life", 3, 8), v.infoStep),
-            SKARVEL_PARSE_NOT_OURS);
+  EXPECT_EQ(
+      hl.Parse(v.infoReply({"valve", "Half-Life", 70}, "Crossfire", "crossfire", 3, 8), v.infoStep),
+      SKARVEL_PARSE_NOT_OURS);
   EXPECT_TRUE(hl.calls.empty());
   EXPECT_EQ(hl.listed, v.listedOnRejectedInfo ? 1 : 0);
 }
 
-TEST_P(HalfLifeVariantTest, GameTextMustMatchExactly) {
-  for (const std::string game : {"Counter-Strike", "Counter-Strike: Source", "counter-strike",
-                                 "Counter-Strike ", "Counter-Strike: Source ", ""}) {
-    SCOPED_TRACE(game);
-    const int32_t expected =
-        game == v.requiredGame ? SKARVEL_PARSE_COMPLETE : SKARVEL_PARSE_NOT_OURS;
-    EXPECT_EQ(hl.Parse(v.infoReply("Srv", "map", game, 1, 2), v.infoStep), expected);
+// Real servers put their own text in the description but cannot change the
+// game folder; a Source server also gives the application id. Other games,
+// which may answer on the same address, stay refused.
+TEST_P(HalfLifeVariantTest, GameKnownByDescriptionOrByFolderAndApplicationId) {
+  struct Row {
+    Game game;
+    bool oldFormatAccepts; // "cs" and "csp"
+    bool sourceAccepts;    // "css"
+  };
+  const Row rows[] = {
+      {{"cstrike", "Counter-Strike", 10}, true, false}, // CS 1.6 answering in the Source format
+      {{"cstrike", "CounterStrike", 10}, true, false},
+      {{"cstrike", "=[EU]= Clan Deathmatch | www.example.org", 240}, true, true},
+      {{"cstrike", "", 240}, true, true},
+      {{"cstrike", "Counter-Strike: Source", 240}, true, true},
+      {{"cstrike", "Counter-Strike: Source", 10}, true, true},
+      {{"cstrike", "Counter-Strike: Global Offensive", 730}, true, false},
+      {{"valve", "Counter-Strike", 70}, true, false},
+      {{"valve", "Counter-Strike: Source", 240}, false, true},
+      {{"valve", "counter-strike", 70}, false, false},
+      {{"valve", "Counter-Strike ", 70}, false, false},
+      {{"valve", "Counter-Strike: Source ", 240}, false, false},
+      {{"valve", "Half-Life", 70}, false, false},
+      {{"tf", "Team Fortress", 440}, false, false},
+      {{"dod", "Day of Defeat: Source", 300}, false, false},
+      {{"csgo", "Counter-Strike: Global Offensive", 730}, false, false},
+      {{"Cstrike", "CounterStrike", 240}, false, false},
+      {{"cstrike ", "CounterStrike", 240}, false, false},
+      {{"", "", 240}, false, false},
+  };
+  const bool source = v.infoReply == &SourceInfo;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.game.folder + " / " + row.game.description + " / " +
+                 std::to_string(row.game.applicationId));
+    hl.ClearRecord();
+    const bool accepted = source ? row.sourceAccepts : row.oldFormatAccepts;
+    EXPECT_EQ(hl.Parse(v.infoReply(row.game, "Srv", "map", 1, 2), v.infoStep),
+              accepted ? SKARVEL_PARSE_COMPLETE : SKARVEL_PARSE_NOT_OURS);
+    if (accepted)
+      EXPECT_EQ(hl.info[0], "Srv");
+    else
+      EXPECT_TRUE(hl.calls.empty());
   }
 }
 
 TEST_P(HalfLifeVariantTest, InfoReplyOfTheOtherFormatIsNotOurs) {
-  EXPECT_EQ(hl.Parse(v.otherInfoReply("Srv", "map", v.requiredGame, 1, 2), v.infoStep),
+  EXPECT_EQ(hl.Parse(v.otherInfoReply(v.ownGame, "Srv", "map", 1, 2), v.infoStep),
             SKARVEL_PARSE_NOT_OURS);
   EXPECT_TRUE(hl.calls.empty());
 }
@@ -393,19 +434,20 @@ TEST_P(HalfLifeVariantTest, TextFieldsWithoutTerminatorDeliverNothing) {
   EXPECT_EQ(hl.Parse(PlayerReply(2, {{"Whole", 5}}) + Byte(1) + "Unended", v.playerStep),
             SKARVEL_PARSE_NOT_OURS);
 
-  const std::string info = v.infoReply("Unended server name", "", "", 0, 0);
+  const std::string info = v.infoReply(v.ownGame, "Unended server name", "", 0, 0);
   const std::size_t nameStart = info.find("Unended");
   EXPECT_EQ(hl.Parse(info.substr(0, nameStart + 7), v.infoStep), SKARVEL_PARSE_NOT_OURS);
 
-  const std::string unendedGame = v.infoReply("Srv", "map", v.requiredGame, 1, 2);
-  const std::size_t gameEnd = unendedGame.find(v.requiredGame) + std::string(v.requiredGame).size();
+  const std::string& description = v.ownGame.description;
+  const std::string unendedGame = v.infoReply(v.ownGame, "Srv", "map", 1, 2);
+  const std::size_t gameEnd = unendedGame.find(description) + description.size();
   EXPECT_EQ(hl.Parse(unendedGame.substr(0, gameEnd), v.infoStep), SKARVEL_PARSE_NOT_OURS);
   EXPECT_TRUE(hl.calls.empty());
 }
 
 TEST_P(HalfLifeVariantTest, HostileTextsAreDeliveredVerbatim) {
   const std::string longText(1200, 'x');
-  EXPECT_EQ(hl.Parse(v.infoReply("%s%n%s%n", longText, v.requiredGame, 1, 2), v.infoStep),
+  EXPECT_EQ(hl.Parse(v.infoReply(v.ownGame, "%s%n%s%n", longText, 1, 2), v.infoStep),
             SKARVEL_PARSE_COMPLETE);
   EXPECT_EQ(hl.info[0], "%s%n%s%n");
   EXPECT_EQ(hl.info[1], longText);
