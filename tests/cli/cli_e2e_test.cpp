@@ -102,17 +102,16 @@ TEST_F(CliEndToEnd, OnceJsonFindsEveryGameTypeWithItsInfoAndPlayers) {
   // Non-ASCII names arrive as Latin-1 from the 8-bit games, as UTF-16 from
   // UT2004 and as UTF-8 from Source; all come out as UTF-8. Quake 3 names lose
   // their colour codes; Quake 2 invents one placeholder per player. The two
-  // challenge games list no players after one cycle: a new server answers the
-  // handshake while it is still pending, so its first player query carries no
-  // challenge.
+  // challenge games list their players in the first cycle too: the challenge a
+  // new server gave while it was still pending goes with its player query.
   const std::vector<GameCase> games = {
       {"ut", 1, 25, 2, 16, {"Jörg", "Zoë"}},
       {"u4", 1, 25, 2, 16, {"Jörg", "Zoë"}},
       {"q2", 0, "", "2/16", "", {"Player1", "Player2"}},
       {"q3", 0, 25, 2, 16, {"RedBaron", "Bob"}},
       {"cs", 0, "-", 2, 16, {"Jörg", "Zoë"}},
-      {"csp", 0, "-", 2, 16, {}},
-      {"css", 0, "", 2, 16, {}},
+      {"csp", 0, "-", 2, 16, {"Jörg", "Zoë"}},
+      {"css", 0, "", 2, 16, {"Jörg", "Zoë"}},
   };
   std::vector<std::string> addresses;
   std::vector<int> ports;
