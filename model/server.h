@@ -39,11 +39,12 @@ public:
   void Assign(const TServer& source);
 
   void CreateParser();
-  // A new responder's record goes, with its parser, once its pending copy is
-  // made, and a later reply lists the server in a new record: each hands on
-  // the 4 challenge bytes themselves, never an address inside a parser, so the
-  // server's first per-server query carries them. A plug-in parser's value is
-  // not bytes the host may read and is not handed on.
+  // Takes over the challenge of a record of the same server that goes: a new
+  // responder's record goes, with its parser, once its pending copy is made,
+  // and the record that lists it is made anew. The 4 bytes themselves are
+  // copied, never an address inside a parser, so the server's first
+  // per-server query carries them. A plug-in's challenge value is not bytes
+  // the host may read and is not taken over.
   void TakeChallenge(const TServer& source);
   struct TReplyResult {
     int32_t Result = 0; // the parser's result
