@@ -1,25 +1,35 @@
 #include "cli/ServerJson.h"
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 
-#include "util/display_text.h"
 #include "model/server.h"
+#include "util/display_text.h"
 
 namespace {
 
-bool IsDecimalInteger(const std::string& text) {
-  const std::size_t digits = !text.empty() && text[0] == '-' ? 1 : 0;
-  if (text.size() == digits || text.size() - digits > 9)
-    return false;
-  for (std::size_t i = digits; i < text.size(); ++i)
-    if (text[i] < '0' || text[i] > '9')
-      return false;
-  return true;
+// Servers print their counts in decimal: a number is an optional "-" and
+// digits only, within 32 bits. The integer-text rule's hexadecimal forms and
+// blanks would turn texts such as "$10" into numbers the server never meant.
+std::optional<int32_t> DecimalInteger(const std::string& text) {
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end)
+    return std::nullopt;
+  return value;
 }
 
+// A number where the server gave one, null where it gave nothing or "-" (the
+// Half-Life games' frag limit), else the text as the server sent it.
 std::string JsonCount(const std::string& text) {
-  return IsDecimalInteger(text) ? std::to_string(std::stol(text)) : JsonString(text);
+  if (text.empty() || text == "-")
+    return "null";
+  if (const std::optional<int32_t> number = DecimalInteger(text))
+    return std::to_string(*number);
+  return JsonString(text);
 }
 
 std::string JsonPlayers(const TServer& server) {

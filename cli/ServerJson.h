@@ -10,6 +10,6 @@ std::string JsonString(const std::string& bytes);
 
 // The online servers as a JSON array of objects: host, port, game (the key),
 // name, map, fraglimit, players, maxplayers and playerlist ({name, frags}).
-// The three counts are numbers when the server sent a decimal integer, else
-// the text it sent.
+// The three counts are numbers when the server sent a decimal integer, null
+// when it sent nothing or "-", else the text it sent.
 std::string FormatServerJson(const TServerList& servers);

@@ -1,10 +1,10 @@
 #include "protocols/server_q2.h"
 
 #include <algorithm>
+#include <charconv>
+#include <optional>
 #include <string>
 #include <string_view>
-
-#include "util/text.h"
 
 namespace {
 
@@ -45,6 +45,65 @@ bool IsInfoReply(const std::string& bytes) {
                       [](char c) { return static_cast<unsigned char>(c) < ' '; });
 }
 
+struct TCounts {
+  int32_t Players = 0;
+  int32_t Maximum = 0;
+};
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The start of the run of digits that ends at `end`.
+std::size_t DigitsBefore(const std::string& text, std::size_t end) {
+  while (end > 0 && IsDigit(text[end - 1]))
+    --end;
+  return end;
+}
+
+std::optional<int32_t> DecimalNumber(std::string_view digits) {
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    return std::nullopt;
+  return value;
+}
+
+// The line ends with the counts word the server prints as "%2i/%2i": a blank,
+// the players, "/", the maximum; a maximum below 10 keeps its padding blank
+// ("3/ 8"). On a match the text is cut before that blank; anything else (a cut
+// reply, a "wrong version" line) is no counts word and leaves the text alone.
+std::optional<TCounts> TakeCounts(std::string& text) {
+  const std::size_t maximumBegin = DigitsBefore(text, text.size());
+  std::size_t slash = maximumBegin;
+  while (slash > 0 && text[slash - 1] == ' ')
+    --slash;
+  if (slash == 0 || text[slash - 1] != '/')
+    return std::nullopt;
+  const std::size_t playersEnd = slash - 1;
+  const std::size_t playersBegin = DigitsBefore(text, playersEnd);
+  if (playersBegin == 0 || text[playersBegin - 1] != ' ')
+    return std::nullopt;
+  const std::string_view view(text);
+  const std::optional<int32_t> players =
+      DecimalNumber(view.substr(playersBegin, playersEnd - playersBegin));
+  const std::optional<int32_t> maximum = DecimalNumber(view.substr(maximumBegin));
+  if (!players || !maximum)
+    return std::nullopt;
+  text.erase(playersBegin - 1);
+  return TCounts{*players, *maximum};
+}
+
+// A line without a counts word still ends with a word in its place (the
+// server's text, or the map of a cut reply): it is dropped, so the map and the
+// host name are read from the same places either way.
+void DropLastWord(std::string& text) {
+  if (text.size() < 2)
+    return;
+  if (const std::size_t blank = text.rfind(' ', text.size() - 2); blank != std::string::npos)
+    text.erase(blank);
+}
+
 } // namespace
 
 TQueryQ2::TQueryQ2()
@@ -60,25 +119,19 @@ int32_t TServerQ2::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
   if (!IsInfoReply(bytes))
     return SKARVEL_PARSE_NOT_OURS;
 
+  // The server ends the line with an LF: without it the reply was cut, maybe
+  // inside the counts word ("3/1" of "3/16"), so it gives no counts.
+  const bool wholeLine = bytes.ends_with('\n');
   std::string text = bytes;
   while (!text.empty() && static_cast<unsigned char>(text.back()) < '0')
     text.pop_back();
 
-  std::string counts;
-  if (text.size() >= 2) {
-    const std::size_t blank = text.rfind(' ', text.size() - 2);
-    if (blank != std::string::npos) {
-      counts = text.substr(blank + 1);
-      text.erase(blank);
-    }
-  }
-
-  const std::string players = counts.substr(0, counts.find('/'));
-  if (!players.empty() && players[0] != '0') {
-    const int32_t count = std::min(TextToIntDef(players, 0), kMaxPlaceholderPlayers);
-    for (int32_t i = 1; i <= count; ++i)
-      AddPlayer("Player" + std::to_string(i), "");
-  }
+  const std::optional<TCounts> counts = wholeLine ? TakeCounts(text) : std::nullopt;
+  if (!counts)
+    DropLastWord(text);
+  const int32_t players = counts ? std::min(counts->Players, kMaxPlaceholderPlayers) : 0;
+  for (int32_t i = 1; i <= players; ++i)
+    AddPlayer("Player" + std::to_string(i), "");
 
   DropTrailingBlanks(text);
   std::string map;
@@ -92,6 +145,7 @@ int32_t TServerQ2::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
   if (const std::size_t lineEnd = text.rfind('\n'); lineEnd != std::string::npos)
     hostName = TrimBlanksAndControls(text.substr(lineEnd + 1));
 
-  SetInfoList({hostName, map, "", counts, ""});
+  SetInfoList({hostName, map, "", counts ? std::to_string(counts->Players) : "",
+               counts ? std::to_string(counts->Maximum) : ""});
   return SKARVEL_PARSE_COMPLETE;
 }

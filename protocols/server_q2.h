@@ -4,8 +4,9 @@
 #include "protocols/TableQuery.h"
 
 // Quake 2: the short "info 34" request, one reply line with host name, map and
-// the players word; the names are missing, so the parser invents one
-// placeholder player per connected player.
+// the counts word "players/maximum", delivered as the two numbers; the names
+// are missing, so the parser invents one placeholder player per connected
+// player.
 inline constexpr TGameInfo kGameInfoQ2 = {
     27910, 0, "q2", "Quake 2", "Q2", "Q&2", "quake2.exe", "-connect %1", "q2"};
 

@@ -14,6 +14,7 @@
 #include "tests/app/FrmMainFixture.h"
 #include "tests/support/NotifyFixture.h"
 #include "tray/Tray.h"
+#include "tray/TrayState.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ using notify_fixture::kStart;
 using notify_fixture::Q3Reply;
 using notify_fixture::Roster;
 
+constexpr int32_t kQ2 = 2;
 constexpr int32_t kQ3 = 3;
 constexpr int32_t kCounterStrike = 4;
 
@@ -103,6 +105,48 @@ TEST_F(FrmMainViewsTest, RowsShowTheServerAndItsGameImage) {
   EXPECT_EQ(row->text(3), "20");
   EXPECT_EQ(row->text(4), "2/16");
   EXPECT_FALSE(row->icon(0).isNull());
+}
+
+// Quake 2 sends its counts as one word; the row shows them like any other
+// game's, the tray counts the players, and a cut reply shows no counts.
+TEST_F(FrmMainViewsTest, Quake2RowsShowTheCountsOfTheReply) {
+  const std::string header = "\xFF\xFF\xFF\xFFinfo\n";
+  const struct {
+    const char* name;
+    std::string reply;
+    QString cell;
+    QStringList players;
+    const char* hint;
+  } cases[] = {
+      {"busy",
+       header + "  Big Frag Arena    q2dm1  3/16\n",
+       "3/16",
+       {"Player1", "Player2", "Player3"},
+       "Big Frag Arena - q2dm1 (3)"},
+      {"small",
+       header + "      Small Room    q2dm8  1/ 8\n",
+       "1/8",
+       {"Player1"},
+       "Small Room - q2dm8 (1)"},
+      {"cut in the counts",
+       header + "  Big Frag Arena    q2dm1  3/1",
+       "/",
+       {},
+       "Big Frag Arena - q2dm1 (0)"},
+  };
+  TfrmMain& window = Open();
+  TServer& server = Add("10.0.0.1", "", {}, kQ2);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.AnsweredInPass = false;
+    server.ApplyReply(0, c.reply, kStart);
+    server.CommitPass(kStart);
+    window.RefreshServers();
+    ASSERT_EQ(Servers().topLevelItemCount(), 1);
+    EXPECT_EQ(Servers().topLevelItem(0)->text(4), c.cell);
+    EXPECT_EQ(Column(Players(), 0), c.players);
+    EXPECT_EQ(TrayHintLine(server), c.hint);
+  }
 }
 
 // Following changed servers must give exactly what a rebuild gives.

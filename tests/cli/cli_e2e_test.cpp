@@ -107,11 +107,11 @@ TEST_F(CliEndToEnd, OnceJsonFindsEveryGameTypeWithItsInfoAndPlayers) {
   const std::vector<GameCase> games = {
       {"ut", 1, 25, 2, 16, {"Jörg", "Zoë"}},
       {"u4", 1, 25, 2, 16, {"Jörg", "Zoë"}},
-      {"q2", 0, "", "2/16", "", {"Player1", "Player2"}},
+      {"q2", 0, nullptr, 2, 16, {"Player1", "Player2"}},
       {"q3", 0, 25, 2, 16, {"RedBaron", "Bob"}},
-      {"cs", 0, "-", 2, 16, {"Jörg", "Zoë"}},
-      {"csp", 0, "-", 2, 16, {"Jörg", "Zoë"}},
-      {"css", 0, "", 2, 16, {"Jörg", "Zoë"}},
+      {"cs", 0, nullptr, 2, 16, {"Jörg", "Zoë"}},
+      {"csp", 0, nullptr, 2, 16, {"Jörg", "Zoë"}},
+      {"css", 0, nullptr, 2, 16, {"Jörg", "Zoë"}},
   };
   std::vector<std::string> addresses;
   std::vector<int> ports;

@@ -35,30 +35,41 @@ TEST_F(Q2Test, ReplyFields) {
   } cases[] = {
       {"three players",
        kHeader + "Big Frag Arena   q2dm1    3/16\n",
-       {"Big Frag Arena", "q2dm1", "", "3/16", ""},
+       {"Big Frag Arena", "q2dm1", "", "3", "16"},
        {{"Player1", ""}, {"Player2", ""}, {"Player3", ""}}},
-      {"empty server", kHeader + "Arena q2dm2 0/16\n", {"Arena", "q2dm2", "", "0/16", ""}, {}},
+      // The server prints "%16s %8s %2i/%2i\n": a maximum below 10 keeps its blank.
+      {"as the server pads it",
+       kHeader + "      Small Room    q2dm8  2/ 8\n",
+       {"Small Room", "q2dm8", "", "2", "8"},
+       {{"Player1", ""}, {"Player2", ""}}},
+      {"empty server", kHeader + "Arena q2dm2 0/16\n", {"Arena", "q2dm2", "", "0", "16"}, {}},
+      {"leading zeros",
+       kHeader + "Arena q2dm2 01/016\n",
+       {"Arena", "q2dm2", "", "1", "16"},
+       {{"Player1", ""}}},
       {"no blank at all", kHeader + "lonely\n", {"lonely", "", "", "", ""}, {}},
-      {"ends after the map", kHeader + "Arena q2dm3\n", {"Arena", "", "", "q2dm3", ""}, {}},
+      {"ends after the map", kHeader + "Arena q2dm3\n", {"Arena", "", "", "", ""}, {}},
+      {"wrong version", kHeader + "Arena: wrong version\n", {"Arena:", "wrong", "", "", ""}, {}},
       {"blank host name",
        kHeader + "     q2dm1 1/8\n",
-       {"", "q2dm1", "", "1/8", ""},
+       {"", "q2dm1", "", "1", "8"},
        {{"Player1", ""}}},
-      {"players not a number",
-       kHeader + "Arena q2dm1 x/16\n",
-       {"Arena", "q2dm1", "", "x/16", ""},
+      {"players not a number", kHeader + "Arena q2dm1 x/16\n", {"Arena", "q2dm1", "", "", ""}, {}},
+      {"maximum not a number", kHeader + "Arena q2dm1 3/x\n", {"Arena", "q2dm1", "", "", ""}, {}},
+      {"negative players", kHeader + "Arena q2dm1 -5/16\n", {"Arena", "q2dm1", "", "", ""}, {}},
+      {"blank before the slash",
+       kHeader + "Arena q2dm1 3 /16\n",
+       {"Arena q2dm1", "3", "", "", ""},
        {}},
-      {"counts without slash",
-       kHeader + "Arena q2dm1 2\n",
-       {"Arena", "q2dm1", "", "2", ""},
-       {{"Player1", ""}, {"Player2", ""}}},
-      {"no line end",
-       kHeader + "Arena q2dm1 1/8",
-       {"Arena", "q2dm1", "", "1/8", ""},
-       {{"Player1", ""}}},
+      {"counts without slash", kHeader + "Arena q2dm1 2\n", {"Arena", "q2dm1", "", "", ""}, {}},
+      {"more than 32 bits",
+       kHeader + "Arena q2dm1 3/4294967296\n",
+       {"Arena", "q2dm1", "", "", ""},
+       {}},
+      {"no line end", kHeader + "Arena q2dm1 1/8", {"Arena", "q2dm1", "", "", ""}, {}},
       {"Latin-1 host name",
        kHeader + "Ar\xE9na q2dm1 0/8\n",
-       {"Ar\xE9na", "q2dm1", "", "0/8", ""},
+       {"Ar\xE9na", "q2dm1", "", "0", "8"},
        {}},
   };
   for (const Case& c : cases) {
@@ -78,7 +89,7 @@ TEST_F(Q2Test, InfoComesAfterThePlayersInOneList) {
   EXPECT_EQ(q2.calls[0].kind, ProtocolHarness::Call::AddPlayer);
   EXPECT_EQ(q2.calls[1],
             (ProtocolHarness::Call{
-                ProtocolHarness::Call::SetInfoList, 5, {"Arena", "q2dm1", "", "1/8", ""}}));
+                ProtocolHarness::Call::SetInfoList, 5, {"Arena", "q2dm1", "", "1", "8"}}));
 }
 
 // Anything that is not the reply word and one line of text, such as stray
@@ -110,17 +121,22 @@ TEST_F(Q2Test, DatagramsThatAreNoInfoReplyAreNotOurs) {
 TEST_F(Q2Test, HostileCountsStayBounded) {
   q2.Parse(kHeader + "Arena q2dm1 2147483647/16\n");
   EXPECT_EQ(q2.players.size(), 256u);
-  q2.ClearRecord();
-  q2.Parse(kHeader + "Arena q2dm1 -5/16\n");
-  EXPECT_TRUE(q2.players.empty());
+  EXPECT_EQ(q2.info[3], "2147483647");
 }
 
-TEST_F(Q2Test, EveryTruncationParsesSafely) {
+// A reply cut anywhere, even inside the counts word ("3/1" of "3/16"), gives
+// no counts and no players; only the whole line does.
+TEST_F(Q2Test, EveryTruncationGivesNoCounts) {
   const std::string reply = kHeader + "Big Frag Arena   q2dm1    3/16\n";
   for (std::size_t length = 0; length <= reply.size(); ++length) {
+    SCOPED_TRACE(length);
     q2.ClearRecord();
     const int32_t result = q2.Parse(reply.substr(0, length));
     EXPECT_EQ(result, length < kHeader.size() ? SKARVEL_PARSE_NOT_OURS : SKARVEL_PARSE_COMPLETE);
+    const bool whole = length == reply.size();
+    EXPECT_EQ(q2.info[3], whole ? "3" : "");
+    EXPECT_EQ(q2.info[4], whole ? "16" : "");
+    EXPECT_EQ(q2.players.size(), whole ? 3u : 0u);
   }
 }
 

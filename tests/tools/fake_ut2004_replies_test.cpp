@@ -8,8 +8,8 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string Request(char type) {
-  return "\x78\x00\x00\x00"s + type;
+std::string Request(char type, char start = '\x78') {
+  return start + "\x00\x00\x00"s + type;
 }
 
 // Header 80 00 00 00 and the reply type; the reader stands after them.
@@ -88,11 +88,25 @@ TEST(FakeUt2004Replies, RulesAndPlayersRequestGetsBothDatagrams) {
   EXPECT_EQ(static_cast<uint8_t>(datagrams[1][4]), 2);
 }
 
+// Other clients start their queries with 0x79; the server answers them with
+// the very datagrams a 0x78 query gets.
+TEST(FakeUt2004Replies, QueriesStartingWith79GetTheSameReplies) {
+  Ut2004Replies replies;
+  const ServerState state = TestServerState(2);
+  for (const char type : {'\0', '\1', '\2', '\3'}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    const std::vector<std::string> answer = replies.Answer(Request(type, '\x79'), state);
+    EXPECT_FALSE(answer.empty());
+    EXPECT_EQ(answer, replies.Answer(Request(type), state));
+  }
+}
+
 TEST(FakeUt2004Replies, OtherRequestsGetNoAnswer) {
   Ut2004Replies replies;
   const ServerState state = TestServerState(1);
   for (const std::string& request : {""s, "\x78\x00\x00\x00"s, Request(4), Request('\xFF'),
-                                     "\x79\x00\x00\x00\x00"s, Request(0) + "x", "\\status\\"s})
+                                     Request(0, '\x77'), Request(0, '\x7A'), Request(0, '\x80'),
+                                     "\x79\x00\x01\x00\x00"s, Request(0) + "x", "\\status\\"s})
     EXPECT_TRUE(replies.Answer(request, state).empty());
 }
 

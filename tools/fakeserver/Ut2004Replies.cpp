@@ -8,12 +8,19 @@
 
 namespace {
 
-constexpr std::string_view kRequestHeader{"\x78\x00\x00\x00", 4};
+constexpr std::string_view kRequestZeros{"\x00\x00\x00", 3};
 constexpr std::string_view kReplyHeader{"\x80\x00\x00\x00", 4};
 constexpr uint8_t kServerInfo = 0;
 constexpr uint8_t kRules = 1;
 constexpr uint8_t kPlayers = 2;
 constexpr uint8_t kRulesAndPlayers = 3;
+
+// Clients start a query with 0x78 or 0x79 (the server answers both alike),
+// then three zero bytes and the reply type asked for.
+bool IsQuery(std::string_view request) {
+  return request.size() == 5 && (request[0] == '\x78' || request[0] == '\x79') &&
+         request.substr(1, 3) == kRequestZeros;
+}
 
 // The engine's string: a length byte counting the terminating NUL, then the
 // bytes. A text with non-ASCII letters goes as UTF-16LE instead, its length
@@ -89,7 +96,7 @@ std::string Players(const ServerState& state) {
 
 std::vector<std::string> Ut2004Replies::Answer(const std::string& request,
                                                const ServerState& state) {
-  if (request.size() != kRequestHeader.size() + 1 || !request.starts_with(kRequestHeader))
+  if (!IsQuery(request))
     return {};
   switch (static_cast<uint8_t>(request.back())) {
   case kServerInfo:
