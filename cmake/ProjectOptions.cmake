@@ -1,8 +1,7 @@
 # One target carries the language level, warnings and sanitizers for every target.
-set(CMAKE_CXX_STANDARD 20)
-set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
-set(CMAKE_C_STANDARD 99)
+# For clangd, clang-tidy and other tools that read how each file is compiled.
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
 set(CMAKE_CXX_VISIBILITY_PRESET hidden)
 set(CMAKE_C_VISIBILITY_PRESET hidden)
 set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
@@ -11,6 +10,7 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
 endif()
 
 add_library(skarvel_options INTERFACE)
+target_compile_features(skarvel_options INTERFACE cxx_std_20 c_std_99)
 target_compile_options(skarvel_options INTERFACE -Wall -Wextra)
 target_include_directories(skarvel_options INTERFACE ${PROJECT_SOURCE_DIR})
 if(SKARVEL_WERROR)
