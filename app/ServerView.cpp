@@ -151,9 +151,10 @@ uint64_t TServerView::ListOrder(const TServer& server) {
 
 bool TServerView::Fill(TServerRow& row, const TServer& server) {
   row.Server = &server;
-  const QString texts[] = {ServerText(server.DisplayName()), ServerText(server.Info[0]),
-                           ServerText(server.Info[1]), ServerText(server.Info[2]),
-                           ServerText(server.Info[3] + "/" + server.Info[4])};
+  const QString texts[] = {
+      ServerText(server.DisplayName()), ServerText(server.Info[SKARVEL_INFO_NAME]),
+      ServerText(server.Info[SKARVEL_INFO_MAP]), ServerText(server.Info[SKARVEL_INFO_FRAG_LIMIT]),
+      ServerText(server.Info[SKARVEL_INFO_PLAYERS] + "/" + server.Info[SKARVEL_INFO_MAX_PLAYERS])};
   const bool captionChanged = !row.Key || row.text(0) != texts[0];
   if (captionChanged)
     row.Key = collator_.sortKey(texts[0]);

@@ -47,10 +47,11 @@ std::string JsonPlayers(const TServer& server) {
 std::string JsonServer(const TServer& server) {
   return "{\"host\": " + JsonString(server.Host) + ", \"port\": " + std::to_string(server.Port) +
          ", \"game\": " + JsonString(server.Defs.Key) +
-         ", \"name\": " + JsonString(server.Info[0]) + ", \"map\": " + JsonString(server.Info[1]) +
-         ", \"fraglimit\": " + JsonCount(server.Info[2]) +
-         ", \"players\": " + JsonCount(server.Info[3]) +
-         ", \"maxplayers\": " + JsonCount(server.Info[4]) +
+         ", \"name\": " + JsonString(server.Info[SKARVEL_INFO_NAME]) +
+         ", \"map\": " + JsonString(server.Info[SKARVEL_INFO_MAP]) +
+         ", \"fraglimit\": " + JsonCount(server.Info[SKARVEL_INFO_FRAG_LIMIT]) +
+         ", \"players\": " + JsonCount(server.Info[SKARVEL_INFO_PLAYERS]) +
+         ", \"maxplayers\": " + JsonCount(server.Info[SKARVEL_INFO_MAX_PLAYERS]) +
          ", \"playerlist\": " + JsonPlayers(server) + "}";
 }
 

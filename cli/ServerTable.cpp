@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "util/display_text.h"
 #include "model/server.h"
+#include "util/display_text.h"
 
 namespace {
 
@@ -35,9 +35,11 @@ std::string Line(const std::array<std::string, N>& cells, const std::array<std::
 
 TServerRows RowsOf(const TServer& server) {
   TServerRows rows;
-  rows.Row = {PrintableText(server.DisplayName()), PrintableText(server.Info[0]),
-              PrintableText(server.Info[1]), PrintableText(server.Info[2]),
-              PrintableText(server.Info[3] + "/" + server.Info[4])};
+  rows.Row = {PrintableText(server.DisplayName()), PrintableText(server.Info[SKARVEL_INFO_NAME]),
+              PrintableText(server.Info[SKARVEL_INFO_MAP]),
+              PrintableText(server.Info[SKARVEL_INFO_FRAG_LIMIT]),
+              PrintableText(server.Info[SKARVEL_INFO_PLAYERS] + "/" +
+                            server.Info[SKARVEL_INFO_MAX_PLAYERS])};
   for (int32_t i = 0; i < server.Players.Count(); ++i) {
     const TPlayer& player = server.Players.Items(i);
     rows.Players.emplace_back(PrintableText(player.Name), std::to_string(player.Frags));

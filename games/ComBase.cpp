@@ -125,7 +125,7 @@ void TGameServerBase::SetInfo(int32_t index, const std::string& value) {
     callbacks_.SetInfo(callbacks_.SetInfoContext, index, AsCText(value).c_str());
 }
 
-void TGameServerBase::SetInfoList(const std::string (&values)[5]) {
+void TGameServerBase::SetInfoList(const std::string (&values)[SKARVEL_INFO_COUNT]) {
   if (!callbacks_.SetInfoList)
     return;
   std::string packed;
@@ -133,7 +133,7 @@ void TGameServerBase::SetInfoList(const std::string (&values)[5]) {
     packed += AsCText(value);
     packed += '\0';
   }
-  callbacks_.SetInfoList(callbacks_.SetInfoListContext, 5, packed.c_str());
+  callbacks_.SetInfoList(callbacks_.SetInfoListContext, SKARVEL_INFO_COUNT, packed.c_str());
 }
 
 void TGameServerBase::AddPlayer(const std::string& name, const std::string& frags) {

@@ -63,7 +63,7 @@ public:
 protected:
   // Texts go to the host NUL-terminated, so a NUL inside one ends it there.
   void SetInfo(int32_t index, const std::string& value);
-  void SetInfoList(const std::string (&values)[5]);
+  void SetInfoList(const std::string (&values)[SKARVEL_INFO_COUNT]);
   void AddPlayer(const std::string& name, const std::string& frags);
 
 private:

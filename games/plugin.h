@@ -137,10 +137,18 @@ struct IGameServer {
   const IGameServerVtbl* lpVtbl;
 };
 
-/* Server callbacks. Info indexes: 0 server name, 1 map, 2 frag limit, 3 number
- * of players, 4 maximum players; all values are texts. */
+/* Indexes of a server's info values; every value is a text. */
+#define SKARVEL_INFO_NAME 0        /* server name */
+#define SKARVEL_INFO_MAP 1         /* map */
+#define SKARVEL_INFO_FRAG_LIMIT 2  /* frag limit */
+#define SKARVEL_INFO_PLAYERS 3     /* number of players */
+#define SKARVEL_INFO_MAX_PLAYERS 4 /* maximum players */
+#define SKARVEL_INFO_COUNT 5       /* how many there are */
+
+/* Server callbacks. Index is one of the SKARVEL_INFO_ indexes. */
 typedef void(SKARVEL_REGISTER* TSetInfo)(void* context, int32_t index, const char* value);
-/* Count NUL-terminated texts back to back; sets info 0 .. min(Count, 5) - 1. */
+/* Count NUL-terminated texts back to back, in index order; sets the first
+ * min(Count, SKARVEL_INFO_COUNT) infos. */
 typedef void(SKARVEL_REGISTER* TSetInfoList)(void* context, int32_t count, const char* values);
 /* Name NUL, then, when Count > 1, frags NUL (decimal; 0 when missing or not a number). */
 typedef void(SKARVEL_REGISTER* TAddPlayer)(void* context, int32_t count, const char* values);

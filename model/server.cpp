@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr std::size_t kInfoCount = 5;
 const char* const kSection = "Description";
 
 // The next of `count` NUL-terminated texts packed back to back.
@@ -132,7 +131,7 @@ void TServer::Trace(const std::string& text) noexcept {
 // The callbacks run inside a plug-in's Parse: nothing may unwind through it.
 void SKARVEL_REGISTER TServer::OnSetInfo(void* context, int32_t index, const char* value) {
   try {
-    if (index < 0 || index >= static_cast<int32_t>(kInfoCount)) {
+    if (index < 0 || index >= SKARVEL_INFO_COUNT) {
       Trace("SetInfo: index " + std::to_string(index) + " out of range");
       return;
     }
@@ -149,7 +148,8 @@ void SKARVEL_REGISTER TServer::OnSetInfoList(void* context, int32_t count, const
     if (count <= 0 || !values)
       return;
     auto* self = static_cast<TServer*>(context);
-    const std::size_t used = std::min(static_cast<std::size_t>(count), kInfoCount);
+    const std::size_t used =
+        std::min(static_cast<std::size_t>(count), std::size_t{SKARVEL_INFO_COUNT});
     for (std::size_t i = 0; i < used; ++i, values = NextText(values))
       self->NewInfo[i] = values;
     self->NoteDelivery((1u << used) - 1, false);
@@ -215,7 +215,7 @@ TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes
   // A multi-packet answer accumulates over the pass; a new pass starts
   // afresh. The values of the last pass stay until a reply is accepted, since
   // the shown player count reads them.
-  std::optional<std::pair<std::array<std::string, 5>, TPlayerList>> lastPass;
+  std::optional<std::pair<std::array<std::string, SKARVEL_INFO_COUNT>, TPlayerList>> lastPass;
   if (!AnsweredInPass) {
     lastPass.emplace(std::exchange(NewInfo, {}), std::move(NewPlayers));
     NewPlayers.Clear();
@@ -293,9 +293,9 @@ void TServer::CommitPass(TDateTime now) {
       PlayOnlineSound();
   }
 
-  if (TrayMode == 0)
+  if (TrayMode == kTrayCommonIcon)
     events_->RefreshTray();
-  else if (TrayMode == 1 || TrayMode == 2)
+  else if (TrayMode == kTrayOwnIcon || TrayMode == kTrayNoIcon)
     UpdateTrayIcon();
 
   if (Popup && PlayerTips && (!changes.Entered.empty() || !changes.Left.empty())) {
@@ -312,8 +312,8 @@ void TServer::CommitPass(TDateTime now) {
 }
 
 int32_t TServer::PlayerCount() const {
-  if (!RealPlayersNumber && !NewInfo[3].empty())
-    if (const auto reported = TryTextToInt(NewInfo[3]))
+  if (!RealPlayersNumber && !NewInfo[SKARVEL_INFO_PLAYERS].empty())
+    if (const auto reported = TryTextToInt(NewInfo[SKARVEL_INFO_PLAYERS]))
       return *reported;
   return Players.Count();
 }
@@ -346,7 +346,7 @@ bool TServer::LoadFromStoredText(const std::string& text, IGameIcons* icons) {
   Sound = item(2);
   Log = item(3);
 
-  uint8_t trayMode = 0;
+  uint8_t trayMode = kTrayCommonIcon;
   if (items.size() > 4) {
     const std::string& mode = items[4];
     if (mode.empty())

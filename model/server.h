@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "games/ComRef.h"
+#include "games/plugin.h"
 #include "model/ServerEvents.h"
 #include "model/address.h"
 #include "model/player.h"
+#include "model/tray_mode.h"
 #include "util/datetime.h"
 
 class TIniFile;
@@ -92,11 +94,11 @@ public:
   std::string PluginPlayersBlock(std::vector<int32_t>& frags) const;
 
   bool Online = false;
-  std::array<std::string, 5> Info;
+  std::array<std::string, SKARVEL_INFO_COUNT> Info;
   TPlayerList Players;
-  std::array<std::string, 5> NewInfo;
+  std::array<std::string, SKARVEL_INFO_COUNT> NewInfo;
   TPlayerList NewPlayers;
-  uint8_t TrayMode = 1; // 0 common icon, 1 own icon, 2 none (3 accepted from the store)
+  uint8_t TrayMode = kTrayOwnIcon; // a TTrayMode, or 3 from the store
   bool Popup = false;
   bool PlayerTips = false;
   bool RealPlayersNumber = false;

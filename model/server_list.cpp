@@ -135,7 +135,7 @@ int32_t TServerList::OnlineCount() const {
 int32_t TServerList::CommonOnlineCount() const {
   int32_t count = 0;
   for (const auto& server : items_)
-    if (server->Online && server->TrayMode == 0)
+    if (server->Online && server->TrayMode == kTrayCommonIcon)
       ++count;
   return count;
 }
@@ -143,7 +143,7 @@ int32_t TServerList::CommonOnlineCount() const {
 int32_t TServerList::CommonPlayerCount() const {
   int32_t count = 0;
   for (const auto& server : items_)
-    if (server->Online && server->TrayMode == 0)
+    if (server->Online && server->TrayMode == kTrayCommonIcon)
       count += server->PlayerCount();
   return count;
 }
@@ -153,9 +153,9 @@ bool TServerList::AllOnlineHaveOwnIcon() const {
   for (const auto& server : items_) {
     if (!server->Online)
       continue;
-    if (server->TrayMode == 0)
+    if (server->TrayMode == kTrayCommonIcon)
       return false;
-    own = own || server->TrayMode == 1;
+    own = own || server->TrayMode == kTrayOwnIcon;
   }
   return own;
 }

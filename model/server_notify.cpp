@@ -13,31 +13,34 @@
 void TServer::NotifyOnline() {
   // Announced before its first commit: the name is that of the answer of
   // this pass, not yet committed.
-  LogEvent(Defs.ShortName + " server \"" + NewInfo[0] + "\" (" + HostPort() + ") is online");
+  LogEvent(Defs.ShortName + " server \"" + NewInfo[SKARVEL_INFO_NAME] + "\" (" + HostPort() +
+           ") is online");
   if (Popup)
-    ShowPopup(Defs.ShortName + " " + Lookup("Server", "server") + " \"" + NewInfo[0] + "\" (" +
-                  HostPort() + ") " + Lookup("IsOnline", "is online"),
+    ShowPopup(Defs.ShortName + " " + Lookup("Server", "server") + " \"" +
+                  NewInfo[SKARVEL_INFO_NAME] + "\" (" + HostPort() + ") " +
+                  Lookup("IsOnline", "is online"),
               "Skarvel");
 }
 
 void TServer::NotifyOffline() {
-  LogEvent(Defs.ShortName + " server \"" + Info[0] + "\" (" + HostPort() + ") is offline");
+  LogEvent(Defs.ShortName + " server \"" + Info[SKARVEL_INFO_NAME] + "\" (" + HostPort() +
+           ") is offline");
 }
 
 void TServer::NotifyPlayerEntered(const std::string& name) {
-  LogEvent("Player " + name + " entered " + Defs.ShortName + " server \"" + Info[0] + "\" (" +
-           HostPort() + ")");
+  LogEvent("Player " + name + " entered " + Defs.ShortName + " server \"" +
+           Info[SKARVEL_INFO_NAME] + "\" (" + HostPort() + ")");
 }
 
 void TServer::NotifyPlayerLeft(const std::string& name) {
-  LogEvent("Player " + name + " left " + Defs.ShortName + " server \"" + Info[0] + "\" (" +
-           HostPort() + ")");
+  LogEvent("Player " + name + " left " + Defs.ShortName + " server \"" + Info[SKARVEL_INFO_NAME] +
+           "\" (" + HostPort() + ")");
 }
 
 void TServer::ShowPopup(const std::string& text, const std::string& title) {
   if (!AppSettings.PopupMessages || !Online)
     return;
-  const bool ownIcon = TrayMode == 1 && TrayIcon != kNoTrayIcon;
+  const bool ownIcon = TrayMode == kTrayOwnIcon && TrayIcon != kNoTrayIcon;
   events_->ShowBalloon(ownIcon ? TrayIcon : IServerEvents::kCommonIcon, title, text);
 }
 
@@ -60,14 +63,15 @@ void TServer::PlayOnlineSound() {
 }
 
 void TServer::UpdateTrayIcon() {
-  if (TrayMode == 1) {
+  if (TrayMode == kTrayOwnIcon) {
     if (TrayIcon == kNoTrayIcon)
       TrayIcon = events_->AcquireTrayIcon(*this);
     if (Online) {
       const int32_t count = PlayerCount();
       events_->ShowTrayIcon(TrayIcon,
-                            Info[0] + " - " + Info[1] + " (" + std::to_string(count) + ")", count,
-                            EffectiveIconIndex());
+                            Info[SKARVEL_INFO_NAME] + " - " + Info[SKARVEL_INFO_MAP] + " (" +
+                                std::to_string(count) + ")",
+                            count, EffectiveIconIndex());
     } else {
       events_->HideTrayIcon(TrayIcon);
     }

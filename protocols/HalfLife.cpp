@@ -69,12 +69,12 @@ int32_t THalfLifeServer::ParseInfoReply(const std::string& bytes, const THalfLif
       return SKARVEL_PARSE_NOT_OURS;
     const uint8_t players = TakeByte(bytes, cursor);
     const uint8_t maxPlayers = TakeByte(bytes, cursor);
-    SetInfo(0, name);
-    SetInfo(1, map);
-    SetInfo(2, variant.fragLimit);
+    SetInfo(SKARVEL_INFO_NAME, name);
+    SetInfo(SKARVEL_INFO_MAP, map);
+    SetInfo(SKARVEL_INFO_FRAG_LIMIT, variant.fragLimit);
     if (!variant.playerCountFromPlayerReply)
-      SetInfo(3, std::to_string(players));
-    SetInfo(4, std::to_string(maxPlayers));
+      SetInfo(SKARVEL_INFO_PLAYERS, std::to_string(players));
+    SetInfo(SKARVEL_INFO_MAX_PLAYERS, std::to_string(maxPlayers));
     return SKARVEL_PARSE_COMPLETE;
   } catch (const ERangeError&) {
     return SKARVEL_PARSE_NOT_OURS;
@@ -107,7 +107,7 @@ int32_t THalfLifeServer::ParsePlayerReply(const std::string& bytes,
   if (cursor != end)
     return SKARVEL_PARSE_NOT_OURS;
   if (variant.playerCountFromPlayerReply)
-    SetInfo(3, std::to_string(count));
+    SetInfo(SKARVEL_INFO_PLAYERS, std::to_string(count));
   for (auto& [name, frags] : players)
     AddPlayer(variant.utf8Names ? Utf8ToAcp(name) : name, std::to_string(frags));
   return SKARVEL_PARSE_COMPLETE;

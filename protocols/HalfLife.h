@@ -23,7 +23,7 @@ struct THalfLifeVariant {
   const char* gameDescription;
   const char* gameFolder;
   uint16_t applicationId; // the Source format's; the old format carries none
-  const char* fragLimit;  // info 2: these servers report none
+  const char* fragLimit;  // the frag limit info: these servers report none
   // The info reply's player count is not used; the player reply's count is.
   bool playerCountFromPlayerReply;
   bool utf8Names; // player names are converted to the local encoding

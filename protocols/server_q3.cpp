@@ -146,12 +146,12 @@ int32_t TServerQ3::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
     players.push_back(std::move(*player));
   }
 
-  SetInfo(0, StripColourCodes(hostName));
-  SetInfo(1, map);
-  SetInfo(2, fragLimit);
+  SetInfo(SKARVEL_INFO_NAME, StripColourCodes(hostName));
+  SetInfo(SKARVEL_INFO_MAP, map);
+  SetInfo(SKARVEL_INFO_FRAG_LIMIT, fragLimit);
   for (const TPlayerLine& player : players)
     AddPlayer(player.name, player.score);
-  SetInfo(3, std::to_string(players.size()));
-  SetInfo(4, VariableValue(variables, "sv_maxclients"));
+  SetInfo(SKARVEL_INFO_PLAYERS, std::to_string(players.size()));
+  SetInfo(SKARVEL_INFO_MAX_PLAYERS, VariableValue(variables, "sv_maxclients"));
   return SKARVEL_PARSE_COMPLETE;
 }

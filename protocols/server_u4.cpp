@@ -174,10 +174,10 @@ void TServerU4::ParseServerInfo(const std::string& bytes) {
   reader.CompactText(); // game type
   const int32_t players = reader.Int32();
   const int32_t maxPlayers = reader.Int32();
-  SetInfo(0, name);
-  SetInfo(1, map);
-  SetInfo(3, std::to_string(players));
-  SetInfo(4, std::to_string(maxPlayers));
+  SetInfo(SKARVEL_INFO_NAME, name);
+  SetInfo(SKARVEL_INFO_MAP, map);
+  SetInfo(SKARVEL_INFO_PLAYERS, std::to_string(players));
+  SetInfo(SKARVEL_INFO_MAX_PLAYERS, std::to_string(maxPlayers));
 }
 
 void TServerU4::ParseRules(const std::string& bytes) {
@@ -190,7 +190,7 @@ void TServerU4::ParseRules(const std::string& bytes) {
       goalScore = std::move(value);
   }
   if (goalScore)
-    SetInfo(2, *goalScore);
+    SetInfo(SKARVEL_INFO_FRAG_LIMIT, *goalScore);
 }
 
 void TServerU4::ParsePlayers(const std::string& bytes) {

@@ -81,7 +81,8 @@ void TTray::Invalidate() {
 
 TTray::TSignature TTray::SignatureOf(const TServer& server) {
   return {server.TrayMode, server.PlayerCount(),
-          server.DisplayName() + '\0' + server.Info[0] + '\0' + server.Info[1]};
+          server.DisplayName() + '\0' + server.Info[SKARVEL_INFO_NAME] + '\0' +
+              server.Info[SKARVEL_INFO_MAP]};
 }
 
 bool TTray::Listed(const TServer& server) const {
@@ -233,7 +234,7 @@ void TTray::tiClick() {
   const TServer* firstOnline = nullptr;
   for (int32_t i = 0; i < servers_.Count() && !chosen; ++i) {
     const TServer& server = servers_.Items(i);
-    if (!server.Online || (server.TrayMode != 0 && server.TrayMode != 2))
+    if (!server.Online || (server.TrayMode != kTrayCommonIcon && server.TrayMode != kTrayNoIcon))
       continue;
     if (!firstOnline)
       firstOnline = &server;

@@ -7,17 +7,17 @@
 
 namespace {
 
-// Servers of the common icon (0) and servers without an icon (2) are listed
+// Servers of the common icon and servers without an icon are listed
 // in the common icon's hint; own icons carry their own.
 bool InCommonHint(const TServer& server) {
-  return server.TrayMode == 0 || server.TrayMode == 2;
+  return server.TrayMode == kTrayCommonIcon || server.TrayMode == kTrayNoIcon;
 }
 
 } // namespace
 
 std::string TrayHintLine(const TServer& server) {
-  return server.Info[0] + " - " + server.Info[1] + " (" + std::to_string(server.PlayerCount()) +
-         ")";
+  return server.Info[SKARVEL_INFO_NAME] + " - " + server.Info[SKARVEL_INFO_MAP] + " (" +
+         std::to_string(server.PlayerCount()) + ")";
 }
 
 TTrayState ComputeTrayState(const TServerList& servers, bool digits) {
@@ -29,14 +29,15 @@ TTrayState ComputeTrayState(const TServerList& servers, bool digits) {
     const TServer& server = servers.Items(i);
     if (!server.Online)
       continue;
-    if (server.TrayMode == 0) {
+    if (server.TrayMode == kTrayCommonIcon) {
       ++commonOnline;
       commonPlayers += server.PlayerCount();
     }
-    anyOwnOnline = anyOwnOnline || server.TrayMode == 1;
+    anyOwnOnline = anyOwnOnline || server.TrayMode == kTrayOwnIcon;
     if (state.Entries.size() < TTrayState::kMenuEntries) {
-      state.Entries.push_back({&server, server.DisplayName() + " " + server.Info[0] + " - " +
-                                            server.Info[1] + " (" +
+      state.Entries.push_back({&server, server.DisplayName() + " " +
+                                            server.Info[SKARVEL_INFO_NAME] + " - " +
+                                            server.Info[SKARVEL_INFO_MAP] + " (" +
                                             std::to_string(server.PlayerCount()) + ")"});
       if (InCommonHint(server))
         state.HintLines.push_back(TrayHintLine(server));

@@ -36,7 +36,7 @@ protected:
     auto made =
         TServer::CreateFromStore(window_->Monitor().Games, *window_, host, port, gameId, kStart);
     made->Description = description;
-    made->TrayMode = 0;
+    made->TrayMode = kTrayCommonIcon;
     TServer& server = *made;
     window_->Monitor().Servers.Add(std::move(made));
     if (gameId == kQ3)

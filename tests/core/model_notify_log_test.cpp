@@ -56,7 +56,7 @@ TEST_F(NotifyLogTest, ServersOwnLogFileIsUsed) {
     LogReader reader(c.written);
     auto server = Make();
     server->Log = c.own;
-    server->Info[0] = "Arena";
+    server->Info[SKARVEL_INFO_NAME] = "Arena";
     server->NotifyOffline();
     EXPECT_EQ(reader.NewTexts(), Lines{"Q3 server \"Arena\" (10.0.0.5) is offline"});
   }

@@ -200,13 +200,13 @@ TEST_F(NotifyTest, TrayIconFollowsTheTrayMode) {
   EXPECT_EQ(events.Take(), (Lines{"ShowTrayIcon 0 hint= -  (0) count=0 image=3", "RefreshTray"}));
 
   // As after the properties dialog: to the common icon, then back to an own one.
-  server->TrayMode = 0;
+  server->TrayMode = kTrayCommonIcon;
   server->UpdateTrayIcon();
   EXPECT_EQ(events.Take(), (Lines{"ReleaseTrayIcon 0", "RefreshTray"}));
   EXPECT_EQ(server->TrayIcon, TServer::kNoTrayIcon);
   server->UpdateTrayIcon();
   EXPECT_EQ(events.Take(), Lines{"RefreshTray"});
-  server->TrayMode = 1;
+  server->TrayMode = kTrayOwnIcon;
   server->Online = false;
   server->UpdateTrayIcon();
   EXPECT_EQ(events.Take(), (Lines{"AcquireTrayIcon 0", "HideTrayIcon 0", "RefreshTray"}));
@@ -230,7 +230,7 @@ TEST_F(NotifyTest, CommitTouchesTheTrayByMode) {
     server->ApplyReply(0, Q3Reply("Arena", {}), kStart);
     Take();
     server->CommitPass(kStart);
-    EXPECT_EQ(server->TrayIcon != TServer::kNoTrayIcon, c.trayMode == 1);
+    EXPECT_EQ(server->TrayIcon != TServer::kNoTrayIcon, c.trayMode == kTrayOwnIcon);
     Lines expected = c.tray;
     expected.push_back("NotifyStatistics 10.0.0.5");
     EXPECT_EQ(Take(), expected);

@@ -200,7 +200,7 @@ TEST_F(ServerListTest, SaveReplacesTheSection) {
                               "Kept=1\n");
   auto first = Make("10.0.0.5", 27961, kQ3);
   first->Description = "First one";
-  first->TrayMode = 0;
+  first->TrayMode = kTrayCommonIcon;
   known.Add(std::move(first));
   known.Add(Make("10.0.0.6", 0, kUT));
   known.SaveToIni();
@@ -215,13 +215,13 @@ TEST_F(ServerListTest, SaveReplacesTheSection) {
 }
 
 TEST_F(ServerListTest, PassAndCycleFlagsDecideWhoIsCommittedAndWhoGoesSilent) {
-  AppSettings.TrayNew = 2;
+  AppSettings.TrayNew = kTrayNoIcon;
   TAddress polled(games, "10.0.0.255", 0, kQ3);
   Route(polled, "10.0.0.5", 27960, Q3Reply("First"), kStart);
   Route(polled, "10.0.0.6", 27960, Q3Reply("Second"), kStart);
   live.CommitAnswered(kStart);
-  EXPECT_EQ(live.Items(0).Info[0], "First");
-  EXPECT_EQ(live.Items(1).Info[0], "Second");
+  EXPECT_EQ(live.Items(0).Info[SKARVEL_INFO_NAME], "First");
+  EXPECT_EQ(live.Items(1).Info[SKARVEL_INFO_NAME], "Second");
 
   // Next cycle: only the second answers.
   live.ResetCycle();
@@ -229,10 +229,10 @@ TEST_F(ServerListTest, PassAndCycleFlagsDecideWhoIsCommittedAndWhoGoesSilent) {
   EXPECT_FALSE(live.Items(0).AnsweredInCycle || live.Items(0).AnsweredInPass);
   EXPECT_EQ(live.Items(0).Challenge, 0);
   Route(polled, "10.0.0.6", 27960, Q3Reply("Renamed"), kStart + 3000 * kMillisecond);
-  live.Items(0).NewInfo[0] = "Not committed";
+  live.Items(0).NewInfo[SKARVEL_INFO_NAME] = "Not committed";
   live.CommitAnswered(kStart + 3000 * kMillisecond);
-  EXPECT_EQ(live.Items(0).Info[0], "First");
-  EXPECT_EQ(live.Items(1).Info[0], "Renamed");
+  EXPECT_EQ(live.Items(0).Info[SKARVEL_INFO_NAME], "First");
+  EXPECT_EQ(live.Items(1).Info[SKARVEL_INFO_NAME], "Renamed");
 
   live.MarkSilentOffline();
   EXPECT_FALSE(live.Items(0).Online);
@@ -261,7 +261,7 @@ TEST_F(ServerListTest, OfflineThresholdIsTwiceTheWholeSecondsOfTheInterval) {
 }
 
 TEST_F(ServerListTest, ExpiredServersAreRemovedFromTheLastToTheFirst) {
-  AppSettings.TrayNew = 1;
+  AppSettings.TrayNew = kTrayOwnIcon;
   for (const char* host : {"10.0.0.1", "10.0.0.2", "10.0.0.3"}) {
     live.Add(Make(host, 0, kQ3));
     live.Items(live.Count() - 1).SetOnline(true);
@@ -302,7 +302,7 @@ TEST_F(ServerListTest, CountsForTheTray) {
       auto server = Make("10.0.0." + std::to_string(live.Count() + 1), 0, kQ3);
       server->Online = entry.online;
       server->TrayMode = entry.trayMode;
-      server->NewInfo[3] = entry.players;
+      server->NewInfo[SKARVEL_INFO_PLAYERS] = entry.players;
       live.Add(std::move(server));
     }
     EXPECT_EQ(live.OnlineCount(), c.online);
@@ -313,7 +313,7 @@ TEST_F(ServerListTest, CountsForTheTray) {
 }
 
 TEST_F(RouteReplyTest, ListedReplyAddsALiveServerAtOnce) {
-  AppSettings.TrayNew = 1;
+  AppSettings.TrayNew = kTrayOwnIcon;
   TAddress polled(games, "10.0.0.255", 0, kQ3);
   const auto result = Route(polled, "10.0.0.5", 27961, Q3Reply("Arena"), kStart);
   EXPECT_EQ(result.Result, SKARVEL_PARSE_COMPLETE);
@@ -324,7 +324,7 @@ TEST_F(RouteReplyTest, ListedReplyAddsALiveServerAtOnce) {
   EXPECT_EQ(server.Host, "10.0.0.5");
   EXPECT_EQ(server.Port, 27961);
   EXPECT_TRUE(server.Online);
-  EXPECT_EQ(server.NewInfo[0], "Arena");
+  EXPECT_EQ(server.NewInfo[SKARVEL_INFO_NAME], "Arena");
   EXPECT_EQ(events.Take(), (std::vector<std::string>{
                                "AcquireTrayIcon 0", "ShowTrayIcon 0 hint= -  (1) count=1 image=3",
                                "RefreshTray"})); // Popup is off for a server never seen
@@ -332,12 +332,12 @@ TEST_F(RouteReplyTest, ListedReplyAddsALiveServerAtOnce) {
   // The next datagram goes to the listed server.
   Route(polled, "10.0.0.5", 27961, Q3Reply("Arena 2"), kStart + kMillisecond);
   ASSERT_EQ(live.Count(), 1);
-  EXPECT_EQ(live.Items(0).NewInfo[0], "Arena 2");
+  EXPECT_EQ(live.Items(0).NewInfo[SKARVEL_INFO_NAME], "Arena 2");
   EXPECT_EQ(live.Items(0).LastReply, kStart + kMillisecond);
 }
 
 TEST_F(RouteReplyTest, UnlistedReplyKeepsACopyPendingAndRaisesNoEvent) {
-  AppSettings.TrayNew = 1;
+  AppSettings.TrayNew = kTrayOwnIcon;
   TAddress polled(games, "10.0.0.255", 0, kCSS);
   const auto result = Route(polled, "10.0.0.5", 27015, kCssChallenge, kStart);
   EXPECT_EQ(result.Result, SKARVEL_PARSE_COMPLETE);
@@ -362,7 +362,7 @@ TEST_F(RouteReplyTest, RejectedReplyLeavesNoTrace) {
 }
 
 TEST_F(RouteReplyTest, KnownServerGetsItsStoredPropertiesBack) {
-  AppSettings.TrayNew = 1;
+  AppSettings.TrayNew = kTrayOwnIcon;
   Load("[Description]\n"
        "10.0.0.5,q3=Known,,,,0,1,1,0\n");
   TAddress polled(games, "10.0.0.255", 0, kQ3);

@@ -47,7 +47,7 @@ TEST_F(ServerPropertiesTest, StoredValueWritesOnlyFilesThatDifferFromTheGame) {
   server->Description = "Clan \"A\" Arena";
   server->Sound = "own.wav";
   server->Log = "my log.txt";
-  server->TrayMode = 2;
+  server->TrayMode = kTrayNoIcon;
   server->Popup = true;
   server->RealPlayersNumber = true;
   EXPECT_EQ(server->StoredValue(), "\"Clan \"\"A\"\" Arena\",,own.wav,\"my log.txt\",2,1,0,1");
@@ -58,7 +58,7 @@ TEST_F(ServerPropertiesTest, StoredValueWritesOnlyFilesThatDifferFromTheGame) {
   EXPECT_EQ(loaded->IconFile, "");
   EXPECT_EQ(loaded->Sound, "own.wav");
   EXPECT_EQ(loaded->Log, "my log.txt");
-  EXPECT_EQ(loaded->TrayMode, 2);
+  EXPECT_EQ(loaded->TrayMode, kTrayNoIcon);
   EXPECT_TRUE(loaded->Popup);
   EXPECT_FALSE(loaded->PlayerTips);
   EXPECT_TRUE(loaded->RealPlayersNumber);
@@ -84,7 +84,7 @@ TEST_F(ServerPropertiesTest, StoredTextFillsOptionsWithTheirDefaultsAndStopsAtAC
       {",,,,,1,1,1", false, 2, false, false, false},
       {",,,,1x,1,1,1", false, 2, false, false, false},
   };
-  AppSettings.TrayNew = 2;
+  AppSettings.TrayNew = kTrayNoIcon;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     const auto server = Make(kQ3);
@@ -116,7 +116,7 @@ TEST_F(ServerPropertiesTest, PropertiesAreReadAndWrittenUnderTheServersKey) {
   const auto server = Make(kQ3, 27961);
   server->LoadProperties(ini, server->IniKey(), nullptr);
   EXPECT_EQ(server->Description, "Big \"Q\" server");
-  EXPECT_EQ(server->TrayMode, 2);
+  EXPECT_EQ(server->TrayMode, kTrayNoIcon);
   EXPECT_TRUE(server->Popup && server->RealPlayersNumber);
   EXPECT_FALSE(server->PlayerTips);
 

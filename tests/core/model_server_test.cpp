@@ -120,12 +120,12 @@ std::vector<std::string> Names(const TPlayerList& players) {
 }
 
 TEST_F(ServerTest, StoredServerStartsWithTrayNewAndTheGivenTime) {
-  AppSettings.TrayNew = 2;
+  AppSettings.TrayNew = kTrayNoIcon;
   const auto server = Make(kQ3);
   EXPECT_EQ(server->Host, "10.0.0.5");
   EXPECT_EQ(server->Port, 27960);
   EXPECT_EQ(server->Id, kQ3);
-  EXPECT_EQ(server->TrayMode, 2);
+  EXPECT_EQ(server->TrayMode, kTrayNoIcon);
   EXPECT_EQ(server->LastReply, 1.0);
   EXPECT_FALSE(server->Online);
   EXPECT_FALSE(server->Popup || server->PlayerTips || server->RealPlayersNumber);
@@ -134,7 +134,7 @@ TEST_F(ServerTest, StoredServerStartsWithTrayNewAndTheGivenTime) {
 }
 
 TEST_F(ServerTest, ServerFirstSeenInAReplyInheritsTheAddress) {
-  AppSettings.TrayNew = 0;
+  AppSettings.TrayNew = kTrayCommonIcon;
   TAddress polled(games, "10.0.0.255", 0, kQ3);
   polled.Description = "LAN party";
   polled.IconFile = "lan.ico";
@@ -151,7 +151,7 @@ TEST_F(ServerTest, ServerFirstSeenInAReplyInheritsTheAddress) {
   EXPECT_EQ(server->IconIndex, 42);
   EXPECT_EQ(server->Sound, "lan.wav");
   EXPECT_EQ(server->Log, "lan.log");
-  EXPECT_EQ(server->TrayMode, 0);
+  EXPECT_EQ(server->TrayMode, kTrayCommonIcon);
   EXPECT_EQ(server->LastReply, 5.0);
   EXPECT_FALSE(server->Popup || server->PlayerTips || server->RealPlayersNumber);
   EXPECT_EQ(polled.Host, "10.0.0.255");
@@ -160,7 +160,7 @@ TEST_F(ServerTest, ServerFirstSeenInAReplyInheritsTheAddress) {
 TEST_F(ServerTest, CopyTakesOptionsAndPlayersButNoStateOfTheLiveServer) {
   auto source = Make(kQ3);
   source->Description = "Arena";
-  source->TrayMode = 1;
+  source->TrayMode = kTrayOwnIcon;
   source->Popup = source->PlayerTips = source->RealPlayersNumber = true;
   source->ApplyReply(0, kQ3Reply, 2.0); // online, own icon, parser, info, players
   source->CommitPass(2.0);
@@ -176,13 +176,13 @@ TEST_F(ServerTest, CopyTakesOptionsAndPlayersButNoStateOfTheLiveServer) {
     EXPECT_EQ(copy->Host, "10.0.0.5");
     EXPECT_EQ(copy->Id, kQ3);
     EXPECT_EQ(copy->Description, "Arena");
-    EXPECT_EQ(copy->TrayMode, 1);
+    EXPECT_EQ(copy->TrayMode, kTrayOwnIcon);
     EXPECT_TRUE(copy->Popup && copy->PlayerTips && copy->RealPlayersNumber);
     EXPECT_EQ(copy->LastReply, 2.0);
     EXPECT_EQ(Names(copy->Players), std::vector<std::string>{"Bob/12"});
     EXPECT_EQ(Names(copy->NewPlayers), std::vector<std::string>{"Bob/12"});
-    EXPECT_EQ(copy->Info[0], "");
-    EXPECT_EQ(copy->NewInfo[0], "");
+    EXPECT_EQ(copy->Info[SKARVEL_INFO_NAME], "");
+    EXPECT_EQ(copy->NewInfo[SKARVEL_INFO_NAME], "");
     EXPECT_FALSE(copy->Parser);
     EXPECT_EQ(copy->Challenge, 0);
     EXPECT_EQ(copy->TrayIcon, TServer::kNoTrayIcon);
@@ -258,7 +258,7 @@ TEST_F(ServerTest, AcceptedReplyFillsTheNewStateAndSetsTheServerOnline) {
   EXPECT_EQ(server->NewInfo, (std::array<std::string, 5>{"Arena", "q3dm17", "20", "1", "16"}));
   EXPECT_EQ(Names(server->NewPlayers), std::vector<std::string>{"Bob/12"});
   EXPECT_EQ(server->NewPlayers.Items(0).LastSeen, 2.5);
-  EXPECT_EQ(server->Info[0], ""); // committed only at the end of the pass
+  EXPECT_EQ(server->Info[SKARVEL_INFO_NAME], ""); // committed only at the end of the pass
   EXPECT_EQ(server->LastReply, 2.5);
   EXPECT_TRUE(server->Online && server->AnsweredInPass && server->AnsweredInCycle);
 }
@@ -288,16 +288,16 @@ TEST_F(ServerTest, RejectedReplyChangesNothing) {
 // may) does not change the values of the last pass either.
 TEST_F(ServerTest, ValuesOfARejectedFirstReplyOfAPassAreDropped) {
   const auto server = Make(scriptedId);
-  script.duringParse = [this] { SetInfo(0, "Kept"); };
+  script.duringParse = [this] { SetInfo(SKARVEL_INFO_NAME, "Kept"); };
   server->ApplyReply(0, "a", 2.0);
   server->AnsweredInPass = false;
   script.duringParse = [this] {
-    SetInfo(0, "Ghost");
+    SetInfo(SKARVEL_INFO_NAME, "Ghost");
     AddPlayer(1, {"Nobody"});
   };
   script.result = SKARVEL_PARSE_NOT_OURS;
   server->ApplyReply(0, "b", 3.0);
-  EXPECT_EQ(server->NewInfo[0], "Kept");
+  EXPECT_EQ(server->NewInfo[SKARVEL_INFO_NAME], "Kept");
   EXPECT_EQ(server->NewPlayers.Count(), 0);
 }
 
@@ -328,13 +328,13 @@ TEST_F(ServerTest, APassThatLostAnAnswerKeepsWhatThatAnswerBrings) {
   script.duringParse = [&] {
     if (step == 0) {
       // The count comes with the players, as Counter-Strike servers send it.
-      SetInfo(0, "Arena");
-      SetInfo(1, map.c_str());
-      SetInfo(2, "20");
-      SetInfo(4, "16");
+      SetInfo(SKARVEL_INFO_NAME, "Arena");
+      SetInfo(SKARVEL_INFO_MAP, map.c_str());
+      SetInfo(SKARVEL_INFO_FRAG_LIMIT, "20");
+      SetInfo(SKARVEL_INFO_MAX_PLAYERS, "16");
       return;
     }
-    SetInfo(3, std::to_string(playing.size()).c_str());
+    SetInfo(SKARVEL_INFO_PLAYERS, std::to_string(playing.size()).c_str());
     for (const std::string& name : playing)
       AddPlayer(1, {name});
   };
@@ -371,7 +371,7 @@ TEST_F(ServerTest, APassThatLostAnAnswerKeepsWhatThatAnswerBrings) {
   playing.clear();
   EXPECT_TRUE(pass(true, true));
   EXPECT_EQ(server->Players.Count(), 0);
-  EXPECT_EQ(server->Info[3], "0");
+  EXPECT_EQ(server->Info[SKARVEL_INFO_PLAYERS], "0");
 }
 
 // Without a lost answer a field that is no longer delivered is cleared, as
@@ -380,9 +380,9 @@ TEST_F(ServerTest, AWholePassClearsAFieldItNoLongerDelivers) {
   const auto server = Make(scriptedId);
   bool withFragLimit = true;
   script.duringParse = [&] {
-    SetInfo(0, "Arena");
+    SetInfo(SKARVEL_INFO_NAME, "Arena");
     if (withFragLimit)
-      SetInfo(2, "20");
+      SetInfo(SKARVEL_INFO_FRAG_LIMIT, "20");
   };
   for (bool fragLimit : {true, false}) {
     withFragLimit = fragLimit;
@@ -390,8 +390,8 @@ TEST_F(ServerTest, AWholePassClearsAFieldItNoLongerDelivers) {
     server->ApplyReply(0, "reply", 2.0);
     server->CommitPass(2.0);
   }
-  EXPECT_EQ(server->Info[0], "Arena");
-  EXPECT_EQ(server->Info[2], "");
+  EXPECT_EQ(server->Info[SKARVEL_INFO_NAME], "Arena");
+  EXPECT_EQ(server->Info[SKARVEL_INFO_FRAG_LIMIT], "");
 }
 
 TEST_F(ServerTest, FirstChallengeOfThePassSticks) {
@@ -424,7 +424,7 @@ TEST_F(ServerTest, ListedFlagComesFromTheParser) {
 }
 
 TEST_F(ServerTest, SetOnlineUpdatesTheTrayOnlyWhenTheValueChanges) {
-  AppSettings.TrayNew = 0;
+  AppSettings.TrayNew = kTrayCommonIcon;
   const auto server = Make(kQ3);
   server->SetOnline(false);
   EXPECT_TRUE(events.calls.empty());
@@ -451,7 +451,7 @@ TEST_F(ServerTest, PlayerCountPrefersTheReportedNumber) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reported);
     server->RealPlayersNumber = c.realPlayersNumber;
-    server->NewInfo[3] = c.reported;
+    server->NewInfo[SKARVEL_INFO_PLAYERS] = c.reported;
     EXPECT_EQ(server->PlayerCount(), c.expected);
   }
 }
@@ -484,7 +484,7 @@ TEST_F(ServerTest, PlayerListsAndPluginBlocksFollowTheCommittedState) {
 }
 
 TEST_F(ServerTest, DestroyingAServerGivesItsOwnIconBack) {
-  AppSettings.TrayNew = 1;
+  AppSettings.TrayNew = kTrayOwnIcon;
   auto server = Make(kQ3);
   server->SetOnline(true);
   EXPECT_EQ(events.Take(), (std::vector<std::string>{"AcquireTrayIcon 0",

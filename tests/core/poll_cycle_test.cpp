@@ -166,7 +166,7 @@ TEST_F(PollTest, HandshakeServerSeenForTheFirstTime) {
   const TServer& server = monitor.Servers.Items(0);
   ASSERT_EQ(server.Players.Count(), 1);
   EXPECT_EQ(server.Players.Items(0).Name, "Carol");
-  EXPECT_EQ(server.Info[3], "3");
+  EXPECT_EQ(server.Info[SKARVEL_INFO_PLAYERS], "3");
 
   // The next cycle runs as in the worked cycle, with the challenge it brings.
   const std::string newer = "\x55\x66\x77\x88";

@@ -97,8 +97,8 @@ TEST_F(PollTest, AtAPerServerStepOnlyTheServersAskedAreHeard) {
   AppSettings.SlowPoll = true;
   AddAddress("10.0.0.255", kCSS);
   TServer& silent = AddServer("10.0.0.7", kCSS); // listed, silent in this pass
-  silent.Info[0] = "Seven";
-  silent.NewInfo[3] = "4";
+  silent.Info[SKARVEL_INFO_NAME] = "Seven";
+  silent.NewInfo[SKARVEL_INFO_PLAYERS] = "4";
   engine().Timer1Timer();
   FireStepTimer();
   Receive("10.0.0.5", 27015, replies::CssInfo("Dust"));
@@ -110,7 +110,7 @@ TEST_F(PollTest, AtAPerServerStepOnlyTheServersAskedAreHeard) {
   ASSERT_FALSE(engine().Polling());
 
   EXPECT_EQ(ServerSummary(), (Lines{"10.0.0.7:27015 css", "10.0.0.5:27015 css online"}));
-  EXPECT_EQ(silent.Info[0], "Seven");
+  EXPECT_EQ(silent.Info[SKARVEL_INFO_NAME], "Seven");
   EXPECT_EQ(silent.PlayerCount(), 4);
   EXPECT_EQ(events.lines, (Lines{"CS:S server \"Dust\" (10.0.0.5) is online",
                                  "Player Alice entered CS:S server \"Dust\" (10.0.0.5)"}));

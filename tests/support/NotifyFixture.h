@@ -102,7 +102,8 @@ protected:
     return events.Take();
   }
   // A server as the known list would give it: the options of its properties.
-  std::unique_ptr<TServer> Make(bool popup = true, bool playerTips = true, uint8_t trayMode = 1) {
+  std::unique_ptr<TServer> Make(bool popup = true, bool playerTips = true,
+                                uint8_t trayMode = kTrayOwnIcon) {
     auto server = TServer::CreateFromStore(games, events, "10.0.0.5", 0, kQ3, kStart);
     server->Description = "Arena Box";
     server->Popup = popup;

@@ -151,7 +151,7 @@ TEST_F(TrayTest, OwnIconShowsItsCountOrItsGameImageAndHidesWhileOffline) {
 TEST_F(TrayTest, ReleasedIconGoesToTheNextServerThatNeedsOne) {
   TServer& first = Add("10.0.0.1", 1, 0);
   const int32_t icon = first.TrayIcon;
-  first.TrayMode = 0;
+  first.TrayMode = kTrayCommonIcon;
   first.UpdateTrayIcon();
   EXPECT_FALSE(tray->Pool().InUse(icon));
   EXPECT_FALSE(tray->Pool().Icon(icon)->isVisible());
