@@ -47,7 +47,7 @@ void TPollShell::SendDatagram(const std::string& host, int32_t port, const std::
 void TPollShell::SetCycleTimer(bool enabled, int32_t intervalMs) {
   Timer1.setInterval(intervalMs);
   // A period of 0 would tick without pause: such a cycle timer never runs.
-  enabled && intervalMs > 0 ? Timer1.start() : Timer1.stop();
+  enabled&& intervalMs > 0 ? Timer1.start() : Timer1.stop();
 }
 
 void TPollShell::SetStepTimer(bool enabled, int32_t intervalMs) {
@@ -55,7 +55,9 @@ void TPollShell::SetStepTimer(bool enabled, int32_t intervalMs) {
   enabled ? tmSub.start() : tmSub.stop();
 }
 
-TDateTime TPollShell::Now() { return ::Now(); }
+TDateTime TPollShell::Now() {
+  return ::Now();
+}
 
 void TPollShell::SetProgress(int32_t position, int32_t maximum) {
   pgs_.setMaximum(maximum);

@@ -3,7 +3,8 @@
 #include <utility>
 
 TPlayer::TPlayer(std::string name, int32_t frags, TDateTime now)
-    : Name(std::move(name)), Frags(frags), LastSeen(now) {}
+    : Name(std::move(name)), Frags(frags), LastSeen(now) {
+}
 
 void TPlayer::Assign(const TPlayer& source) {
   Name = source.Name;
@@ -19,7 +20,9 @@ TPlayer* TPlayerList::Find(const std::string& name) const {
   return nullptr;
 }
 
-void TPlayerList::Add(std::unique_ptr<TPlayer> player) { items_.push_back(std::move(player)); }
+void TPlayerList::Add(std::unique_ptr<TPlayer> player) {
+  items_.push_back(std::move(player));
+}
 
 void TPlayerList::Delete(int32_t index) {
   items_.erase(items_.begin() + index);

@@ -6,7 +6,8 @@
 
 TMonitor::TMonitor(IServerEvents& events, IPollPorts& ports)
     : Engine(Addresses, Servers, KnownServers, PendingServers, events, ports), events_(events),
-      ports_(ports) {}
+      ports_(ports) {
+}
 
 void TMonitor::LoadGames() {
   THostInfo host{};
