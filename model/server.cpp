@@ -19,6 +19,11 @@ namespace {
 
 const char* const kSection = "Description";
 
+// A query step as a bit of the step sets; steps beyond 31 are not followed.
+uint32_t StepBit(int32_t step) {
+  return step >= 0 && step <= 31 ? 1u << step : 0;
+}
+
 // The next of `count` NUL-terminated texts packed back to back.
 const char* NextText(const char* text) {
   return text + std::strlen(text) + 1;
@@ -179,9 +184,7 @@ void SKARVEL_REGISTER TServer::OnAddPlayer(void* context, int32_t count, const c
 
 void TServer::NoteDelivery(uint32_t infoFields, bool players) {
   deliveredInfo_ |= infoFields;
-  if (parseStep_ < 0 || parseStep_ > 31)
-    return;
-  const uint32_t step = 1u << parseStep_;
+  const uint32_t step = StepBit(parseStep_);
   deliveringSteps_ |= step;
   if (players)
     playerSteps_ |= step;
@@ -230,8 +233,8 @@ TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes
       Parser->lpVtbl->Parse(Parser.get(), step, bytes.empty() ? nullptr : bytes.data(),
                             static_cast<int32_t>(bytes.size()), QueryContext, &challenge, &listed);
   parseStep_ = -1;
-  if (result == SKARVEL_PARSE_COMPLETE && step >= 0 && step <= 31)
-    answeredSteps_ |= 1u << step;
+  if (result == SKARVEL_PARSE_COMPLETE)
+    answeredSteps_ |= StepBit(step);
   if (result == SKARVEL_PARSE_NOT_OURS) {
     if (lastPass) {
       NewInfo = std::move(lastPass->first);
