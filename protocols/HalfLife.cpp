@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "util/byte_reader.h"
+#include "util/cursor_readers.h"
 #include "util/text.h"
 
 namespace {

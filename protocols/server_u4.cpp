@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "util/byte_reader.h"
+#include "util/cursor_readers.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 // The shared helpers of the core, in one include.
 #include "util/app_dir.h"
-#include "util/byte_reader.h"
+#include "util/cursor_readers.h"
 #include "util/datetime.h"
 #include "util/debug_log.h"
 #include "util/resolve.h"

@@ -1,4 +1,4 @@
-#include "util/byte_reader.h"
+#include "util/cursor_readers.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ std::string Bytes(std::initializer_list<int> values) {
   return bytes;
 }
 
-TEST(ByteReaderTest, TakeInt32ReadsLittleEndianAndAdvances) {
+TEST(CursorReadersTest, TakeInt32ReadsLittleEndianAndAdvances) {
   const struct {
     std::string bytes;
     std::size_t cursor;
@@ -36,7 +36,7 @@ TEST(ByteReaderTest, TakeInt32ReadsLittleEndianAndAdvances) {
   }
 }
 
-TEST(ByteReaderTest, TakeInt32RaisesAndKeepsCursorWhenShort) {
+TEST(CursorReadersTest, TakeInt32RaisesAndKeepsCursorWhenShort) {
   const struct {
     std::string bytes;
     std::size_t cursor;
@@ -56,7 +56,7 @@ TEST(ByteReaderTest, TakeInt32RaisesAndKeepsCursorWhenShort) {
   }
 }
 
-TEST(ByteReaderTest, TakeCStringWalksNulSeparatedFields) {
+TEST(CursorReadersTest, TakeCStringWalksNulSeparatedFields) {
   const std::string bytes("ab\0c", 4);
   std::size_t cursor = 1;
   EXPECT_EQ(TakeCString(bytes, cursor), "ab");
@@ -67,7 +67,7 @@ TEST(ByteReaderTest, TakeCStringWalksNulSeparatedFields) {
   EXPECT_EQ(cursor, 6u);
 }
 
-TEST(ByteReaderTest, TakeCStringEdgeCases) {
+TEST(CursorReadersTest, TakeCStringEdgeCases) {
   const struct {
     std::string bytes;
     std::size_t cursor;
@@ -88,7 +88,7 @@ TEST(ByteReaderTest, TakeCStringEdgeCases) {
   }
 }
 
-TEST(ByteReaderTest, TakeCStringRaisesPastTheEnd) {
+TEST(CursorReadersTest, TakeCStringRaisesPastTheEnd) {
   const struct {
     std::string bytes;
     std::size_t cursor;

@@ -1,4 +1,4 @@
-#include "util/byte_reader.h"
+#include "util/cursor_readers.h"
 
 // A cursor of 0 lies before the text and is out of range like one past its end.
 
