@@ -2,15 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
-// Cursor readers over a byte text; the cursor is 1-based. They are the only
-// place that checks bounds, so a parser built on them cannot read past a reply.
-class ERangeError : public std::out_of_range {
-public:
-  using std::out_of_range::out_of_range;
-};
+#include "util/ByteReader.h"
+
+// Cursor readers over a byte text; the cursor is 1-based. They read through
+// TByteReader, so they check bounds as it does.
 
 // Four bytes, least significant first. Raises ERangeError and leaves the cursor
 // alone when fewer than four bytes remain.

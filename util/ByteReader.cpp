@@ -1,0 +1,40 @@
+#include "util/ByteReader.h"
+
+void TByteReader::Skip(std::size_t count) {
+  ReadBytes(count);
+}
+
+std::string_view TByteReader::ReadBytes(std::size_t count) {
+  if (count > Remaining())
+    throw ERangeError("byte reader: a field runs past the end");
+  const std::string_view bytes = bytes_.substr(offset_, count);
+  offset_ += count;
+  return bytes;
+}
+
+uint8_t TByteReader::ReadUint8() {
+  return static_cast<uint8_t>(ReadBytes(1)[0]);
+}
+
+uint16_t TByteReader::ReadUint16LE() {
+  const std::string_view bytes = ReadBytes(2);
+  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[0]) | static_cast<uint8_t>(bytes[1])
+                                                                    << 8);
+}
+
+int32_t TByteReader::ReadInt32LE() {
+  const std::string_view bytes = ReadBytes(4);
+  uint32_t value = 0;
+  for (std::size_t i = 4; i-- > 0;)
+    value = value << 8 | static_cast<uint8_t>(bytes[i]);
+  return static_cast<int32_t>(value);
+}
+
+std::string_view TByteReader::ReadCString() {
+  const std::size_t nul = Rest().find('\0');
+  if (nul == std::string_view::npos)
+    throw ERangeError("byte reader: a text without its NUL");
+  const std::string_view text = ReadBytes(nul);
+  ++offset_; // the NUL, found above
+  return text;
+}
