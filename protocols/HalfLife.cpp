@@ -1,10 +1,12 @@
 #include "protocols/HalfLife.h"
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "util/cursor_readers.h"
+#include "util/ByteReader.h"
 #include "util/text.h"
 
 namespace {
@@ -14,31 +16,22 @@ constexpr int32_t kChallengeStep = 0;
 constexpr int32_t kInfoStep = 1;
 constexpr int32_t kPlayerStep = 2;
 
-constexpr std::size_t kTypeOffset = 4; // after the four 0xFF bytes
-constexpr std::size_t kFirstFieldCursor = 6;
+constexpr std::string_view kReplyMarker = "\xFF\xFF\xFF\xFF";
 constexpr std::size_t kChallengeLength = 4;
 
-// Only replies longer than minimumSize count, so the byte after the type is
-// always there.
-bool IsReply(const std::string& bytes, char type, std::size_t minimumSize) {
-  return bytes.size() > minimumSize && bytes.compare(0, kTypeOffset, "\xFF\xFF\xFF\xFF") == 0 &&
-         bytes[kTypeOffset] == type;
+// A reader past the marker and the type byte when the datagram opens with
+// them.
+std::optional<TByteReader> OpenReply(const std::string& bytes, char type) {
+  TByteReader reader(bytes);
+  if (reader.Remaining() <= kReplyMarker.size() ||
+      reader.ReadBytes(kReplyMarker.size()) != kReplyMarker ||
+      reader.ReadUint8() != static_cast<uint8_t>(type))
+    return std::nullopt;
+  return reader;
 }
 
-// Bounds-checked like the other cursor readers: ERangeError past the end.
-uint8_t TakeByte(const std::string& bytes, std::size_t& cursor) {
-  if (cursor < 1 || cursor > bytes.size())
-    throw ERangeError("TakeByte: cursor past the end");
-  return static_cast<uint8_t>(bytes[cursor++ - 1]);
-}
-
-uint16_t TakeUint16(const std::string& bytes, std::size_t& cursor) {
-  const uint8_t low = TakeByte(bytes, cursor);
-  return static_cast<uint16_t>(low | TakeByte(bytes, cursor) << 8);
-}
-
-bool IsOurGame(const THalfLifeVariant& variant, const std::string& folder,
-               const std::string& description, uint16_t applicationId) {
+bool IsOurGame(const THalfLifeVariant& variant, std::string_view folder,
+               std::string_view description, uint16_t applicationId) {
   if (description == variant.gameDescription)
     return true;
   return folder == variant.gameFolder &&
@@ -52,23 +45,23 @@ bool IsOurGame(const THalfLifeVariant& variant, const std::string& folder,
 // fields after the counts are not read.
 int32_t THalfLifeServer::ParseInfoReply(const std::string& bytes, const THalfLifeVariant& variant) {
   const bool oldFormat = variant.infoFormat == THalfLifeInfoFormat::Old;
-  if (!IsReply(bytes, oldFormat ? 'm' : 'I', kTypeOffset + 1))
+  std::optional<TByteReader> reader = OpenReply(bytes, oldFormat ? 'm' : 'I');
+  if (!reader)
     return SKARVEL_PARSE_NOT_OURS;
   try {
-    std::size_t cursor = kFirstFieldCursor;
     if (oldFormat)
-      TakeCString(bytes, cursor); // server address
+      reader->ReadCString(); // server address
     else
-      ++cursor; // protocol version
-    const std::string name = TakeCString(bytes, cursor);
-    const std::string map = TakeCString(bytes, cursor);
-    const std::string folder = TakeCString(bytes, cursor);
-    const std::string description = TakeCString(bytes, cursor);
-    const uint16_t applicationId = oldFormat ? 0 : TakeUint16(bytes, cursor);
+      reader->Skip(1); // protocol version
+    const std::string name(reader->ReadCString());
+    const std::string map(reader->ReadCString());
+    const std::string_view folder = reader->ReadCString();
+    const std::string_view description = reader->ReadCString();
+    const uint16_t applicationId = oldFormat ? 0 : reader->ReadUint16LE();
     if (!IsOurGame(variant, folder, description, applicationId))
       return SKARVEL_PARSE_NOT_OURS;
-    const uint8_t players = TakeByte(bytes, cursor);
-    const uint8_t maxPlayers = TakeByte(bytes, cursor);
+    const uint8_t players = reader->ReadUint8();
+    const uint8_t maxPlayers = reader->ReadUint8();
     SetInfo(SKARVEL_INFO_NAME, name);
     SetInfo(SKARVEL_INFO_MAP, map);
     SetInfo(SKARVEL_INFO_FRAG_LIMIT, variant.fragLimit);
@@ -87,24 +80,24 @@ int32_t THalfLifeServer::ParseInfoReply(const std::string& bytes, const THalfLif
 // before any player is handed over.
 int32_t THalfLifeServer::ParsePlayerReply(const std::string& bytes,
                                           const THalfLifeVariant& variant) {
-  if (!IsReply(bytes, 'D', kTypeOffset + 1))
+  std::optional<TByteReader> reader = OpenReply(bytes, 'D');
+  if (!reader)
     return SKARVEL_PARSE_NOT_OURS;
-  const uint8_t count = static_cast<uint8_t>(bytes[kTypeOffset + 1]);
-  const std::size_t end = bytes.size() + 1; // the 1-based cursor just past the datagram
-  std::size_t cursor = kFirstFieldCursor + 1;
+  uint8_t count = 0;
   std::vector<std::pair<std::string, int32_t>> players;
   try {
-    while (players.size() < count && cursor < end) {
-      TakeByte(bytes, cursor); // index
-      std::string name = TakeCString(bytes, cursor);
-      const int32_t frags = TakeInt32(bytes, cursor);
-      TakeInt32(bytes, cursor); // play time
+    count = reader->ReadUint8();
+    while (players.size() < count && !reader->AtEnd()) {
+      reader->Skip(1); // index
+      std::string name(reader->ReadCString());
+      const int32_t frags = reader->ReadInt32LE();
+      reader->Skip(4); // play time
       players.emplace_back(std::move(name), frags);
     }
   } catch (const ERangeError&) {
     return SKARVEL_PARSE_NOT_OURS;
   }
-  if (cursor != end)
+  if (!reader->AtEnd())
     return SKARVEL_PARSE_NOT_OURS;
   if (variant.playerCountFromPlayerReply)
     SetInfo(SKARVEL_INFO_PLAYERS, std::to_string(count));
@@ -150,9 +143,10 @@ int32_t THalfLifeHandshakeServer::Parse(int32_t step, const std::string& bytes, 
 int32_t THalfLifeHandshakeServer::ParseChallengeReply(const std::string& bytes,
                                                       intptr_t& challenge) {
   // The type and the four challenge bytes, nothing more.
-  if (bytes.size() != kTypeOffset + 1 + kChallengeLength || !IsReply(bytes, 'A', kTypeOffset))
+  std::optional<TByteReader> reader = OpenReply(bytes, 'A');
+  if (!reader || reader->Remaining() != kChallengeLength)
     return SKARVEL_PARSE_NOT_OURS;
-  std::copy_n(bytes.begin() + kTypeOffset + 1, kChallengeLength, challengeBytes_.begin());
+  std::ranges::copy(reader->ReadBytes(kChallengeLength), challengeBytes_.begin());
   challenge = reinterpret_cast<intptr_t>(challengeBytes_.data());
   return SKARVEL_PARSE_COMPLETE;
 }
