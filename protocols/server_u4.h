@@ -6,6 +6,8 @@
 #include "games/ComBase.h"
 #include "protocols/TableQuery.h"
 
+class TByteReader;
+
 // UT2004: three binary requests per poll (server information, players,
 // rules), each answered by one datagram whose fifth byte names its type. The
 // parser reads whichever reply comes, in any order, and keeps no state.
@@ -24,7 +26,8 @@ public:
                 bool& listed) override;
 
 private:
-  void ParseServerInfo(const std::string& bytes);
-  void ParseRules(const std::string& bytes);
-  void ParsePlayers(const std::string& bytes);
+  // Each reads on from the reply type; ERangeError for a reply cut short.
+  void ParseServerInfo(TByteReader& reader);
+  void ParseRules(TByteReader& reader);
+  void ParsePlayers(TByteReader& reader);
 };
