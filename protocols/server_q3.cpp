@@ -31,23 +31,6 @@ std::string StripColourCodes(const std::string& text) {
   return plain;
 }
 
-// Lines end at CR, LF or CR LF; a break at the very end opens no further line.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n')
-      continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-      ++i;
-    start = i + 1;
-  }
-  if (start < text.size())
-    lines.push_back(text.substr(start));
-  return lines;
-}
-
 // "\name\value\name\value" becomes one "name=value" line per variable.
 std::vector<std::string> VariableLines(const std::string& variables) {
   std::string text;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "util/ByteReader.h"
 #include "util/text.h"
 
 namespace {
@@ -21,16 +22,17 @@ constexpr std::size_t kMaxStoredLines = 16384;
 // The pairs as text: every key opens a new CR LF line, its closing backslash
 // becomes "=". A player name runs up to the next "\frags_", so names that
 // contain backslashes arrive whole.
-std::string PairsAsText(const std::string& bytes) {
+std::string PairsAsText(std::string_view bytes) {
   std::string text;
   std::string key; // the current key with its opening backslash
   bool inKey = false;
   // One search for "\frags_" serves every player name that starts before the
   // place found, so a reply full of player keys is still read in linear time.
   bool fragsSearched = false;
-  std::size_t nextFrags = std::string::npos;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const char c = bytes[i];
+  std::size_t nextFrags = std::string_view::npos;
+  TByteReader reader(bytes);
+  while (!reader.AtEnd()) {
+    const char c = static_cast<char>(reader.ReadUint8());
     if (c == '\\') {
       inKey = !inKey;
       if (inKey) {
@@ -39,14 +41,13 @@ std::string PairsAsText(const std::string& bytes) {
       } else {
         text += '=';
         if (key.size() > kPlayerKey.size() && key.starts_with(kPlayerKey)) {
-          const std::size_t nameStart = i + 1;
-          if (!fragsSearched || (nextFrags != std::string::npos && nextFrags < nameStart)) {
+          const std::size_t nameStart = reader.Offset();
+          if (!fragsSearched || (nextFrags != std::string_view::npos && nextFrags < nameStart)) {
             nextFrags = bytes.find(kFragsKey, nameStart);
             fragsSearched = true;
           }
-          if (nextFrags != std::string::npos) {
-            text.append(bytes, nameStart, nextFrags - nameStart);
-            i = nextFrags;
+          if (nextFrags != std::string_view::npos) {
+            text += reader.ReadBytes(nextFrags - nameStart);
             continue;
           }
         }
@@ -56,27 +57,8 @@ std::string PairsAsText(const std::string& bytes) {
     }
     if (inKey)
       key += c;
-    ++i;
   }
   return text;
-}
-
-// Lines end at CR LF, CR or LF; a break at the very end opens no further line.
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos)
-      end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end;
-    if (start < text.size() && text[start] == '\r')
-      ++start;
-    if (start < text.size() && text[start] == '\n')
-      ++start;
-  }
-  return lines;
 }
 
 // Line names are compared without regard to case, and the first line of a
@@ -136,7 +118,7 @@ int32_t TServerUT::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& c
   listed = true;
   challenge = 0;
   // Every datagram of an answer is a run of pairs, so it opens with a backslash.
-  if (bytes.empty() || bytes[0] != '\\')
+  if (!bytes.starts_with('\\'))
     return SKARVEL_PARSE_NOT_OURS;
 
   std::vector<std::string> lines = SplitLines(PairsAsText(bytes));

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The integer-text rule every text-to-integer conversion follows: optional
@@ -26,6 +27,9 @@ std::string Utf8ToAcp(const std::string& text);
 // The lines of a file's text: split at LF, a CR before it dropped; a final
 // line end opens no further line.
 std::vector<std::string> SplitFileLines(const std::string& text);
+// The lines of a reply's text: split at CR LF, CR or LF; a break at the very
+// end opens no further line.
+std::vector<std::string> SplitLines(std::string_view text);
 
 // ASCII upper-casing; the locale's rules never apply to protocol or switch texts.
 std::string UpperAscii(std::string text);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -160,6 +161,32 @@ TEST(TextTest, AsciiCaseHelpersIgnoreNonAsciiBytes) {
   EXPECT_FALSE(SameTextAscii("Server", "Servers"));
   EXPECT_FALSE(SameTextAscii("\xE4", "\xC4")); // Latin-1 a-umlaut and A-umlaut differ
   EXPECT_FALSE(SameTextAscii("[", "{"));       // case bit flips outside letters do not count
+}
+
+// Replies break lines at CR, LF or CR LF; files only at LF, with a CR before
+// it dropped. Neither opens a line after a final break.
+TEST(TextTest, LineSplittersFollowTheirOwnBreaks) {
+  using Lines = std::vector<std::string>;
+  const struct {
+    std::string text;
+    Lines replyLines, fileLines;
+  } cases[] = {
+      {"", {}, {}},
+      {"a", {"a"}, {"a"}},
+      {"a\n", {"a"}, {"a"}},
+      {"\n", {""}, {""}},
+      {"a\r\nb", {"a", "b"}, {"a", "b"}},
+      {"a\rb", {"a", "b"}, {"a\rb"}},
+      {"a\r", {"a"}, {"a"}},
+      {"a\n\rb", {"a", "", "b"}, {"a", "\rb"}},
+      {"a\r\r\nb", {"a", "", "b"}, {"a\r", "b"}},
+      {"a\n\nb\n", {"a", "", "b"}, {"a", "", "b"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.text));
+    EXPECT_EQ(SplitLines(c.text), c.replyLines);
+    EXPECT_EQ(SplitFileLines(c.text), c.fileLines);
+  }
 }
 
 } // namespace
