@@ -8,20 +8,6 @@
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string Trim(const std::string& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsBlank(text[begin]))
-    ++begin;
-  while (end > begin && IsBlank(text[end - 1]))
-    --end;
-  return text.substr(begin, end - begin);
-}
-
 // A line break inside a name or value would split it into two lines on the
 // next read, so it becomes a blank.
 std::string OneLine(std::string text) {
@@ -52,7 +38,7 @@ void TIniFile::Parse(const std::string& text) {
       size_t close = line.find(']', first + 1);
       size_t stop = close == std::string::npos ? line.size() : close;
       Section section;
-      section.name = Trim(line.substr(first + 1, stop - first - 1));
+      section.name = TrimBlanks(line.substr(first + 1, stop - first - 1));
       section.header = line;
       sections_.push_back(std::move(section));
       continue;
@@ -67,7 +53,7 @@ void TIniFile::Parse(const std::string& text) {
     // written by hand) is a key without a value, as the profile functions
     // read it.
     if (!comment && sections_.size() > 1) {
-      entry.key = Trim(line.substr(0, equals));
+      entry.key = TrimBlanks(line.substr(0, equals));
       entry.hasValue = equals != std::string::npos;
       if (!entry.key.empty() && entry.hasValue)
         entry.value = line.substr(equals + 1);
@@ -103,7 +89,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
   const Line* line = FindKey(section, key);
   if (!line || !line->hasValue)
     return fallback;
-  std::string value = Trim(line->value);
+  std::string value = TrimBlanks(line->value);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
     value = value.substr(1, value.size() - 2);
@@ -113,7 +99,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 std::string TIniFile::ReadRawString(const std::string& section, const std::string& key,
                                     const std::string& fallback) const {
   const Line* line = FindKey(section, key);
-  return line && line->hasValue ? Trim(line->value) : fallback;
+  return line && line->hasValue ? TrimBlanks(line->value) : fallback;
 }
 
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
@@ -176,8 +162,8 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
   // Names are stored as they will be read back: trimmed.
-  std::string sectionName = Trim(OneLine(section));
-  std::string keyName = Trim(OneLine(key));
+  std::string sectionName = TrimBlanks(OneLine(section));
+  std::string keyName = TrimBlanks(OneLine(key));
   std::string text = OneLine(value);
   if (keyName.empty())
     return; // a line "=value" is no key and could never be read

@@ -8,13 +8,6 @@
 
 namespace {
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 std::string OrEmpty(const char* text) {
   return text ? text : "";
 }

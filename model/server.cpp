@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "config/AppSettings.h"
@@ -37,21 +38,10 @@ std::string Flag(bool value) {
   return value ? "1" : "0";
 }
 
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool MatchesAt(const std::string& text, std::size_t at, const std::string& pattern,
                bool ignoreCase) {
-  if (text.size() - at < pattern.size())
-    return false;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    const char a = text[at + i];
-    const char b = pattern[i];
-    if (ignoreCase ? LowerAscii(a) != LowerAscii(b) : a != b)
-      return false;
-  }
-  return true;
+  const std::string_view candidate = std::string_view(text).substr(at, pattern.size());
+  return ignoreCase ? SameTextAscii(candidate, pattern) : candidate == pattern;
 }
 
 // Every occurrence, left to right; replaced text is never searched again.

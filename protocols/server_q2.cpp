@@ -6,25 +6,13 @@
 #include <string>
 #include <string_view>
 
-namespace {
+#include "util/text.h"
 
-bool IsBlankOrControl(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
+namespace {
 
 void DropTrailingBlanks(std::string& text) {
   while (!text.empty() && text.back() == ' ')
     text.pop_back();
-}
-
-std::string TrimBlanksAndControls(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlankOrControl(text[begin]))
-    ++begin;
-  while (end > begin && IsBlankOrControl(text[end - 1]))
-    --end;
-  return text.substr(begin, end - begin);
 }
 
 // A Quake 2 server has at most 256 client slots; a larger count is not a real

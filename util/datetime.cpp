@@ -5,6 +5,8 @@
 #include <time.h>
 #include <vector>
 
+#include "util/text.h"
+
 namespace {
 
 constexpr int64_t kMsPerDay = 86400000;
@@ -65,10 +67,6 @@ std::string Format(TDateTime value, const char* format) {
       return std::string(buffer.data(), length);
   }
   return {};
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
 }
 
 } // namespace

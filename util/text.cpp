@@ -6,10 +6,6 @@
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9')
     return c - '0';
@@ -22,6 +18,24 @@ int HexValue(char c) {
 
 char UpperChar(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char LowerChar(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsBlankOrControl(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string TrimWhere(std::string_view text, bool (*trimmed)(char)) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && trimmed(text[begin]))
+    ++begin;
+  while (end > begin && trimmed(text[end - 1]))
+    --end;
+  return std::string(text.substr(begin, end - begin));
 }
 
 // Length in bytes of the strictly valid UTF-8 character at text[i] (0 when
@@ -65,6 +79,18 @@ std::size_t Utf8CharLength(const std::string& text, std::size_t i, int& units) {
 }
 
 } // namespace
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string TrimBlanks(std::string_view text) {
+  return TrimWhere(text, IsBlank);
+}
+
+std::string TrimBlanksAndControls(std::string_view text) {
+  return TrimWhere(text, IsBlankOrControl);
+}
 
 std::optional<int32_t> TryTextToInt(const std::string& text) {
   const std::size_t n = text.size();
@@ -169,7 +195,13 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
-bool SameTextAscii(const std::string& a, const std::string& b) {
+std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    c = LowerChar(c);
+  return text;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size())
     return false;
   for (std::size_t i = 0; i < a.size(); ++i)

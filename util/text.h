@@ -13,6 +13,14 @@
 std::optional<int32_t> TryTextToInt(const std::string& text);
 int32_t TextToIntDef(const std::string& text, int32_t fallback);
 
+// Space and tab, the blanks of settings and integer texts.
+bool IsBlank(char c);
+// The text without its leading and trailing blanks.
+std::string TrimBlanks(std::string_view text);
+// The text without its leading and trailing bytes up to the space: blanks,
+// line breaks and every other control character.
+std::string TrimBlanksAndControls(std::string_view text);
+
 // Wraps the text in double quotes when it contains a blank; inner quotes stay.
 std::string QuoteIfSpaced(const std::string& text);
 
@@ -31,7 +39,9 @@ std::vector<std::string> SplitFileLines(const std::string& text);
 // end opens no further line.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// ASCII upper-casing; the locale's rules never apply to protocol or switch texts.
+// ASCII upper- and lower-casing; the locale's rules never apply to protocol,
+// switch or key texts.
 std::string UpperAscii(std::string text);
+std::string LowerAscii(std::string text);
 // Case-insensitive ASCII comparison, as the settings file's names are compared.
-bool SameTextAscii(const std::string& a, const std::string& b);
+bool SameTextAscii(std::string_view a, std::string_view b);

@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 struct IntCase {
   std::string text;
   std::optional<int32_t> expected;
@@ -156,11 +158,34 @@ TEST(TextTest, Utf8ToAcpCutsAt128BytesOnACharacterBoundary) {
 TEST(TextTest, AsciiCaseHelpersIgnoreNonAsciiBytes) {
   EXPECT_EQ(UpperAscii("frmMain_1-z"), "FRMMAIN_1-Z");
   EXPECT_EQ(UpperAscii("\xC3\xA4\xE4"), "\xC3\xA4\xE4");
+  EXPECT_EQ(LowerAscii("UT2004_Key-Z"), "ut2004_key-z");
+  EXPECT_EQ(LowerAscii("\xC3\x84\xC4[@"), "\xC3\x84\xC4[@");
   EXPECT_TRUE(SameTextAscii("ServerList", "serverLIST"));
   EXPECT_TRUE(SameTextAscii("", ""));
   EXPECT_FALSE(SameTextAscii("Server", "Servers"));
   EXPECT_FALSE(SameTextAscii("\xE4", "\xC4")); // Latin-1 a-umlaut and A-umlaut differ
   EXPECT_FALSE(SameTextAscii("[", "{"));       // case bit flips outside letters do not count
+}
+
+// Settings trim blanks (space and tab); reply texts trim every byte up to
+// the space, line breaks and other controls included, but nothing above it.
+TEST(TextTest, TrimHelpersDropOnlyTheirOwnBytesAtEitherEnd) {
+  const struct {
+    std::string text, blanksTrimmed, controlsTrimmed;
+  } cases[] = {
+      {"", "", ""},
+      {" \t ", "", ""},
+      {"a", "a", "a"},
+      {" \ta b\t ", "a b", "a b"},
+      {"\r\n a \0"s, "\r\n a \0"s, "a"},
+      {"\x01\x1F\x20\x7F\xA0", "\x01\x1F\x20\x7F\xA0", "\x7F\xA0"},
+      {"\nx\ty\n", "\nx\ty\n", "x\ty"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.text));
+    EXPECT_EQ(TrimBlanks(c.text), c.blanksTrimmed);
+    EXPECT_EQ(TrimBlanksAndControls(c.text), c.controlsTrimmed);
+  }
 }
 
 // Replies break lines at CR, LF or CR LF; files only at LF, with a CR before
