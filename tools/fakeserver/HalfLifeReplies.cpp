@@ -3,6 +3,7 @@
 #include "tools/fakeserver/ByteWriter.h"
 #include "tools/fakeserver/OutOfBand.h"
 #include "tools/fakeserver/TextEncoding.h"
+#include "util/ByteReader.h"
 
 #include <algorithm>
 #include <random>
@@ -129,10 +130,12 @@ std::vector<std::string> HalfLifeReplies::AnswerTextCommand(const std::string& r
 
 std::vector<std::string> HalfLifeReplies::AnswerEngineQuery(std::string_view body,
                                                             const ServerState& state) const {
-  const char type = body.front();
-  const bool rightChallenge = body.size() >= 5 && body.substr(1, 4) == challenge_;
+  TByteReader reader(body);
+  const char type = static_cast<char>(reader.ReadUint8());
   // A trailing NUL is tolerated where the request carries nothing else.
-  const bool bare = body.size() == 1 || (body.size() == 2 && body[1] == '\0');
+  const bool bare = reader.AtEnd() || reader.Rest() == std::string_view("\0", 1);
+  const bool rightChallenge =
+      reader.Remaining() >= challenge_.size() && reader.ReadBytes(challenge_.size()) == challenge_;
   switch (type) {
   case 'W':
     return bare ? std::vector<std::string>{ChallengeReply()} : std::vector<std::string>{};

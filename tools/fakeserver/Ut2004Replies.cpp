@@ -2,12 +2,15 @@
 
 #include "tools/fakeserver/ByteWriter.h"
 #include "tools/fakeserver/TextEncoding.h"
+#include "util/ByteReader.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace {
 
+constexpr std::size_t kQuerySize = 5;
 constexpr std::string_view kRequestZeros{"\x00\x00\x00", 3};
 constexpr std::string_view kReplyHeader{"\x80\x00\x00\x00", 4};
 constexpr uint8_t kServerInfo = 0;
@@ -16,10 +19,16 @@ constexpr uint8_t kPlayers = 2;
 constexpr uint8_t kRulesAndPlayers = 3;
 
 // Clients start a query with 0x78 or 0x79 (the server answers both alike),
-// then three zero bytes and the reply type asked for.
-bool IsQuery(std::string_view request) {
-  return request.size() == 5 && (request[0] == '\x78' || request[0] == '\x79') &&
-         request.substr(1, 3) == kRequestZeros;
+// then three zero bytes and the reply type asked for. Nothing for any other
+// request.
+std::optional<uint8_t> RequestedType(std::string_view request) {
+  if (request.size() != kQuerySize)
+    return std::nullopt;
+  TByteReader reader(request);
+  const uint8_t start = reader.ReadUint8();
+  if ((start != 0x78 && start != 0x79) || reader.ReadBytes(kRequestZeros.size()) != kRequestZeros)
+    return std::nullopt;
+  return reader.ReadUint8();
 }
 
 // The engine's string: a length byte counting the terminating NUL, then the
@@ -96,9 +105,10 @@ std::string Players(const ServerState& state) {
 
 std::vector<std::string> Ut2004Replies::Answer(const std::string& request,
                                                const ServerState& state) {
-  if (!IsQuery(request))
+  const std::optional<uint8_t> type = RequestedType(request);
+  if (!type)
     return {};
-  switch (static_cast<uint8_t>(request.back())) {
+  switch (*type) {
   case kServerInfo:
     return {ServerInfo(state)};
   case kRules:
