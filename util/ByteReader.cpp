@@ -1,5 +1,17 @@
 #include "util/ByteReader.h"
 
+namespace {
+
+// The bytes as an unsigned number, least significant first.
+uint32_t LittleEndian(std::string_view bytes) {
+  uint32_t value = 0;
+  for (auto byte = bytes.rbegin(); byte != bytes.rend(); ++byte)
+    value = value << 8 | static_cast<uint8_t>(*byte);
+  return value;
+}
+
+} // namespace
+
 void TByteReader::Skip(std::size_t count) {
   ReadBytes(count);
 }
@@ -17,17 +29,11 @@ uint8_t TByteReader::ReadUint8() {
 }
 
 uint16_t TByteReader::ReadUint16LE() {
-  const std::string_view bytes = ReadBytes(2);
-  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[0]) | static_cast<uint8_t>(bytes[1])
-                                                                    << 8);
+  return static_cast<uint16_t>(LittleEndian(ReadBytes(2)));
 }
 
 int32_t TByteReader::ReadInt32LE() {
-  const std::string_view bytes = ReadBytes(4);
-  uint32_t value = 0;
-  for (std::size_t i = 4; i-- > 0;)
-    value = value << 8 | static_cast<uint8_t>(bytes[i]);
-  return static_cast<int32_t>(value);
+  return static_cast<int32_t>(LittleEndian(ReadBytes(4)));
 }
 
 std::string_view TByteReader::ReadCString() {

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
-// Raised by every read that would run past the bytes a reader has.
+// Raised by a read that would run past the bytes a reader has, or that finds
+// a field cut short (a text without its NUL).
 class ERangeError : public std::out_of_range {
 public:
   using std::out_of_range::out_of_range;
@@ -19,6 +21,8 @@ public:
 class TByteReader {
 public:
   explicit TByteReader(std::string_view bytes) : bytes_(bytes) {}
+  // A temporary text would be gone before the first read.
+  explicit TByteReader(std::string&&) = delete;
 
   std::size_t Offset() const { return offset_; }
   std::size_t Remaining() const { return bytes_.size() - offset_; }
