@@ -34,7 +34,7 @@ TEST(ConsoleEvents, PrintTheLineTheEventLogGets) {
   ASSERT_NE(out, nullptr);
   TConsoleEvents events(out);
   TAddress polled(games, "127.0.0.1", 0, kUT);
-  auto server = TServer::CreateFromReply(events, "127.0.0.1", 7777, polled, 0);
+  auto server = TServer::CreateFromReply(events.Roles(), "127.0.0.1", 7777, polled, 0);
   server->Info[SKARVEL_INFO_NAME] = "\x1B[2J\x1B]0;J\xF6rg\x07\nforged";
 
   server->NotifyOffline();
