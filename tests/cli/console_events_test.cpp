@@ -47,4 +47,18 @@ TEST(ConsoleEvents, PrintTheLineTheEventLogGets) {
   std::fclose(out);
 }
 
+// Without a tray to show them in, the console's servers still get the tray
+// mode of new servers, which their stored properties keep.
+TEST(ConsoleEvents, ServersTakeTheTrayModeOfNewServers) {
+  TGameList games;
+  games.LoadGames(BuiltinGames(), THostInfo{});
+  TConsoleEvents events(nullptr);
+  TAddress polled(games, "127.0.0.1", 0, kUT);
+  for (const uint8_t mode : {kTrayCommonIcon, kTrayOwnIcon, kTrayNoIcon}) {
+    AppSettings.TrayNew = mode;
+    EXPECT_EQ(TServer::CreateFromReply(events.Roles(), "127.0.0.1", 7777, polled, 0)->TrayMode,
+              mode);
+  }
+}
+
 } // namespace
