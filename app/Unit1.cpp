@@ -78,12 +78,13 @@ void ReportError(const std::exception& error) {
 
 } // namespace
 
-TfrmMain::TfrmMain(Tdm& dm, QWidget* parent) : QMainWindow(parent), dm_(dm) {
+TfrmMain::TfrmMain(Tdm& dm, QWidget* parent)
+    : QMainWindow(parent), dm_(dm), trayPolicy_(*this, AppSettings) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowIcon(DesignIcon());
   BuildViews();
   shell_ = new TPollShell(*pgs, this);
-  monitor_ = std::make_unique<TMonitor>(*this, *shell_);
+  monitor_ = std::make_unique<TMonitor>(Roles(), *shell_);
   shell_->Attach(monitor_->Engine, [this] { RefreshServers(); });
   sound_ = new TSoundPlayer([] { QApplication::beep(); }, this);
   BuildMenus();

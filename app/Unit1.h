@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "config/WindowLayout.h"
-#include "model/ServerEvents.h"
+#include "model/GameLauncher.h"
+#include "model/ServerRoles.h"
 #include "poll/Monitor.h"
+#include "tray/TrayIcons.h"
+#include "tray/TrayPolicy.h"
 
 class QAction;
 class QMenu;
@@ -26,7 +29,14 @@ class Tdm;
 // The main window: the server and player views, the menus, the tray and the
 // poll cycle's timers and socket. Closing it only hides the program; the Exit
 // commands, a game start with "Quit" and the end of the session end it.
-class TfrmMain : public QMainWindow, public IServerEvents {
+// It is every role the servers report to; the tray's decisions are its
+// TTrayPolicy's, over the icons of its TTray.
+class TfrmMain : public QMainWindow,
+                 public IServerViews,
+                 public IServerNotifications,
+                 public IServerStatistics,
+                 public IGameLauncher,
+                 public ITrayIcons {
   Q_OBJECT
 public:
   static constexpr const char* MainWindowTitle = "Skarvel/Quake/CS Servers";
@@ -45,6 +55,8 @@ public:
   TWindowLayout CurrentLayout() const;
   TMonitor& Monitor() { return *monitor_; }
   TTray& Tray() { return *tray_; }
+  // What the window's servers report to.
+  TServerRoles Roles() { return {*this, trayPolicy_, *this, *this}; }
 
   // Brings the views and the tray in line with the live server list.
   void RefreshServers();
@@ -72,21 +84,25 @@ public:
   void mnAboutClick();
   void lvServersDblClick();
 
-  // The model's requests of the user interface.
+  // What the servers report.
   void ServerChanged(const TServer& server) override;
   void ServerDestroyed(const TServer& server) override;
+  void PlaySound(const std::string& path) override;
+  void EventLine(const TServer& server, const std::string& line) override;
+  void NotifyStatistics(const TServer& server) override;
+  std::optional<std::string> SelectExecutable(const std::string& defaultName) override;
+  bool StartGame(const std::string& executable, const std::string& parameters,
+                 const std::string& folder) override;
+
+  // The tray's icons, handed on to the TTray, which is made after the
+  // servers' lists it shows.
   void RefreshTray() override;
-  int32_t AcquireTrayIcon(TServer& server) override;
+  int32_t AcquireTrayIcon(const TServer& server) override;
   void ReleaseTrayIcon(int32_t icon) override;
   void ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount,
                     int32_t imageIndex) override;
   void HideTrayIcon(int32_t icon) override;
   void ShowBalloon(int32_t icon, const std::string& title, const std::string& text) override;
-  void PlaySound(const std::string& path) override;
-  void NotifyStatistics(const TServer& server) override;
-  std::optional<std::string> SelectExecutable(const std::string& defaultName) override;
-  bool StartGame(const std::string& executable, const std::string& parameters,
-                 const std::string& folder) override;
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -104,6 +120,7 @@ private:
   void RefreshPlayersIfChanged();
 
   Tdm& dm_;
+  TTrayPolicy trayPolicy_;
   TPollShell* shell_ = nullptr;
   std::unique_ptr<TMonitor> monitor_;
   TTray* tray_ = nullptr;

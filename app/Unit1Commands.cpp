@@ -19,7 +19,7 @@ void TfrmMain::mnGoClick() {
   if (!focused)
     return;
   TServer* server = monitor_->Servers.Find(focused->Host, focused->Port, focused->Id);
-  if (!server || !server->LaunchGame(monitor_->Games))
+  if (!server || !server->LaunchGame(monitor_->Games, *this))
     return; // a start that failed is not reported, and the program stays
   if (AppSettings.Quit) {
     reallyClose_ = true;

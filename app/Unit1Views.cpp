@@ -130,7 +130,7 @@ void TfrmMain::RefreshTray() {
   tray_->RefreshTray();
 }
 
-int32_t TfrmMain::AcquireTrayIcon(TServer& server) {
+int32_t TfrmMain::AcquireTrayIcon(const TServer& server) {
   return tray_->AcquireTrayIcon(server);
 }
 
@@ -153,6 +153,10 @@ void TfrmMain::ShowBalloon(int32_t icon, const std::string& title, const std::st
 
 void TfrmMain::PlaySound(const std::string& path) {
   sound_->Play(QString::fromStdString(path));
+}
+
+// The window has no place for event lines; the event log keeps them.
+void TfrmMain::EventLine(const TServer&, const std::string&) {
 }
 
 // The statistics plug-ins are called here once plug-ins load.

@@ -59,7 +59,7 @@ Figures Measure(int firstPort, int servers) {
   TUdpSocket socket;
   TConsolePorts ports(socket);
   TStopSignals stop;
-  TMonitor monitor(events, ports);
+  TMonitor monitor(events.Roles(), ports);
   monitor.LoadGames();
   for (int i = 0; i < servers; ++i)
     monitor.Addresses.Add(std::make_unique<TAddress>(monitor.Games, "127.0.0.1", firstPort + i, 3));

@@ -36,7 +36,7 @@ double NanosecondsPerDatagram(int servers, int datagrams) {
   std::FILE* quiet = std::fopen("/dev/null", "w");
   TConsoleEvents events(quiet);
   NullPorts ports;
-  TMonitor monitor(events, ports);
+  TMonitor monitor(events.Roles(), ports);
   monitor.LoadGames();
   // A broadcast address: every sender passes the routing test and the pass
   // never advances early, so one pass takes all the replies.

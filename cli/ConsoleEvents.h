@@ -1,34 +1,33 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
-#include "model/ServerEvents.h"
+#include "config/AppSettings.h"
+#include "model/ServerRoles.h"
+#include "tray/TrayIcons.h"
+#include "tray/TrayPolicy.h"
 
 // The user interface of the console: event lines go to a stream as they
-// happen; there is no tray, no balloon, no sound and no game to start.
-class TConsoleEvents : public IServerEvents {
+// happen; there are no views, no tray icons, no sound and no statistics.
+class TConsoleEvents final : public IServerNotifications {
 public:
   // Lines go to `out`; none when it is null.
   explicit TConsoleEvents(std::FILE* out) : out_(out) {}
+  TConsoleEvents(const TConsoleEvents&) = delete;
+  TConsoleEvents& operator=(const TConsoleEvents&) = delete;
 
-  void RefreshPlayers(const TServer*) override {}
-  void RefreshTray() override {}
-  int32_t AcquireTrayIcon(TServer&) override { return kDummyIcon; }
-  void ReleaseTrayIcon(int32_t) override {}
-  void ShowTrayIcon(int32_t, const std::string&, int32_t, int32_t) override {}
-  void HideTrayIcon(int32_t) override {}
-  void ShowBalloon(int32_t, const std::string&, const std::string&) override {}
-  void PlaySound(const std::string&) override {}
+  // What the console's servers report to. The tray's decisions still run, so
+  // a server's tray mode comes out as in the window.
+  TServerRoles Roles() { return {views_, tray_, *this, statistics_}; }
+
   void EventLine(const TServer& server, const std::string& line) override;
-  void NotifyStatistics(const TServer&) override {}
-  std::optional<std::string> SelectExecutable(const std::string&) override { return std::nullopt; }
-  bool StartGame(const std::string&, const std::string&, const std::string&) override {
-    return false;
-  }
+  void PlaySound(const std::string&) override {} // a console has no sound to play
 
 private:
-  // A handle that is neither "no icon" nor the common icon; nothing is behind it.
-  static constexpr int32_t kDummyIcon = 0;
-
   std::FILE* out_;
+  TNoServerViews views_;
+  TNoTrayIcons trayIcons_;
+  TTrayPolicy tray_{trayIcons_, AppSettings};
+  TNoServerStatistics statistics_;
 };

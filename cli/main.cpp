@@ -85,7 +85,7 @@ int Run(const TCommandLine& options) {
   TUdpSocket socket;
   TConsolePorts ports(socket);
   TConsoleEvents events(options.Once ? nullptr : stdout);
-  TMonitor monitor(events, ports);
+  TMonitor monitor(events.Roles(), ports);
   try {
     LoadSettings(monitor);
   } catch (const std::exception& error) {

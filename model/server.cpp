@@ -8,7 +8,6 @@
 #include <string_view>
 #include <utility>
 
-#include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/MsgINISupp.h"
 #include "games/ComBase.h"
@@ -62,23 +61,24 @@ std::string ReplaceAll(const std::string& text, const std::string& pattern,
 
 } // namespace
 
-TServer::TServer(const TGameList& registry, IServerEvents& events, const std::string& host,
+TServer::TServer(const TGameList& registry, const TServerRoles& roles, const std::string& host,
                  int32_t port, int32_t gameId, TDateTime now)
-    : TAddress(registry, host, port, gameId), LastReply(now), events_(&events) {
-  TrayMode = AppSettings.TrayNew;
+    : TAddress(registry, host, port, gameId), LastReply(now), roles_(roles) {
+  TrayMode = roles_.Tray.NewServerTrayMode();
 }
 
-std::unique_ptr<TServer> TServer::CreateFromStore(const TGameList& registry, IServerEvents& events,
+std::unique_ptr<TServer> TServer::CreateFromStore(const TGameList& registry,
+                                                  const TServerRoles& roles,
                                                   const std::string& host, int32_t port,
                                                   int32_t gameId, TDateTime now) {
-  return std::unique_ptr<TServer>(new TServer(registry, events, host, port, gameId, now));
+  return std::unique_ptr<TServer>(new TServer(registry, roles, host, port, gameId, now));
 }
 
-std::unique_ptr<TServer> TServer::CreateFromReply(IServerEvents& events,
+std::unique_ptr<TServer> TServer::CreateFromReply(const TServerRoles& roles,
                                                   const std::string& sourceIp, int32_t gamePort,
                                                   const TAddress& polled, TDateTime now) {
   std::unique_ptr<TServer> server(
-      new TServer(polled.Registry(), events, sourceIp, gamePort, polled.Id, now));
+      new TServer(polled.Registry(), roles, sourceIp, gamePort, polled.Id, now));
   // The address's description and file overrides carry over to every server behind it.
   server->TAddress::Assign(polled);
   server->Host = sourceIp;
@@ -86,17 +86,15 @@ std::unique_ptr<TServer> TServer::CreateFromReply(IServerEvents& events,
   return server;
 }
 
-TServer::TServer(const TServer& source) : TAddress(source), events_(source.events_) {
+TServer::TServer(const TServer& source) : TAddress(source), roles_(source.roles_) {
   Assign(source);
 }
 
 TServer::~TServer() {
-  events_->ServerDestroyed(*this);
-  if (TrayIcon == kNoTrayIcon)
-    return;
+  roles_.Views.ServerDestroyed(*this);
   // A destructor must not throw, even for an icon the pool does not know.
   try {
-    events_->ReleaseTrayIcon(TrayIcon);
+    roles_.Tray.ReleaseTrayIcon(*this);
   } catch (const std::exception& error) {
     Trace(std::string("Tray icon: ") + error.what());
   }
@@ -240,7 +238,7 @@ TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes
   AnsweredInCycle = true;
   SetOnline(true);
   // The reported player count may have moved with this reply.
-  events_->ServerChanged(*this);
+  roles_.Views.ServerChanged(*this);
   return {result, listed != 0};
 }
 
@@ -263,7 +261,7 @@ void TServer::SetOnline(bool online) {
   if (Online == online)
     return;
   Online = online;
-  events_->ServerChanged(*this);
+  roles_.Views.ServerChanged(*this);
   UpdateTrayIcon();
 }
 
@@ -274,22 +272,19 @@ void TServer::CommitPass(TDateTime now) {
   for (std::size_t i = 0; i < Info.size(); ++i)
     if (!answerLost || (deliveredInfo_ & (1u << i)))
       Info[i] = NewInfo[i];
-  events_->ServerChanged(*this);
+  roles_.Views.ServerChanged(*this);
   TPlayerChanges changes;
   if (!playersKept)
     changes = ComparePlayers(
         Players, NewPlayers, now, [this](const std::string& name) { NotifyPlayerEntered(name); },
         [this](const std::string& name) { NotifyPlayerLeft(name); });
   if (changes.Changed) {
-    events_->RefreshPlayers(this);
+    roles_.Views.RefreshPlayers(this);
     if (changes.FirstPlayers)
       PlayOnlineSound();
   }
 
-  if (TrayMode == kTrayCommonIcon)
-    events_->RefreshTray();
-  else if (TrayMode == kTrayOwnIcon || TrayMode == kTrayNoIcon)
-    UpdateTrayIcon();
+  roles_.Tray.ServerCommitted(*this);
 
   if (Popup && PlayerTips && (!changes.Entered.empty() || !changes.Left.empty())) {
     std::string text;
@@ -301,7 +296,7 @@ void TServer::CommitPass(TDateTime now) {
     ShowPopup(text, DisplayName() + " (" + UpperAscii(Defs.Tag) + ")");
   }
 
-  events_->NotifyStatistics(*this);
+  roles_.Statistics.NotifyStatistics(*this);
 }
 
 int32_t TServer::PlayerCount() const {
@@ -373,13 +368,13 @@ void TServer::SaveProperties(TIniFile& ini) const {
   ini.WriteString(kSection, IniKey(), StoredValue());
 }
 
-bool TServer::LaunchGame(TGameList& registry) {
+bool TServer::LaunchGame(TGameList& registry, IGameLauncher& launcher) {
   TGame* game = registry.FindById(LaunchId);
   if (!game)
     return false;
   std::error_code ignored;
   if (!std::filesystem::is_regular_file(game->Executable, ignored)) {
-    if (const auto chosen = events_->SelectExecutable(game->Defs.DefaultExecutable)) {
+    if (const auto chosen = launcher.SelectExecutable(game->Defs.DefaultExecutable)) {
       game->Executable = *chosen;
       registry.SaveSettings();
     }
@@ -387,7 +382,7 @@ bool TServer::LaunchGame(TGameList& registry) {
   if (game->Executable.empty())
     return false;
   const std::string folder = std::filesystem::path(game->Executable).parent_path().string();
-  return events_->StartGame(game->Executable, LaunchParameters(game->Parameters), folder);
+  return launcher.StartGame(game->Executable, LaunchParameters(game->Parameters), folder);
 }
 
 std::string TServer::LaunchParameters(const std::string& parameterTemplate) const {

@@ -9,7 +9,8 @@
 
 #include "games/ComRef.h"
 #include "games/plugin.h"
-#include "model/ServerEvents.h"
+#include "model/GameLauncher.h"
+#include "model/ServerRoles.h"
 #include "model/address.h"
 #include "model/player.h"
 #include "model/tray_mode.h"
@@ -24,12 +25,13 @@ public:
   static constexpr int32_t kNoTrayIcon = -2;
 
   // A known server loaded from section "Description".
-  static std::unique_ptr<TServer> CreateFromStore(const TGameList& registry, IServerEvents& events,
+  static std::unique_ptr<TServer> CreateFromStore(const TGameList& registry,
+                                                  const TServerRoles& roles,
                                                   const std::string& host, int32_t port,
                                                   int32_t gameId, TDateTime now);
   // A server never seen before, answering through the polled address: it
   // inherits the address's description and overrides.
-  static std::unique_ptr<TServer> CreateFromReply(IServerEvents& events,
+  static std::unique_ptr<TServer> CreateFromReply(const TServerRoles& roles,
                                                   const std::string& sourceIp, int32_t gamePort,
                                                   const TAddress& polled, TDateTime now);
   // CreateCopy: everything Assign copies.
@@ -83,7 +85,7 @@ public:
   void UpdateTrayIcon();
 
   // Starts the game pointed at this server; false when nothing started.
-  bool LaunchGame(TGameList& registry);
+  bool LaunchGame(TGameList& registry, IGameLauncher& launcher);
   // The parameter template with "%1", "%ip%" and "%port%" replaced.
   std::string LaunchParameters(const std::string& parameterTemplate) const;
 
@@ -104,15 +106,15 @@ public:
   bool RealPlayersNumber = false;
   TComRef<IGameServer> Parser;
   intptr_t Challenge = 0;
-  int32_t TrayIcon = kNoTrayIcon;
+  int32_t TrayIcon = kNoTrayIcon; // its own icon, a handle the tray hands out and takes back
   TDateTime LastReply = 0;
   bool AnsweredInPass = false;
   bool AnsweredInCycle = false;
   bool OnlineAnnounced = false;
 
 private:
-  TServer(const TGameList& registry, IServerEvents& events, const std::string& host, int32_t port,
-          int32_t gameId, TDateTime now);
+  TServer(const TGameList& registry, const TServerRoles& roles, const std::string& host,
+          int32_t port, int32_t gameId, TDateTime now);
 
   static void SKARVEL_REGISTER OnSetInfo(void* context, int32_t index, const char* value);
   static void SKARVEL_REGISTER OnSetInfoList(void* context, int32_t count, const char* values);
@@ -123,7 +125,7 @@ private:
   // query steps bring its info and its players.
   void NoteDelivery(uint32_t infoFields, bool players);
 
-  IServerEvents* events_;
+  TServerRoles roles_;
   std::array<char, 4> challengeBytes_{}; // Challenge points here once taken over
   TDateTime now_ = 0;                    // the time of the reply or commit being handled
   // A datagram may be lost on the way (a full receive buffer, a lossy line).
@@ -163,7 +165,7 @@ public:
   // Rebuilds the list from section "Description". With `migrate` (a settings
   // file without a version) Unreal ports stored one too high are corrected and
   // saved. Works inside the settings bracket.
-  void LoadFromIni(const TGameList& registry, IServerEvents& events, IGameIcons* icons,
+  void LoadFromIni(const TGameList& registry, const TServerRoles& roles, IGameIcons* icons,
                    bool migrate, TDateTime now);
   void SaveToIni() const;
 
@@ -194,6 +196,6 @@ private:
 // goes to the live server it comes from, or makes a new one (from its stored
 // properties when known): listed at once ("is online") or kept pending.
 TServer::TReplyResult RouteReply(TServerList& live, const TServerList& known, TServerList& pending,
-                                 IServerEvents& events, const TAddress& polled,
+                                 const TServerRoles& roles, const TAddress& polled,
                                  const std::string& sourceIp, int32_t gamePort, int32_t step,
                                  const std::string& bytes, TDateTime now);

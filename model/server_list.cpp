@@ -54,8 +54,8 @@ void TServerList::Delete(int32_t index) {
   items_.erase(items_.begin() + index);
 }
 
-void TServerList::LoadFromIni(const TGameList& registry, IServerEvents& events, IGameIcons* icons,
-                              bool migrate, TDateTime now) {
+void TServerList::LoadFromIni(const TGameList& registry, const TServerRoles& roles,
+                              IGameIcons* icons, bool migrate, TDateTime now) {
   Clear();
   const TIniFile& ini = Ini();
   for (const std::string& key : ini.ReadSection(kSection)) {
@@ -63,7 +63,7 @@ void TServerList::LoadFromIni(const TGameList& registry, IServerEvents& events, 
     if (!parsed || Find(parsed->Host, parsed->Port, parsed->GameId))
       continue;
     auto server =
-        TServer::CreateFromStore(registry, events, parsed->Host, parsed->Port, parsed->GameId, now);
+        TServer::CreateFromStore(registry, roles, parsed->Host, parsed->Port, parsed->GameId, now);
     server->LoadProperties(ini, key, icons);
     Add(std::move(server));
   }
@@ -161,15 +161,15 @@ bool TServerList::AllOnlineHaveOwnIcon() const {
 }
 
 TServer::TReplyResult RouteReply(TServerList& live, const TServerList& known, TServerList& pending,
-                                 IServerEvents& events, const TAddress& polled,
+                                 const TServerRoles& roles, const TAddress& polled,
                                  const std::string& sourceIp, int32_t gamePort, int32_t step,
                                  const std::string& bytes, TDateTime now) {
   if (TServer* server = live.Find(sourceIp, gamePort, polled.Id))
     return server->ApplyListedReply(step, bytes, now);
 
-  auto server = TServer::CreateFromReply(events, sourceIp, gamePort, polled, now);
+  auto server = TServer::CreateFromReply(roles, sourceIp, gamePort, polled, now);
   // A known server gets its stored properties back: a copy of its entry, but
-  // reporting to the caller's events.
+  // reporting to the caller's roles.
   if (const TServer* stored = known.Find(sourceIp, gamePort, polled.Id))
     server->Assign(*stored);
   const TServer* waiting = pending.Find(sourceIp, gamePort, polled.Id);

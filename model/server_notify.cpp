@@ -4,7 +4,6 @@
 
 #include <exception>
 
-#include "config/AppSettings.h"
 #include "config/MsgINISupp.h"
 #include "config/StatsLog.h"
 #include "model/server.h"
@@ -38,14 +37,13 @@ void TServer::NotifyPlayerLeft(const std::string& name) {
 }
 
 void TServer::ShowPopup(const std::string& text, const std::string& title) {
-  if (!AppSettings.PopupMessages || !Online)
-    return;
-  const bool ownIcon = TrayMode == kTrayOwnIcon && TrayIcon != kNoTrayIcon;
-  events_->ShowBalloon(ownIcon ? TrayIcon : IServerEvents::kCommonIcon, title, text);
+  // The tray decides whether balloons show at all, and at which icon.
+  if (Online)
+    roles_.Tray.ShowBalloon(*this, title, text);
 }
 
 void TServer::LogEvent(const std::string& text) {
-  events_->EventLine(*this, text);
+  roles_.Notifications.EventLine(*this, text);
   // A log that cannot be written must not stop the commit or the poll cycle.
   try {
     AppendLogLine(EffectiveLog(), text);
@@ -59,25 +57,9 @@ void TServer::LogEvent(const std::string& text) {
 void TServer::PlayOnlineSound() {
   const std::string sound = EffectiveSound();
   if (!sound.empty())
-    events_->PlaySound(InAppDir(sound));
+    roles_.Notifications.PlaySound(InAppDir(sound));
 }
 
 void TServer::UpdateTrayIcon() {
-  if (TrayMode == kTrayOwnIcon) {
-    if (TrayIcon == kNoTrayIcon)
-      TrayIcon = events_->AcquireTrayIcon(*this);
-    if (Online) {
-      const int32_t count = PlayerCount();
-      events_->ShowTrayIcon(TrayIcon,
-                            Info[SKARVEL_INFO_NAME] + " - " + Info[SKARVEL_INFO_MAP] + " (" +
-                                std::to_string(count) + ")",
-                            count, EffectiveIconIndex());
-    } else {
-      events_->HideTrayIcon(TrayIcon);
-    }
-  } else if (TrayIcon != kNoTrayIcon) {
-    events_->ReleaseTrayIcon(TrayIcon);
-    TrayIcon = kNoTrayIcon;
-  }
-  events_->RefreshTray();
+  roles_.Tray.UpdateTrayIcon(*this);
 }

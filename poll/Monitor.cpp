@@ -4,8 +4,8 @@
 #include "protocols/builtin_games.h"
 #include "util/version.h"
 
-TMonitor::TMonitor(IServerEvents& events, IPollPorts& ports)
-    : Engine(Addresses, Servers, KnownServers, PendingServers, events, ports), events_(events),
+TMonitor::TMonitor(const TServerRoles& roles, IPollPorts& ports)
+    : Engine(Addresses, Servers, KnownServers, PendingServers, roles, ports), roles_(roles),
       ports_(ports) {
 }
 
@@ -18,6 +18,6 @@ void TMonitor::LoadGames() {
 
 void TMonitor::LoadLists(IGameIcons* icons, bool versionlessIni) {
   Games.LoadSettings(icons);
-  KnownServers.LoadFromIni(Games, events_, icons, versionlessIni, ports_.Now());
+  KnownServers.LoadFromIni(Games, roles_, icons, versionlessIni, ports_.Now());
   Addresses.LoadFromIni(Games, icons, versionlessIni);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "games/game.h"
-#include "model/ServerEvents.h"
+#include "model/ServerRoles.h"
 #include "model/address.h"
 #include "model/server.h"
 #include "poll/PollEngine.h"
@@ -13,7 +13,7 @@
 // addresses, the registry last.
 class TMonitor {
 public:
-  TMonitor(IServerEvents& events, IPollPorts& ports);
+  TMonitor(const TServerRoles& roles, IPollPorts& ports);
 
   // The start-up loads in their order, inside the caller's settings bracket:
   // the game registry, the per-game settings, the known servers and the
@@ -29,6 +29,6 @@ public:
   TPollEngine Engine;
 
 private:
-  IServerEvents& events_;
+  TServerRoles roles_;
   IPollPorts& ports_;
 };

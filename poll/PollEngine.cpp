@@ -36,9 +36,9 @@ int32_t PacketCount(const TAddress& address) {
 } // namespace
 
 TPollEngine::TPollEngine(TAddressList& addresses, TServerList& servers, TServerList& knownServers,
-                         TServerList& pendingServers, IServerEvents& events, IPollPorts& ports)
+                         TServerList& pendingServers, const TServerRoles& roles, IPollPorts& ports)
     : addresses_(addresses), servers_(servers), knownServers_(knownServers),
-      pendingServers_(pendingServers), events_(events), ports_(ports) {
+      pendingServers_(pendingServers), roles_(roles), ports_(ports) {
 }
 
 void TPollEngine::ApplyTimerSettings() {
@@ -235,7 +235,7 @@ TPollEngine::TDispatched TPollEngine::Dispatch(const TAddress& address, const st
     return {result, true};
   }
   const TServer::TReplyResult reply =
-      RouteReply(servers_, knownServers_, pendingServers_, events_, address, senderIp, gamePort,
+      RouteReply(servers_, knownServers_, pendingServers_, roles_, address, senderIp, gamePort,
                  currentQuery_, data, ports_.Now());
   // The new record is of the address's game.
   Trace("new " + address.Defs.Key + ",res=" + std::to_string(reply.Result));

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "model/ServerEvents.h"
+#include "model/ServerRoles.h"
 #include "model/address.h"
 #include "model/server.h"
 #include "poll/PollPorts.h"
@@ -15,7 +15,7 @@
 class TPollEngine {
 public:
   TPollEngine(TAddressList& addresses, TServerList& servers, TServerList& knownServers,
-              TServerList& pendingServers, IServerEvents& events, IPollPorts& ports);
+              TServerList& pendingServers, const TServerRoles& roles, IPollPorts& ports);
 
   // Manual-only mode, the in-memory raise of "Interval", the timer periods.
   void ApplyTimerSettings();
@@ -63,7 +63,7 @@ private:
   TServerList& servers_;
   TServerList& knownServers_;
   TServerList& pendingServers_;
-  IServerEvents& events_;
+  TServerRoles roles_;
   IPollPorts& ports_;
 
   bool polling_ = false;

@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "tray/TrayIconList.h"
+#include "tray/TrayIcons.h"
 
 class QAction;
 class QMenu;
@@ -36,17 +37,15 @@ struct TTrayWindow {
 // The common tray icon `ti`, the tray menu and the pool of servers' own
 // icons, with their clicks and balloons. The icons show the live list; the
 // main window owns this object.
-class TTray : public QObject {
+class TTray : public QObject, public ITrayIcons {
   Q_OBJECT
 public:
-  static constexpr int32_t kCommonIcon = -1;
-
   TTray(QWidget& window, const TServerList& servers, TTrayWindow hooks);
   ~TTray() override;
 
   // The common icon's image, the menu entries and the hint. Recomputed only
   // when a server it shows changed since the last time.
-  void RefreshTray();
+  void RefreshTray() override;
   // A server may have changed; the next RefreshTray looks at it.
   void Touch(const TServer& server);
   // The record goes away: no entry keeps pointing at it.
@@ -55,12 +54,14 @@ public:
   void Invalidate();
 
   // Servers' own icons.
-  int32_t AcquireTrayIcon(const TServer& server);
-  void ReleaseTrayIcon(int32_t icon);
-  void ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount, int32_t imageIndex);
-  void HideTrayIcon(int32_t icon);
-  // A balloon at an own icon, or at the common icon (kCommonIcon).
-  void ShowBalloon(int32_t icon, const std::string& title, const std::string& text);
+  int32_t AcquireTrayIcon(const TServer& server) override;
+  void ReleaseTrayIcon(int32_t icon) override;
+  void ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount,
+                    int32_t imageIndex) override;
+  void HideTrayIcon(int32_t icon) override;
+  // A balloon at an own icon, or at the common icon (kCommonIcon), while
+  // "PopupMessages" is on.
+  void ShowBalloon(int32_t icon, const std::string& title, const std::string& text) override;
 
   // Clicks.
   void tiClick();

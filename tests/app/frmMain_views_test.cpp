@@ -33,8 +33,8 @@ protected:
 
   TServer& Add(const std::string& host, const std::string& description, const Roster& players = {},
                int32_t gameId = kQ3, int32_t port = 0) {
-    auto made =
-        TServer::CreateFromStore(window_->Monitor().Games, *window_, host, port, gameId, kStart);
+    auto made = TServer::CreateFromStore(window_->Monitor().Games, window_->Roles(), host, port,
+                                         gameId, kStart);
     made->Description = description;
     made->TrayMode = kTrayCommonIcon;
     TServer& server = *made;

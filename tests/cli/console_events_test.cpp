@@ -34,7 +34,7 @@ TEST(ConsoleEvents, PrintTheLineTheEventLogGets) {
   ASSERT_NE(out, nullptr);
   TConsoleEvents events(out);
   TAddress polled(games, "127.0.0.1", 0, kUT);
-  auto server = TServer::CreateFromReply(events, "127.0.0.1", 7777, polled, 0);
+  auto server = TServer::CreateFromReply(events.Roles(), "127.0.0.1", 7777, polled, 0);
   server->Info[SKARVEL_INFO_NAME] = "\x1B[2J\x1B]0;J\xF6rg\x07\nforged";
 
   server->NotifyOffline();
@@ -45,6 +45,20 @@ TEST(ConsoleEvents, PrintTheLineTheEventLogGets) {
   EXPECT_TRUE(log.ends_with(" " + expected + "\n")) << log;
   EXPECT_EQ(log.find('\n'), log.size() - 1) << log;
   std::fclose(out);
+}
+
+// Without a tray to show them in, the console's servers still get the tray
+// mode of new servers, which their stored properties keep.
+TEST(ConsoleEvents, ServersTakeTheTrayModeOfNewServers) {
+  TGameList games;
+  games.LoadGames(BuiltinGames(), THostInfo{});
+  TConsoleEvents events(nullptr);
+  TAddress polled(games, "127.0.0.1", 0, kUT);
+  for (const uint8_t mode : {kTrayCommonIcon, kTrayOwnIcon, kTrayNoIcon}) {
+    AppSettings.TrayNew = mode;
+    EXPECT_EQ(TServer::CreateFromReply(events.Roles(), "127.0.0.1", 7777, polled, 0)->TrayMode,
+              mode);
+  }
 }
 
 } // namespace

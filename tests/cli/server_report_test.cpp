@@ -33,7 +33,7 @@ protected:
                const std::string& description = "") {
     TAddress polled(games, host, port, gameId);
     polled.Description = description;
-    auto server = TServer::CreateFromReply(events, host, port, polled, 0);
+    auto server = TServer::CreateFromReply(events.Roles(), host, port, polled, 0);
     server->Info = info;
     for (const auto& [name, frags] : players)
       server->Players.Add(std::make_unique<TPlayer>(name, frags, 0));

@@ -67,8 +67,8 @@ TEST_F(NotifyLogTest, WithStatsOffNoFileIsCreated) {
   AppSettings.Stats = false;
   TServerList live, known, pending;
   TAddress polled(games, "10.0.0.255", 0, kQ3);
-  RouteReply(live, known, pending, events, polled, "10.0.0.5", 27960, 0, Q3Reply("Arena", {"A"}),
-             kStart);
+  RouteReply(live, known, pending, events.Roles(), polled, "10.0.0.5", 27960, 0,
+             Q3Reply("Arena", {"A"}), kStart);
   live.CommitAnswered(kStart);
   live.RemoveExpired(kStart + 7 * kSecond, 3000);
   EXPECT_EQ(live.Count(), 0);
@@ -113,8 +113,8 @@ TEST_F(NotifyLogTest, OfflineComesOnceAtTheFirstCycleEndPastTheThreshold) {
       live.ResetCycle();
       live.ResetPass();
       if (cycle == 0)
-        RouteReply(live, known, pending, events, polled, "10.0.0.5", 27960, 0, Q3Reply("Arena", {}),
-                   now);
+        RouteReply(live, known, pending, events.Roles(), polled, "10.0.0.5", 27960, 0,
+                   Q3Reply("Arena", {}), now);
       live.CommitAnswered(now);
       live.MarkSilentOffline();
       live.RemoveExpired(now, c.intervalMs);
@@ -140,7 +140,7 @@ TEST_F(NotifyLogTest, ServerMissingOneCycleComesBackWithoutAnEvent) {
     live.ResetCycle();
     live.ResetPass();
     if (answers)
-      RouteReply(live, known, pending, events, polled, "10.0.0.5", 27960, 0,
+      RouteReply(live, known, pending, events.Roles(), polled, "10.0.0.5", 27960, 0,
                  Q3Reply("Arena", {"A"}), now);
     live.CommitAnswered(now);
     live.MarkSilentOffline();

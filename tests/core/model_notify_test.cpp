@@ -20,7 +20,7 @@ TEST_F(NotifyTest, OrderOfActionsThroughAServersLife) {
   TAddress polled(games, "10.0.0.255", 0, kQ3);
 
   // First answer: online (own icon), listed, logged, announced.
-  RouteReply(live, known, pending, events, polled, "10.0.0.5", 27960, 0,
+  RouteReply(live, known, pending, events.Roles(), polled, "10.0.0.5", 27960, 0,
              Q3Reply("Arena", {"A", "B"}), kStart);
   ASSERT_EQ(live.Count(), 1);
   EXPECT_EQ(Take(), (Lines{

@@ -61,14 +61,15 @@ protected:
   // Loads the way start-up does: inside its settings bracket.
   void Load(const std::string& ini, bool migrate = false) {
     folder.write("skarvel.ini", ini);
-    WithIni([&] { known.LoadFromIni(games, events, &icons, migrate, kStart); });
+    WithIni([&] { known.LoadFromIni(games, events.Roles(), &icons, migrate, kStart); });
   }
   std::unique_ptr<TServer> Make(const std::string& host, int32_t port, int32_t gameId) {
-    return TServer::CreateFromStore(games, events, host, port, gameId, kStart);
+    return TServer::CreateFromStore(games, events.Roles(), host, port, gameId, kStart);
   }
   TServer::TReplyResult Route(const TAddress& polled, const std::string& sourceIp, int32_t gamePort,
                               const std::string& bytes, TDateTime now, int32_t step = 0) {
-    return RouteReply(live, known, pending, events, polled, sourceIp, gamePort, step, bytes, now);
+    return RouteReply(live, known, pending, events.Roles(), polled, sourceIp, gamePort, step, bytes,
+                      now);
   }
 
   ScratchProgramFolder folder;

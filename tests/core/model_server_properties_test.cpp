@@ -31,7 +31,7 @@ class ServerPropertiesTest : public ::testing::Test {
 protected:
   void SetUp() override { games.LoadGames(BuiltinGames(), THostInfo{}); }
   std::unique_ptr<TServer> Make(int32_t gameId, int32_t port = 0) {
-    return TServer::CreateFromStore(games, events, "10.0.0.5", port, gameId, 1.0);
+    return TServer::CreateFromStore(games, events.Roles(), "10.0.0.5", port, gameId, 1.0);
   }
 
   ScratchProgramFolder folder;
@@ -148,7 +148,7 @@ TEST_F(ServerPropertiesTest, LaunchParametersReplaceTheServerPlaceholders) {
 TEST_F(ServerPropertiesTest, LaunchWithAMissingExecutableAndACancelledPickerStartsNothing) {
   const auto server = Make(kCS);
   games.Items(kCS).Executable = "";
-  EXPECT_FALSE(server->LaunchGame(games));
+  EXPECT_FALSE(server->LaunchGame(games, events));
   EXPECT_EQ(events.Take(),
             std::vector<std::string>{"SelectExecutable c:\\Program Files\\Valve\\hl.exe"});
   EXPECT_FALSE(folder.exists("skarvel.ini"));
@@ -159,7 +159,7 @@ TEST_F(ServerPropertiesTest, LaunchWithACancelledPickerKeepsTheOldPath) {
   games.Items(kCS).Executable = "/nonexistent/hl";
   games.Items(kCS).Parameters = "-connect %1";
   events.startSucceeds = false;
-  EXPECT_FALSE(server->LaunchGame(games));
+  EXPECT_FALSE(server->LaunchGame(games, events));
   EXPECT_EQ(events.Take(),
             (std::vector<std::string>{
                 "SelectExecutable c:\\Program Files\\Valve\\hl.exe",
@@ -176,7 +176,7 @@ TEST_F(ServerPropertiesTest, LaunchUsesThePickedExecutableOfTheLaunchGameAndSave
   const auto server = Make(kCSS, 27961);
   events.selectedExecutable = picked;
 
-  EXPECT_TRUE(server->LaunchGame(games));
+  EXPECT_TRUE(server->LaunchGame(games, events));
   EXPECT_EQ(events.Take(), (std::vector<std::string>{
                                "SelectExecutable quake3.exe",
                                "StartGame " + picked +
@@ -186,7 +186,7 @@ TEST_F(ServerPropertiesTest, LaunchUsesThePickedExecutableOfTheLaunchGameAndSave
             picked + " +connect %1");
 
   // Now that it exists, nobody is asked again.
-  EXPECT_TRUE(server->LaunchGame(games));
+  EXPECT_TRUE(server->LaunchGame(games, events));
   ASSERT_EQ(events.calls.size(), 1u);
   EXPECT_TRUE(events.calls[0].starts_with("StartGame "));
 }

@@ -86,7 +86,7 @@ protected:
   }
   std::unique_ptr<TServer> Make(int32_t gameId, int32_t port = 0,
                                 const std::string& host = "10.0.0.5") {
-    return TServer::CreateFromStore(games, events, host, port, gameId, 1.0);
+    return TServer::CreateFromStore(games, events.Roles(), host, port, gameId, 1.0);
   }
   // A server of the scripted type whose parser is made and whose callbacks are known.
   std::unique_ptr<TServer> MakeScripted() {
@@ -142,7 +142,7 @@ TEST_F(ServerTest, ServerFirstSeenInAReplyInheritsTheAddress) {
   polled.Sound = "lan.wav";
   polled.Log = "lan.log";
 
-  const auto server = TServer::CreateFromReply(events, "10.0.0.7", 27961, polled, 5.0);
+  const auto server = TServer::CreateFromReply(events.Roles(), "10.0.0.7", 27961, polled, 5.0);
   EXPECT_EQ(server->Host, "10.0.0.7");
   EXPECT_EQ(server->Port, 27961);
   EXPECT_EQ(server->Id, kQ3);

@@ -122,7 +122,8 @@ protected:
     PollTest::SetUp();
     AppSettings.SlowPoll = true;
     // Known with balloons on, so its online balloon shows.
-    auto known = TServer::CreateFromStore(monitor.Games, events, "10.0.0.5", 7777, kUT, kStart);
+    auto known =
+        TServer::CreateFromStore(monitor.Games, events.Roles(), "10.0.0.5", 7777, kUT, kStart);
     known->Popup = true;
     monitor.KnownServers.Add(std::move(known));
     AddAddress("10.0.0.5", kUT);

@@ -117,7 +117,8 @@ protected:
   }
   // A server that answered in an earlier cycle, still in the server list.
   TServer& AddServer(const std::string& host, int32_t gameId) {
-    auto server = TServer::CreateFromStore(monitor.Games, events, host, 0, gameId, ports.now);
+    auto server =
+        TServer::CreateFromStore(monitor.Games, events.Roles(), host, 0, gameId, ports.now);
     TServer& added = *server;
     monitor.Servers.Add(std::move(server));
     return added;
@@ -146,7 +147,7 @@ protected:
   ScratchProgramFolder folder;
   PollEvents events;
   FakePollPorts ports;
-  TMonitor monitor{events, ports};
+  TMonitor monitor{events.Roles(), ports};
 };
 
 // Real replies of the built-in protocols.

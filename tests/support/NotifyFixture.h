@@ -104,7 +104,7 @@ protected:
   // A server as the known list would give it: the options of its properties.
   std::unique_ptr<TServer> Make(bool popup = true, bool playerTips = true,
                                 uint8_t trayMode = kTrayOwnIcon) {
-    auto server = TServer::CreateFromStore(games, events, "10.0.0.5", 0, kQ3, kStart);
+    auto server = TServer::CreateFromStore(games, events.Roles(), "10.0.0.5", 0, kQ3, kStart);
     server->Description = "Arena Box";
     server->Popup = popup;
     server->PlayerTips = playerTips;

@@ -7,13 +7,23 @@
 #include <utility>
 #include <vector>
 
-#include "model/ServerEvents.h"
+#include "config/AppSettings.h"
+#include "model/GameLauncher.h"
+#include "model/ServerRoles.h"
 #include "model/server.h"
+#include "tray/TrayIcons.h"
+#include "tray/TrayPolicy.h"
 
 // Records every call of a server to the user interface as one readable line,
-// in order. Tray icons behave like the window's pool: the first free handle is
-// reused, a new one is made when none is free.
-class RecordingServerEvents : public IServerEvents {
+// in order: what reaches the views, the tray's icons, the sound, the
+// statistics and the game launcher. The tray's decisions are the real
+// TTrayPolicy's, over the recorded icons. Tray icons behave like the window's
+// pool: the first free handle is reused, a new one is made when none is free.
+class RecordingServerEvents : public IServerViews,
+                              public IServerNotifications,
+                              public IServerStatistics,
+                              public ITrayIcons,
+                              public IGameLauncher {
 public:
   std::vector<std::string> calls;
   // What the user picks in the executable dialog (nothing: cancelled), and
@@ -24,6 +34,9 @@ public:
   // happened in between (lines written to a log, say).
   std::function<void()> beforeEachCall;
 
+  // What servers made for these tests report to.
+  TServerRoles Roles() { return {*this, tray_, *this, *this}; }
+
   // The calls so far, which are then forgotten.
   std::vector<std::string> Take() { return std::exchange(calls, {}); }
   bool Held(int32_t icon) const {
@@ -31,11 +44,13 @@ public:
            inUse_[static_cast<std::size_t>(icon)];
   }
 
+  void ServerChanged(const TServer&) override {}
+  void ServerDestroyed(const TServer&) override {}
   void RefreshPlayers(const TServer* server) override {
     Record("RefreshPlayers " + (server ? server->Host : std::string("none")));
   }
   void RefreshTray() override { Record("RefreshTray"); }
-  int32_t AcquireTrayIcon(TServer&) override {
+  int32_t AcquireTrayIcon(const TServer&) override {
     std::size_t icon = 0;
     while (icon < inUse_.size() && inUse_[icon])
       ++icon;
@@ -60,6 +75,7 @@ public:
     Record("ShowBalloon " + std::to_string(icon) + " title=" + title + " text=" + text);
   }
   void PlaySound(const std::string& path) override { Record("PlaySound " + path); }
+  void EventLine(const TServer&, const std::string&) override {}
   void NotifyStatistics(const TServer& server) override {
     Record("NotifyStatistics " + server.Host);
   }
@@ -81,4 +97,5 @@ private:
   }
 
   std::vector<bool> inUse_;
+  TTrayPolicy tray_{*this, AppSettings};
 };

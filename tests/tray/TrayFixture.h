@@ -15,32 +15,25 @@
 #include "protocols/builtin_games.h"
 #include "tests/support/NotifyFixture.h"
 #include "tray/Tray.h"
+#include "tray/TrayPolicy.h"
 
-// Hands the servers' tray requests to a TTray, as the main window does.
-class TrayForwardingEvents : public IServerEvents {
+// Hands the servers' view events to a TTray, as the main window does; the
+// tray's decisions go to the TTray's icons.
+class TrayForwardingEvents : public IServerViews, public IServerNotifications {
 public:
   TTray* tray = nullptr;
+  std::unique_ptr<TTrayPolicy> policy;
+
+  TServerRoles Roles() { return {*this, *policy, *this, statistics_}; }
 
   void ServerChanged(const TServer& server) override { tray->Touch(server); }
   void ServerDestroyed(const TServer& server) override { tray->Forget(server); }
   void RefreshPlayers(const TServer*) override {}
-  void RefreshTray() override { tray->RefreshTray(); }
-  int32_t AcquireTrayIcon(TServer& server) override { return tray->AcquireTrayIcon(server); }
-  void ReleaseTrayIcon(int32_t icon) override { tray->ReleaseTrayIcon(icon); }
-  void ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount,
-                    int32_t imageIndex) override {
-    tray->ShowTrayIcon(icon, hint, playerCount, imageIndex);
-  }
-  void HideTrayIcon(int32_t icon) override { tray->HideTrayIcon(icon); }
-  void ShowBalloon(int32_t icon, const std::string& title, const std::string& text) override {
-    tray->ShowBalloon(icon, title, text);
-  }
   void PlaySound(const std::string&) override {}
-  void NotifyStatistics(const TServer&) override {}
-  std::optional<std::string> SelectExecutable(const std::string&) override { return {}; }
-  bool StartGame(const std::string&, const std::string&, const std::string&) override {
-    return false;
-  }
+  void EventLine(const TServer&, const std::string&) override {}
+
+private:
+  TNoServerStatistics statistics_;
 };
 
 // A tray over a live list of Quake 3 servers, with a main window that records
@@ -72,6 +65,7 @@ protected:
     hooks.PopupMessages = [] { return AppSettings.PopupMessages; };
     tray = std::make_unique<TTray>(window, servers, std::move(hooks));
     events.tray = tray.get();
+    events.policy = std::make_unique<TTrayPolicy>(*tray, AppSettings);
   }
   void TearDown() override {
     servers.Clear(); // servers give their icons back before the tray goes
@@ -88,7 +82,8 @@ protected:
   // A live server that answered one pass with `players` (names p1, p2 ...).
   TServer& Add(const std::string& host, uint8_t trayMode, int players,
                const std::string& name = "Arena") {
-    auto made = TServer::CreateFromStore(games, events, host, 0, kQ3, notify_fixture::kStart);
+    auto made =
+        TServer::CreateFromStore(games, events.Roles(), host, 0, kQ3, notify_fixture::kStart);
     made->TrayMode = trayMode;
     TServer& server = *made;
     servers.Add(std::move(made));
