@@ -245,7 +245,7 @@ void TfrmMain::FormCreate() {
       restoredLayout_ = ReadWindowLayout(Ini(), TWindowLayout{});
       ApplyLayout(restoredLayout_);
       monitor_->LoadLists(&dm_.GameImages, versionlessIni_);
-      monitor_->Engine.ApplyTimerSettings();
+      monitor_->ApplyTimerSettings();
       AppSettings.LastUpdate = Ini().ReadDate("Network", "LastUpdate", AppSettings.LastUpdate);
       if (versionlessIni_)
         Ini().WriteString("Common", "Version", VersionToText(ProgramVersion()));

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "cli/ConsoleEvents.h"
-#include "config/AppSettings.h"
 #include "poll/Monitor.h"
 
 namespace {
@@ -41,7 +40,7 @@ double NanosecondsPerDatagram(int servers, int datagrams) {
   // A broadcast address: every sender passes the routing test and the pass
   // never advances early, so one pass takes all the replies.
   monitor.Addresses.Add(std::make_unique<TAddress>(monitor.Games, "10.0.255.255", 0, 3));
-  monitor.Engine.ApplyTimerSettings();
+  monitor.Engine.ApplyTimerSettings(TPollSettings{}); // 500 ms a query
   monitor.Engine.Timer1Timer();
   for (int i = 0; i < servers; ++i)
     monitor.Engine.UDPDataReceived(static_cast<int32_t>(kReply.size()), HostOf(i), 27960, kReply);
@@ -60,7 +59,6 @@ double NanosecondsPerDatagram(int servers, int datagrams) {
 } // namespace
 
 int main() {
-  AppSettings.MaxWaitAnswer = 500;
   const int datagrams = 200000;
   NanosecondsPerDatagram(10, datagrams / 10); // warm-up
   const double small = NanosecondsPerDatagram(10, datagrams);

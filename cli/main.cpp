@@ -55,7 +55,7 @@ void LoadSettings(TMonitor& monitor) {
     LoadAppSettings();
     monitor.LoadGames();
     monitor.LoadLists(nullptr, versionlessIni);
-    monitor.Engine.ApplyTimerSettings();
+    monitor.ApplyTimerSettings();
     if (versionlessIni)
       Ini().WriteString("Common", "Version", VersionToText(ProgramVersion()));
   });

@@ -16,6 +16,11 @@ void TMonitor::LoadGames() {
   Games.LoadGames(BuiltinGames(), host);
 }
 
+void TMonitor::ApplyTimerSettings() {
+  Engine.ApplyTimerSettings(
+      {AppSettings.Interval, AppSettings.MaxWaitAnswer, AppSettings.SlowPoll});
+}
+
 void TMonitor::LoadLists(IGameIcons* icons, bool versionlessIni) {
   Games.LoadSettings(icons);
   KnownServers.LoadFromIni(Games, events_, icons, versionlessIni, ports_.Now());

@@ -20,6 +20,8 @@ public:
   // address list (with the one-time port correction of a versionless file).
   void LoadGames();
   void LoadLists(IGameIcons* icons, bool versionlessIni);
+  // The engine takes the timer settings from the program settings.
+  void ApplyTimerSettings();
 
   TGameList Games;
   TAddressList Addresses;
