@@ -14,6 +14,7 @@
 #include "cli/StopSignals.h"
 #include "cli/UdpSocket.h"
 #include "poll/Monitor.h"
+#include "protocols/builtin_games.h"
 #include "tests/tools/FakeServerProcess.h"
 #include "tests/tools/UdpTestClient.h"
 
@@ -59,7 +60,7 @@ Figures Measure(int firstPort, int servers) {
   TConsolePorts ports(socket);
   TStopSignals stop;
   TMonitor monitor(events, ports);
-  monitor.LoadGames();
+  monitor.Games.LoadGames(BuiltinGames(), THostInfo{});
   for (int i = 0; i < servers; ++i)
     monitor.Addresses.Add(std::make_unique<TAddress>(monitor.Games, "127.0.0.1", firstPort + i, 3));
   TPollSettings settings;

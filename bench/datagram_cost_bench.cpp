@@ -7,6 +7,7 @@
 
 #include "cli/ConsoleEvents.h"
 #include "poll/Monitor.h"
+#include "protocols/builtin_games.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ double NanosecondsPerDatagram(int servers, int datagrams) {
   TConsoleEvents events(quiet);
   NullPorts ports;
   TMonitor monitor(events, ports);
-  monitor.LoadGames();
+  monitor.Games.LoadGames(BuiltinGames(), THostInfo{});
   // A broadcast address: every sender passes the routing test and the pass
   // never advances early, so one pass takes all the replies.
   monitor.Addresses.Add(std::make_unique<TAddress>(monitor.Games, "10.0.255.255", 0, 3));
