@@ -26,7 +26,6 @@
 #include "platform/SoundPlayer.h"
 #include "tray/Tray.h"
 #include "util/app_dir.h"
-#include "util/version.h"
 
 namespace {
 
@@ -237,31 +236,15 @@ void TfrmMain::FormCreate() {
   // The game registry, the address list, the server lists and the tray icon
   // pool were made with the window (TMonitor, TTray).
 
-  try {
-    WithIni([this] {
-      versionlessIni_ = Ini().ReadString("Common", "Version", "").empty();
-      LoadAppSettings();
-      // The language file is applied here once language files land.
-      monitor_->LoadGames();
-      restoredLayout_ = ReadWindowLayout(Ini(), TWindowLayout{});
-      ApplyLayout(restoredLayout_);
-      monitor_->LoadLists(&dm_.GameImages, versionlessIni_);
-      monitor_->Engine.ApplyTimerSettings();
-      AppSettings.LastUpdate = Ini().ReadDate("Network", "LastUpdate", AppSettings.LastUpdate);
-      if (versionlessIni_)
-        Ini().WriteString("Common", "Version", VersionToText(ProgramVersion()));
-    });
-  } catch (const std::exception& error) {
-    ReportError(error);
-  }
-
-  try {
-    StatsLog("Program started");
-  } catch (const std::exception& error) {
-    qWarning("%s", error.what());
-  }
-
-  monitor_->Engine.Timer1Timer();
+  TStartupOptions startup;
+  startup.Icons = &dm_.GameImages;
+  startup.ReadFrontEndSettings = [this] {
+    restoredLayout_ = ReadWindowLayout(Ini(), TWindowLayout{});
+    ApplyLayout(restoredLayout_);
+  };
+  startup.LoadFailed = ReportError;
+  startup.LogFailed = [](const std::exception& error) { qWarning("%s", error.what()); };
+  monitor_->Start(startup);
 
   if (!AppSettings.StartInTray)
     ShowMainWindow();

@@ -51,7 +51,7 @@ public:
   void EndSession();
 
   bool ReallyClose() const { return reallyClose_; }
-  bool VersionlessIni() const { return versionlessIni_; }
+  bool VersionlessIni() const { return monitor_->VersionlessIni(); }
   TWindowLayout CurrentLayout() const;
   TMonitor& Monitor() { return *monitor_; }
   TTray& Tray() { return *tray_; }
@@ -126,7 +126,6 @@ private:
   TTray* tray_ = nullptr;
   TSoundPlayer* sound_ = nullptr;
   bool reallyClose_ = false;
-  bool versionlessIni_ = false;
   bool everShown_ = false;
   bool rebuildViews_ = true;
   TWindowLayout restoredLayout_;

@@ -13,8 +13,8 @@
 #include "cli/ConsolePorts.h"
 #include "cli/StopSignals.h"
 #include "cli/UdpSocket.h"
-#include "config/AppSettings.h"
 #include "poll/Monitor.h"
+#include "protocols/builtin_games.h"
 #include "tests/tools/FakeServerProcess.h"
 #include "tests/tools/UdpTestClient.h"
 
@@ -60,10 +60,13 @@ Figures Measure(int firstPort, int servers) {
   TConsolePorts ports(socket);
   TStopSignals stop;
   TMonitor monitor(events.Roles(), ports);
-  monitor.LoadGames();
+  monitor.Games.LoadGames(BuiltinGames(), THostInfo{});
   for (int i = 0; i < servers; ++i)
     monitor.Addresses.Add(std::make_unique<TAddress>(monitor.Games, "127.0.0.1", firstPort + i, 3));
-  monitor.Engine.ApplyTimerSettings();
+  TPollSettings settings;
+  settings.Interval = 600000;
+  settings.MaxWaitAnswer = 1000; // only the early advance keeps a cycle short
+  monitor.Engine.ApplyTimerSettings(settings);
   TConsoleLoop loop(socket, ports, monitor.Engine, stop);
   UdpTestClient client;
   const auto runCycle = [&] {
@@ -88,8 +91,6 @@ Figures Measure(int firstPort, int servers) {
 } // namespace
 
 int main() {
-  AppSettings.MaxWaitAnswer = 1000; // only the early advance keeps a cycle short
-  AppSettings.Interval = 600000;
   // One emulator serves at most 64 servers: two of them make the hundred.
   const int firstPort = FreeUdpPorts("127.0.0.1", 100);
   FakeServerProcess lower(

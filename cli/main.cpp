@@ -15,12 +15,12 @@
 #include "cli/ConsoleEvents.h"
 #include "cli/ConsoleLoop.h"
 #include "cli/ConsolePorts.h"
+#include "cli/ConsoleStartup.h"
 #include "cli/ServerJson.h"
 #include "cli/ServerTable.h"
 #include "cli/StartupChecks.h"
 #include "cli/StopSignals.h"
 #include "cli/UdpSocket.h"
-#include "config/AppSettings.h"
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
 #include "poll/Monitor.h"
@@ -48,19 +48,6 @@ bool EnterProgramFolder(const std::string& folder) {
   return true;
 }
 
-// The start-up loads of the window, in its order, inside one settings bracket.
-void LoadSettings(TMonitor& monitor) {
-  WithIni([&] {
-    const bool versionlessIni = Ini().ReadString("Common", "Version", "").empty();
-    LoadAppSettings();
-    monitor.LoadGames();
-    monitor.LoadLists(nullptr, versionlessIni);
-    monitor.Engine.ApplyTimerSettings();
-    if (versionlessIni)
-      Ini().WriteString("Common", "Version", VersionToText(ProgramVersion()));
-  });
-}
-
 void StatsLine(const std::string& text) {
   try {
     StatsLog(text);
@@ -86,14 +73,7 @@ int Run(const TCommandLine& options) {
   TConsolePorts ports(socket);
   TConsoleEvents events(options.Once ? nullptr : stdout);
   TMonitor monitor(events.Roles(), ports);
-  try {
-    LoadSettings(monitor);
-  } catch (const std::exception& error) {
-    Error(error.what());
-  }
-  StatsLine("Program started");
-
-  monitor.Engine.Timer1Timer();
+  StartConsoleMonitor(monitor, Error);
   TConsoleLoop loop(socket, ports, monitor.Engine, stopSignals);
   if (!options.Once) {
     loop.Run([] { return false; });

@@ -1,23 +1,58 @@
 #include "poll/Monitor.h"
 
 #include "config/AppSettings.h"
+#include "config/SettingsFile.h"
+#include "config/StatsLog.h"
 #include "protocols/builtin_games.h"
 #include "util/version.h"
+
+namespace {
+
+TPollSettings PollSettingsOf(const TAppSettings& settings) {
+  return {settings.Interval, settings.MaxWaitAnswer, settings.SlowPoll};
+}
+
+void Report(const std::function<void(const std::exception&)>& report, const std::exception& error) {
+  if (report)
+    report(error);
+}
+
+} // namespace
 
 TMonitor::TMonitor(const TServerRoles& roles, IPollPorts& ports)
     : Engine(Addresses, Servers, KnownServers, PendingServers, roles, ports), roles_(roles),
       ports_(ports) {
 }
 
-void TMonitor::LoadGames() {
+void TMonitor::Start(const TStartupOptions& options) {
+  try {
+    WithIni([&] { LoadFromIni(options); });
+  } catch (const std::exception& error) {
+    Report(options.LoadFailed, error);
+  }
+  try {
+    StatsLog("Program started");
+  } catch (const std::exception& error) {
+    Report(options.LogFailed, error);
+  }
+  Engine.Timer1Timer();
+}
+
+void TMonitor::LoadFromIni(const TStartupOptions& options) {
+  versionlessIni_ = Ini().ReadString("Common", "Version", "").empty();
+  LoadAppSettings();
+  // The language file is applied here once language files land.
   THostInfo host{};
   host.HostVersion = ProgramVersion();
   host.Interval = AppSettings.Interval;
   Games.LoadGames(BuiltinGames(), host);
-}
-
-void TMonitor::LoadLists(IGameIcons* icons, bool versionlessIni) {
-  Games.LoadSettings(icons);
-  KnownServers.LoadFromIni(Games, roles_, icons, versionlessIni, ports_.Now());
-  Addresses.LoadFromIni(Games, icons, versionlessIni);
+  if (options.ReadFrontEndSettings)
+    options.ReadFrontEndSettings();
+  Games.LoadSettings(options.Icons);
+  KnownServers.LoadFromIni(Games, roles_, options.Icons, versionlessIni_, ports_.Now());
+  Addresses.LoadFromIni(Games, options.Icons, versionlessIni_);
+  Engine.ApplyTimerSettings(PollSettingsOf(AppSettings));
+  AppSettings.LastUpdate = Ini().ReadDate("Network", "LastUpdate", AppSettings.LastUpdate);
+  if (versionlessIni_)
+    Ini().WriteString("Common", "Version", VersionToText(ProgramVersion()));
 }

@@ -6,6 +6,7 @@
 #include "model/server.h"
 #include "poll/PollEngine.h"
 #include "poll/PollPorts.h"
+#include "poll/StartupOptions.h"
 
 // Everything the program polls with: the game registry, the address list,
 // the three server lists and the engine over them. The window and the console
@@ -15,11 +16,15 @@ class TMonitor {
 public:
   TMonitor(const TServerRoles& roles, IPollPorts& ports);
 
-  // The start-up loads in their order, inside the caller's settings bracket:
-  // the game registry, the per-game settings, the known servers and the
-  // address list (with the one-time port correction of a versionless file).
-  void LoadGames();
-  void LoadLists(IGameIcons* icons, bool versionlessIni);
+  // The start-up both front ends run, after EnsureIniFile. In one
+  // settings bracket: the program settings, the game registry, the front
+  // end's own settings, the per-game settings, the known servers and the
+  // address list (with the one-time port correction of a versionless file),
+  // the engine's settings, the last update check, and the version of a
+  // versionless file. Then the stats log's start-up line and the first cycle.
+  void Start(const TStartupOptions& options);
+  // The settings file had no version when it was read at start-up.
+  bool VersionlessIni() const { return versionlessIni_; }
 
   TGameList Games;
   TAddressList Addresses;
@@ -29,6 +34,9 @@ public:
   TPollEngine Engine;
 
 private:
+  void LoadFromIni(const TStartupOptions& options);
+
   TServerRoles roles_;
   IPollPorts& ports_;
+  bool versionlessIni_ = false;
 };

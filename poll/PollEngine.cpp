@@ -4,8 +4,6 @@
 #include <cstddef>
 #include <limits>
 
-#include "config/AppSettings.h"
-
 namespace {
 
 // Longer packets are cut; longer datagrams are read only this far.
@@ -41,17 +39,17 @@ TPollEngine::TPollEngine(TAddressList& addresses, TServerList& servers, TServerL
       pendingServers_(pendingServers), roles_(roles), ports_(ports) {
 }
 
-void TPollEngine::ApplyTimerSettings() {
-  manualOnly_ = AppSettings.Interval == 0;
-  // A whole cycle must fit in one period; the raise stays in memory until
-  // the settings are saved.
+void TPollEngine::ApplyTimerSettings(const TPollSettings& settings) {
+  manualOnly_ = settings.Interval == 0;
+  slowPoll_ = settings.SlowPoll;
+  // A whole cycle must fit in one period.
   const int64_t cycleLength =
-      static_cast<int64_t>(addresses_.QueryStepCount()) * AppSettings.MaxWaitAnswer;
-  if (cycleLength > AppSettings.Interval)
-    AppSettings.Interval =
+      static_cast<int64_t>(addresses_.QueryStepCount()) * settings.MaxWaitAnswer;
+  cycleInterval_ = settings.Interval;
+  if (cycleLength > cycleInterval_)
+    cycleInterval_ =
         static_cast<int32_t>(std::min<int64_t>(cycleLength, std::numeric_limits<int32_t>::max()));
-  cycleInterval_ = AppSettings.Interval;
-  stepInterval_ = AppSettings.MaxWaitAnswer;
+  stepInterval_ = settings.MaxWaitAnswer;
   ports_.SetCycleTimer(!manualOnly_, cycleInterval_);
 }
 
@@ -182,7 +180,7 @@ void TPollEngine::FinishCycle() {
   servers_.MarkSilentOffline();
   ports_.RefreshServers();
   const int32_t before = servers_.Count();
-  servers_.RemoveExpired(ports_.Now(), AppSettings.Interval);
+  servers_.RemoveExpired(ports_.Now(), cycleInterval_);
   // The views must not keep rows of the records just dropped.
   if (servers_.Count() != before)
     ports_.RefreshServers();
@@ -214,8 +212,7 @@ void TPollEngine::ReceiveDatagram(const std::string& senderIp, int32_t senderPor
   const TDispatched dispatched = Dispatch(address, senderIp, gamePort, data);
   ports_.RefreshServers();
   // The servers behind a broadcast address may still be answering.
-  if (dispatched.Result == SKARVEL_PARSE_COMPLETE && !AppSettings.SlowPoll && dispatched.Kept &&
-      !broadcast)
+  if (dispatched.Result == SKARVEL_PARSE_COMPLETE && !slowPoll_ && dispatched.Kept && !broadcast)
     tmSubTimer();
 }
 

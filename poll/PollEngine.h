@@ -8,6 +8,7 @@
 #include "model/address.h"
 #include "model/server.h"
 #include "poll/PollPorts.h"
+#include "poll/PollSettings.h"
 
 // The poll cycle: walks the address list once per cycle, one query per step,
 // routes replies to server records and retires silent servers. Driven by the
@@ -17,8 +18,10 @@ public:
   TPollEngine(TAddressList& addresses, TServerList& servers, TServerList& knownServers,
               TServerList& pendingServers, const TServerRoles& roles, IPollPorts& ports);
 
-  // Manual-only mode, the in-memory raise of "Interval", the timer periods.
-  void ApplyTimerSettings();
+  // Takes the settings: manual-only mode and the timer periods. A cycle
+  // period too short for one step per query is raised for the engine alone;
+  // the settings given stay as they are.
+  void ApplyTimerSettings(const TPollSettings& settings);
   void Timer1Timer(); // cycle tick
   void tmSubTimer();  // step tick
   bool SendNextQuery();
@@ -73,7 +76,9 @@ private:
   bool perServerQuery_ = false;
   int32_t progressMaximum_ = 100;
   int32_t progressPosition_ = 0;
-  // The timer periods as last applied (design-time values until then).
+  bool slowPoll_ = false;
+  // The timer periods as last applied (design-time values until then); the
+  // cycle period is the raised one, and servers go stale by it.
   int32_t cycleInterval_ = 3000;
   int32_t stepInterval_ = 100;
 };

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "config/AppSettings.h"
 #include "tests/support/FakePollPorts.h"
 
 namespace {
@@ -22,11 +21,11 @@ const std::string kCssPlayerQuery = "\xFF\xFF\xFF\xFFU";
 const std::string kChallenge = "\x11\x22\x33\x44";
 
 TEST_F(PollTest, WorkedCycleWithEarlyAdvancesAndAPerServerQuery) {
-  AppSettings.MaxWaitAnswer = 500;
+  settings.MaxWaitAnswer = 500;
   AddAddress("10.0.0.5", kQ3);  // A: one query
   AddAddress("10.0.0.6", kCSS); // B: three, the third per server
   AddServer("10.0.0.6", kCSS);  // B's server answered in an earlier cycle
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
 
   engine().Timer1Timer();
   EXPECT_TRUE(engine().Polling());
@@ -87,13 +86,13 @@ TEST_F(PollTest, WorkedCycleWithEarlyAdvancesAndAPerServerQuery) {
 TEST_F(PollTest, CompleteReplyAdvancesAtOnceUnlessSlowPoll) {
   for (const bool slowPoll : {false, true}) {
     SCOPED_TRACE(slowPoll ? "SlowPoll 1" : "SlowPoll 0");
-    AppSettings.SlowPoll = slowPoll;
+    settings.SlowPoll = slowPoll;
     monitor.Addresses.Clear();
     monitor.Servers.Clear();
     ports = FakePollPorts{};
     AddAddress("10.0.0.1", kQ3);
     AddAddress("10.0.0.2", kQ3);
-    engine().ApplyTimerSettings();
+    engine().ApplyTimerSettings(settings);
     engine().Timer1Timer();
     ports.TakeSent();
 
@@ -118,7 +117,7 @@ TEST_F(PollTest, CompleteReplyAdvancesAtOnceUnlessSlowPoll) {
 
 TEST_F(PollTest, PerServerQueryWithNobodyAnsweredSendsNothingYetTakesAFullStep) {
   AddAddress("10.0.0.6", kCSS);
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
   engine().Timer1Timer();
   FireStepTimer();
   ports.TakeSent();
@@ -142,7 +141,7 @@ TEST_F(PollTest, PerServerQueryWithNobodyAnsweredSendsNothingYetTakesAFullStep) 
 // first cycle.
 TEST_F(PollTest, HandshakeServerSeenForTheFirstTime) {
   AddAddress("10.0.0.6", kCSS);
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
   engine().Timer1Timer();
   ports.TakeSent();
   ports.TakeTrace();
@@ -185,7 +184,7 @@ TEST_F(PollTest, OtherGameOnABroadcastAddressIsNotListed) {
   const std::string teamFortress = "\xFF\xFF\xFF\xFFI\x11Hightower\0pl_hightower\0tf\0"
                                    "Team Fortress\0\xB8\x01\x03\x18"s;
   AddAddress("10.0.0.255", kCSS);
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
   engine().Timer1Timer();
   Receive("10.0.0.6", 27015, replies::CssChallenge(kChallenge));
   Receive("10.0.0.7", 27015, replies::CssChallenge(kChallenge));

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "config/AppSettings.h"
 #include "tests/support/FakePollPorts.h"
 
 namespace {
@@ -39,16 +38,15 @@ TEST_F(PollTest, TimerSettingsFitACycleIntoOnePeriod) {
   };
   for (const TimerCase& c : cases) {
     SCOPED_TRACE(c.name);
-    AppSettings.Interval = c.interval;
-    AppSettings.MaxWaitAnswer = 500;
+    settings.Interval = c.interval;
+    settings.MaxWaitAnswer = 500;
     monitor.Addresses.Clear();
     ports = FakePollPorts{};
     for (const int32_t game : c.games)
       AddAddress("10.0.0." + std::to_string(monitor.Addresses.Count() + 1), std::abs(game),
                  game >= 0);
 
-    engine().ApplyTimerSettings();
-    EXPECT_EQ(AppSettings.Interval, c.appliedInterval);
+    engine().ApplyTimerSettings(settings);
     EXPECT_EQ(engine().ManualOnly(), c.manualOnly);
     const std::string cycleTimer =
         c.manualOnly ? "cycle off" : "cycle on " + std::to_string(c.appliedInterval);
@@ -67,11 +65,11 @@ TEST_F(PollTest, TimerSettingsFitACycleIntoOnePeriod) {
 }
 
 TEST_F(PollTest, ManualPollingRunsOnlyOnTheTickAtStartAndOnRefresh) {
-  AppSettings.Interval = 0;
-  AppSettings.MaxWaitAnswer = 500;
+  settings.Interval = 0;
+  settings.MaxWaitAnswer = 500;
   AddAddress("10.0.0.1", kQ3);
   AddAddress("10.0.0.2", kQ3);
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
 
   engine().Timer1Timer(); // the call at the end of start-up
   ASSERT_EQ(ports.TakeSent().size(), 1u);
@@ -85,18 +83,43 @@ TEST_F(PollTest, ManualPollingRunsOnlyOnTheTickAtStartAndOnRefresh) {
   EXPECT_EQ(ports.TakeSent(),
             (std::vector<FakePollPorts::Datagram>{{"10.0.0.1", 27960, kQ3Query}}));
   EXPECT_FALSE(CycleTimerEverOn(ports));
+}
 
-  // The raised period is what the settings dialog shows; confirming it turns
-  // the periodic poll on.
-  engine().ApplyTimerSettings();
-  EXPECT_FALSE(engine().ManualOnly());
-  EXPECT_EQ(ports.timerCalls.back(), "cycle on 1000");
+struct ReapplyCase {
+  const char* name;
+  TPollSettings first;
+  TPollSettings then;
+  const char* cycleTimer; // as the second apply leaves it
+  bool manualOnly;
+};
+
+// The period raised for two queries of 500 ms is the engine's own: settings
+// applied later start from what the user set, never from the raise.
+TEST_F(PollTest, SettingsAppliedAfterARaiseStartFromWhatTheUserSet) {
+  const ReapplyCase cases[] = {
+      {"manual stays manual", {0, 500, false}, {0, 500, false}, "cycle off", true},
+      {"longer interval", {600, 500, false}, {4000, 500, false}, "cycle on 4000", false},
+      {"shorter wait", {600, 500, false}, {600, 200, false}, "cycle on 600", false},
+      {"longer wait", {600, 500, false}, {600, 800, false}, "cycle on 1600", false},
+  };
+  AddAddress("10.0.0.1", kQ3);
+  AddAddress("10.0.0.2", kQ3);
+  for (const ReapplyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ports = FakePollPorts{};
+    engine().ApplyTimerSettings(c.first);
+    ASSERT_EQ(ports.cycleTimer.interval, 1000);
+
+    engine().ApplyTimerSettings(c.then);
+    EXPECT_EQ(ports.timerCalls.back(), c.cycleTimer);
+    EXPECT_EQ(engine().ManualOnly(), c.manualOnly);
+  }
 }
 
 TEST_F(PollTest, CycleOverDisabledAddressesStartsAndEndsInOneTick) {
   AddAddress("10.0.0.1", kQ3, false);
   AddAddress("10.0.0.2", kCSS, false);
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
   ports.timerCalls.clear();
 
   engine().Timer1Timer();
@@ -136,7 +159,7 @@ TEST_F(PollTest, DisabledAddressCostsNoStep) {
 
 TEST_F(PollTest, CycleTickDuringACycleOnlyChecksForUpdates) {
   AddAddress("10.0.0.1", kQ3);
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
   engine().Timer1Timer();
   const auto timerCalls = ports.timerCalls;
   const auto progress = ports.progress;
@@ -155,7 +178,7 @@ TEST_F(PollTest, CycleTickDuringACycleOnlyChecksForUpdates) {
 
 TEST_F(PollTest, RefreshRestartsTheCyclePeriodAndPollsAtOnce) {
   AddAddress("10.0.0.1", kQ3);
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
   ports.timerCalls.clear();
   ports.now = kStart + 1000 * FakePollPorts::kMillisecond;
 
@@ -185,20 +208,30 @@ TEST_F(PollTest, DatagramsOutsideACycleAndFailedReceivesAreIgnored) {
 
 struct StaleCase {
   int32_t interval;
+  int32_t maxWaitAnswer;
   int32_t silenceMs;
   bool dropped;
 };
 
 TEST_F(PollTest, SilentServersAreDroppedAfterTwiceTheWholeSecondsOfTheInterval) {
   const StaleCase cases[] = {
-      {2999, 4000, false}, {2999, 4001, true}, {3000, 6000, false},
-      {3000, 6001, true},  {999, 0, false},    {999, 1, true},
+      {2999, 500, 4000, false},
+      {2999, 500, 4001, true},
+      {3000, 500, 6000, false},
+      {3000, 500, 6001, true},
+      {999, 500, 0, false},
+      {999, 500, 1, true},
+      // Manual polling: the period raised to the one query's wait counts.
+      {0, 1000, 2000, false},
+      {0, 1000, 2001, true},
   };
   AddAddress("10.0.0.1", kQ3);
-  AppSettings.SlowPoll = true; // the cycle ends at the step tick the test chooses
+  settings.SlowPoll = true; // the cycle ends at the step tick the test chooses
   for (const StaleCase& c : cases) {
     SCOPED_TRACE(std::to_string(c.interval) + " ms, silent " + std::to_string(c.silenceMs) + " ms");
-    AppSettings.Interval = c.interval;
+    settings.Interval = c.interval;
+    settings.MaxWaitAnswer = c.maxWaitAnswer;
+    engine().ApplyTimerSettings(settings);
     monitor.Servers.Clear();
     events.lines.clear();
     ports.refreshes = 0;

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "config/AppSettings.h"
 #include "tests/support/FakePollPorts.h"
 
 namespace {
@@ -27,7 +26,8 @@ TEST_F(PollTest, RepliesPassByTheLastFourCharactersAndAreThenLookedUpExactly) {
       // A shorter host compares whole, so it never equals a four-character tail.
       {"1.5", "10.0.1.5", false},
   };
-  AppSettings.SlowPoll = true;
+  settings.SlowPoll = true;
+  engine().ApplyTimerSettings(settings);
   for (const RouteCase& c : cases) {
     SCOPED_TRACE(std::string(c.addressHost) + " <- " + c.senderIp);
     monitor.Addresses.Clear();

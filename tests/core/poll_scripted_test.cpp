@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "config/AppSettings.h"
 #include "games/plugin.h"
 #include "tests/support/FakePollPorts.h"
 
@@ -250,7 +249,8 @@ TEST_F(PollScriptedTest, BuilderWithoutAPacketSendsNothingAndKeepsTheStep) {
 }
 
 TEST_F(PollScriptedTest, LongDatagramIsReadAsItsFirst2048Bytes) {
-  AppSettings.SlowPoll = true;
+  settings.SlowPoll = true;
+  engine().ApplyTimerSettings(settings);
   AddAddress("10.0.0.9", scriptedId);
   engine().Timer1Timer();
   ports.TakeTrace();

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "config/AppSettings.h"
 #include "tests/support/FakePollPorts.h"
 
 namespace {
@@ -65,7 +64,8 @@ TEST_F(PollTest, StrayDatagramsMakeNoServerAndRaiseNoEvent) {
 // The server's own address sends, between its real replies, datagrams that
 // only look like replies: another game's info, players with bytes behind them.
 TEST_F(PollTest, StrayDatagramsFromAServersAddressLeaveItsDataAlone) {
-  AppSettings.SlowPoll = true; // every step waits, so the stray ones land in it
+  settings.SlowPoll = true; // every step waits, so the stray ones land in it
+  engine().ApplyTimerSettings(settings);
   AddAddress("10.0.0.5", kCSS);
   engine().Timer1Timer();
   Receive("10.0.0.5", 27015, replies::CssChallenge("\x11\x22\x33\x44"));
@@ -94,7 +94,8 @@ TEST_F(PollTest, StrayDatagramsFromAServersAddressLeaveItsDataAlone) {
 // A per-server query goes only to the servers that answered in the pass, so
 // a datagram from anywhere else cannot be its answer, however it looks.
 TEST_F(PollTest, AtAPerServerStepOnlyTheServersAskedAreHeard) {
-  AppSettings.SlowPoll = true;
+  settings.SlowPoll = true;
+  engine().ApplyTimerSettings(settings);
   AddAddress("10.0.0.255", kCSS);
   TServer& silent = AddServer("10.0.0.7", kCSS); // listed, silent in this pass
   silent.Info[SKARVEL_INFO_NAME] = "Seven";
@@ -120,7 +121,8 @@ class UnrealOnlineTest : public PollTest {
 protected:
   void SetUp() override {
     PollTest::SetUp();
-    AppSettings.SlowPoll = true;
+    settings.SlowPoll = true;
+    engine().ApplyTimerSettings(settings);
     // Known with balloons on, so its online balloon shows.
     auto known =
         TServer::CreateFromStore(monitor.Games, events.Roles(), "10.0.0.5", 7777, kUT, kStart);

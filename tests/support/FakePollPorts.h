@@ -8,11 +8,11 @@
 
 #include <gtest/gtest.h>
 
-#include "config/AppSettings.h"
 #include "model/address.h"
 #include "model/server.h"
 #include "poll/Monitor.h"
 #include "poll/PollPorts.h"
+#include "poll/PollSettings.h"
 #include "protocols/builtin_games.h"
 #include "tests/support/RecordingServerEvents.h"
 #include "tests/support/ScratchProgramFolder.h"
@@ -145,6 +145,7 @@ protected:
   TPollEngine& engine() { return monitor.Engine; }
 
   ScratchProgramFolder folder;
+  TPollSettings settings; // what the tests hand to ApplyTimerSettings
   PollEvents events;
   FakePollPorts ports;
   TMonitor monitor{events.Roles(), ports};
