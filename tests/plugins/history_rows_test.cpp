@@ -93,6 +93,10 @@ struct NumberCase {
   Value stored;
 };
 
+void PrintTo(const NumberCase& number, std::ostream* out) {
+  *out << '"' << number.text << '"';
+}
+
 class HistoryNumbersTest : public HistoryRowsTest,
                            public ::testing::WithParamInterface<NumberCase> {};
 
@@ -145,6 +149,10 @@ struct HostileText {
   std::string stored;
 };
 
+void PrintTo(const HostileText& text, std::ostream* out) {
+  *out << text.name;
+}
+
 class HistoryHostileTextTest : public HistoryRowsTest,
                                public ::testing::WithParamInterface<HostileText> {};
 
@@ -187,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
         // 256 bytes would end inside the 86th euro sign: the cut goes before it.
         HostileText{"LongUtf8", Repeat("\xE2\x82\xAC", 100), Repeat("\xE2\x82\xAC", 85)},
         // Bytes that only look like the inside of a sequence are cut where they are.
-        HostileText{"LongContinuationBytes", Repeat("\x80", 300), Repeat("\x80", 256)}),
+        HostileText{"LongContinuationBytes", "x" + Repeat("\x80", 300), "x" + Repeat("\x80", 255)}),
     [](const ::testing::TestParamInfo<HostileText>& info) { return info.param.name; });
 
 } // namespace
