@@ -148,6 +148,6 @@ SKARVEL_EXPORT void SKARVEL_STDCALL ServerState(const TServerStateInfo* serverIn
 
 SKARVEL_EXPORT void SKARVEL_STDCALL Detach(void) {
   if (history.Skipped > 0)
-    HistoryTrace("%lu polls were not stored", history.Skipped);
+    HistoryTrace("polls not stored: %lu", history.Skipped);
   Close();
 }

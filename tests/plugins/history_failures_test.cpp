@@ -126,7 +126,7 @@ TEST_P(HistoryUnusableDatabaseTest, PollsAreSkippedWithOneTraceLine) {
 
   ::testing::internal::CaptureStderr();
   plugin.Detach();
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "history: 3 polls were not stored\n");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "history: polls not stored: 3\n");
   EXPECT_EQ(Contents(path), before) << "the file was changed";
 
   // The next start tries again, here with a usable database.
