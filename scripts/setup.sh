@@ -11,6 +11,7 @@ packages=(
   qstat openarena-server
   xvfb procps strace
   nlohmann-json3-dev
+  libsqlite3-dev sqlite3
   "$@"
 )
 
