@@ -12,7 +12,7 @@ typedef struct PartHeader {
   uint32_t id;
   unsigned number;
   unsigned total;
-  unsigned size; /* Source: the longest part of the reply; GoldSrc: 0 */
+  unsigned size; /* Source: the most a part of the reply may carry; GoldSrc: 0 */
   const uint8_t* payload;
   size_t payloadSize;
 } PartHeader;
