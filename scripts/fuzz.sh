@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-8}
 shift || true
 protocols=("$@")
-((${#protocols[@]})) || protocols=(ut u4 q2 q3 cs csp css)
+((${#protocols[@]})) || protocols=(ut u4 q2 q3 cs csp css a2s)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSKARVEL_GUI=OFF -DSKARVEL_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${protocols[@]/#/fuzz_}"

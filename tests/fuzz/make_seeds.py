@@ -42,6 +42,27 @@ CSS_INFO = (F4 + b"I" + bytes([17]) + b"Source Dust\0de_dust2\0cstrike\0Counter-
             + struct.pack("<H", 240) + bytes([2, 24, 0, ord("d"), ord("l"), 0, 1]))
 CSS_PLAYERS = F4 + b"D" + bytes([2]) + b"\x00J\xc3\xb6rg\0" + struct.pack("<if", 9, 10.0) + b"\x01%s%n\0" + struct.pack("<if", 0, 1.0)
 
+A2S_INFO = (F4 + b"I" + bytes([17]) + b"Dust Bowl\0ctf_2fort\0tf\0Team Fortress\0" + struct.pack("<H", 440)
+            + bytes([2, 24, 0, ord("d"), ord("l"), 0, 1]) + b"8622567\0" + bytes([0xA0]) + struct.pack("<H", 27015)
+            + b"cp,payload\0")
+A2S_GOLDSRC_INFO = (F4 + b"m127.0.0.1:27015\0CS Office\0cs_office\0cstrike\0Counter-Strike\0"
+                    + bytes([3, 20, 48, ord("d"), ord("l"), 0, 0, 1, 0]))
+A2S_PLAYERS = (F4 + b"D" + bytes([3]) + b"\x00Bob\0" + struct.pack("<if", 12, 61.5) + b"\x01Eve\0"
+               + struct.pack("<if", -1, 3.0) + b"\x02\0" + struct.pack("<if", 0, 0.5))
+
+
+def source_parts(reply, ident, size):
+    count = (len(reply) + size - 1) // size
+    return [b"\xfe\xff\xff\xff" + struct.pack("<iBBH", ident, count, n, size) + reply[n * size:(n + 1) * size]
+            for n in range(count)]
+
+
+def goldsrc_parts(reply, ident, size):
+    count = (len(reply) + size - 1) // size
+    return [b"\xfe\xff\xff\xff" + struct.pack("<iB", ident, n << 4 | count) + reply[n * size:(n + 1) * size]
+            for n in range(count)]
+
+
 SEEDS = {
     "ut": {"in_order": frame(0, UT_INFO) + frame(0, UT_PLAYERS),
            "out_of_order": frame(0, UT_PLAYERS) + frame(0, UT_INFO) + frame(0xFF, b"") + frame(0, UT_INFO)},
@@ -51,6 +72,11 @@ SEEDS = {
     "cs": {"details_players": frame(0, CS_DETAILS) + frame(1, CS_PLAYERS)},
     "csp": {"handshake": frame(0, CHALLENGE) + frame(1, CS_DETAILS) + frame(2, CS_PLAYERS)},
     "css": {"handshake": frame(0, CHALLENGE) + frame(1, CSS_INFO) + frame(2, CSS_PLAYERS)},
+    "a2s": {"challenges": frame(0, CHALLENGE) + frame(1, A2S_INFO) + frame(2, CHALLENGE) + frame(3, A2S_PLAYERS),
+            "split_players": frame(0, A2S_INFO) + b"".join(frame(3, part) for part in reversed(source_parts(A2S_PLAYERS, 7, 16)))
+            + frame(0xFF, b"") + b"".join(frame(3, part) for part in source_parts(A2S_PLAYERS, 8, 20)),
+            "goldsrc": frame(0, A2S_GOLDSRC_INFO) + frame(2, CHALLENGE)
+            + b"".join(frame(3, part) for part in goldsrc_parts(A2S_PLAYERS, 9, 12))},
 }
 
 for protocol, seeds in SEEDS.items():
