@@ -93,7 +93,7 @@ protected:
 TEST_F(A2sPollTest, AServerOfTodayAnswersBothChallengesInOneCycle) {
   const FakeA2sServer server{"10.0.0.1", Info(SourceInfo{}), {Players({{"Bob", 12}, {"Eve", -1}})}};
   AddAddress("10.0.0.1", a2s);
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
   engine().Timer1Timer();
 
   // The info challenge lists the server, nameless, without announcing it;
@@ -144,7 +144,7 @@ TEST_F(A2sPollTest, ServersBehindABroadcastAddressEachAnswerTheirOwnChallenges) 
        0x07070700},
   };
   AddAddress("10.0.0.255", a2s);
-  engine().ApplyTimerSettings();
+  engine().ApplyTimerSettings(settings);
   engine().Timer1Timer();
   EXPECT_EQ(AnswerAll(servers), (Datagrams{{"10.0.0.255", 27015, kInfoRequest}}));
   FireStepTimer();
