@@ -2,13 +2,15 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QMessageBox>
 #include <QTreeWidget>
+
+#include <filesystem>
 
 #include "app/ServerView.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
 #include "config/AppSettings.h"
+#include "dialogs/about.h"
 #include "model/server.h"
 #include "util/app_dir.h"
 #include "util/version.h"
@@ -74,7 +76,10 @@ void TfrmMain::pmPlayersPopup() {
 }
 
 void TfrmMain::mnAboutClick() {
-  QMessageBox::about(this, QStringLiteral("Skarvel"),
-                     QStringLiteral("Skarvel %1\nGame server monitor")
-                         .arg(QString::fromStdString(VersionToText(ProgramVersion()))));
+  const std::string executable = std::filesystem::path(ExecutablePath()).filename().string();
+  // No statistics plug-ins are loaded yet.
+  auto* box = new TfrmAbout(
+      AboutRows(executable, ProgramVersion(), monitor_->Games, {}), Tdm::Homepage(),
+      [this] { dm_.OpenHomepage(); }, this);
+  box->exec(); // the box deletes itself when closed
 }

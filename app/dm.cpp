@@ -70,5 +70,9 @@ void Tdm::OpenDocument(const QString& path) {
 }
 
 void Tdm::OpenHomepage() {
-  QDesktopServices::openUrl(QUrl(QStringLiteral(SKARVEL_HOMEPAGE)));
+  QDesktopServices::openUrl(QUrl(Homepage()));
+}
+
+QString Tdm::Homepage() {
+  return QStringLiteral(SKARVEL_HOMEPAGE);
 }

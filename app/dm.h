@@ -30,6 +30,7 @@ public:
   // Opens a file with the program the desktop associates with it.
   void OpenDocument(const QString& path);
   void OpenHomepage();
+  static QString Homepage();
 
   // The game-type image list: the seven built-in images, then icon files.
   TGameImages GameImages;
