@@ -3,9 +3,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProgressBar>
 #include <QSplitter>
 #include <QTest>
@@ -21,6 +24,7 @@
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/SettingsFile.h"
+#include "dialogs/about.h"
 #include "tests/app/FrmMainFixture.h"
 #include "tests/support/ScratchProgramFolder.h"
 #include "util/app_dir.h"
@@ -280,6 +284,36 @@ TEST_F(FrmMainTest, HomepageOpensInTheBrowser) {
   QDesktopServices::unsetUrlHandler("http");
   ASSERT_EQ(opened.urls.size(), 1);
   EXPECT_EQ(opened.urls[0].scheme(), "http");
+}
+
+TEST_F(FrmMainTest, TrayAboutShowsTheModalAboutBoxWhoseLinkOpensTheHomepage) {
+  OpenedUrls opened;
+  QDesktopServices::setUrlHandler("http", &opened, "open");
+  Start(""); // in the tray, the window hidden
+  QPointer<TfrmAbout> box;
+  bool modal = false;
+  QStringList rows;
+  QTimer::singleShot(0, [&] {
+    box = qobject_cast<TfrmAbout*>(QApplication::activeModalWidget());
+    modal = box && box->isModal();
+    if (!box) // not modal: close it all the same
+      box = window_->findChild<TfrmAbout*>();
+    if (!box)
+      return;
+    const auto* list = box->findChild<QTreeWidget*>("lvVersion");
+    for (int i = 0; list && i < list->topLevelItemCount(); ++i)
+      rows << list->topLevelItem(i)->text(0) + " " + list->topLevelItem(i)->text(1);
+    QTest::mouseClick(box->findChild<QLabel*>("laURL"), Qt::LeftButton);
+  });
+  Child<QAction>("mnAbout")->trigger();
+  QDesktopServices::unsetUrlHandler("http");
+
+  EXPECT_TRUE(modal);
+  EXPECT_EQ(rows,
+            QStringList{QFileInfo(QCoreApplication::applicationFilePath()).fileName() + " 2.5"});
+  EXPECT_EQ(opened.urls, QList<QUrl>{QUrl(Tdm::Homepage())});
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(box.isNull()) << "the box deletes itself when closed";
 }
 
 // Answers the next modal file dialog: picks the file, or cancels when it is empty.
