@@ -31,6 +31,9 @@ TfrmAbout::TfrmAbout(const std::vector<TAboutRow>& rows, const QString& homepage
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(QStringLiteral("About"));
   setAttribute(Qt::WA_DeleteOnClose);
+  // A fixed dialog border: a title and a close button, nothing to resize with.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   FormCreate(rows, homepage);
 }
 
@@ -112,6 +115,7 @@ void TfrmAbout::FormCreate(const std::vector<TAboutRow>& rows, const QString& ho
   column->addWidget(laURL);
   column->addWidget(lvVersion, 1);
   column->addLayout(buttonRow);
+  btOK->setFocus(); // the list shows no focus frame until it is used
 
   // A fixed border: the design size, or what the texts need at this font.
   setFixedSize(column->minimumSize().expandedTo(kDesignSize));

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: Skarvel on its demo (loopback only) under a
 # virtual X display with a window manager (openbox) and a tray host (trayer).
-# Writes docs/main-window.png, docs/tray.png, docs/balloon.png and
-# docs/tray-menu.png.
+# Writes docs/main-window.png, docs/tray.png, docs/balloon.png,
+# docs/tray-menu.png and docs/about-box.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -82,4 +82,20 @@ xdotool mousemove 100 100
 sleep 0.5
 import -window root -crop 440x330+520+270 +repage docs/tray-menu.png
 xdotool key Escape
-echo "docs/main-window.png docs/tray.png docs/balloon.png docs/tray-menu.png written"
+
+# The about box, from the same menu: the last entry is Exit, About above it.
+xdotool mousemove $((panel_x + 12)) $((panel_y + 12)) click 3
+sleep 1
+xdotool key Up Up Return
+about=
+for _ in $(seq 50); do
+  about=$(xdotool search --onlyvisible --name '^About$' 2>/dev/null | head -1 || true)
+  [ -n "$about" ] && break
+  sleep 0.2
+done
+[ -n "$about" ] || { echo "the about box did not appear" >&2; exit 1; }
+sleep 0.5
+import -window "$about" -frame docs/about-box.png
+xdotool key --window "$about" Return
+echo "docs/main-window.png docs/tray.png docs/balloon.png docs/tray-menu.png docs/about-box.png" \
+  "written"
