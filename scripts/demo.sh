@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds Skarvel and starts it on its demo: emulated servers of all seven game
 # types on loopback (some as several hosts behind the loopback broadcast
-# address, with players coming and going), and a demo program folder whose
-# settings list only them. Two servers have tray icons of their own, and two
+# address, with players coming and going), a Source server of today for the
+# a2s plug-in (challenges, a player list split over several datagrams), and a
+# demo program folder whose settings list only them. The program folder holds
+# the a2s and history plug-ins; history.db there records every poll. Two servers have tray icons of their own, and two
 # announce players coming and going in balloons. Without a display the console front end runs
 # instead of the window. Ctrl+C (or closing Skarvel) stops everything.
 set -euo pipefail
@@ -10,7 +12,8 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 cmake -S . -B build >/dev/null
-cmake --build build -j"$(nproc)" --target skarvel skarvel-cli skarvel-fakeserver skarvel_chime
+cmake --build build -j"$(nproc)" --target skarvel skarvel-cli skarvel-fakeserver skarvel_chime \
+  skarvel_a2s history
 
 home="$PWD/demo-home"
 mkdir -p "$home"
@@ -32,6 +35,7 @@ TrayNew=0
 127.0.0.1,cs=1,"Demo Counter-Strike"
 127.0.0.1:27016,csp=1,"Demo CS (patch)"
 127.255.255.255:27017,css=1,"Demo CS: Source LAN"
+127.0.0.1:27020,a2s=1,"Demo Source"
 [Description]
 127.0.0.1,ut="Demo UT",,,,1,1,1,0
 127.0.0.1,q2="Demo Quake 2",,,,1,1,1,0
@@ -40,6 +44,8 @@ INI
 
 # The notification sound played when a server gets its first players.
 cp build/app/users.wav "$home/"
+# The game plug-in of today's Source servers, and the player history.
+cp build/cli/a2s.so build/cli/history.so "$home/"
 
 fake=build/tools/skarvel-fakeserver
 pids=()
@@ -62,6 +68,9 @@ start --game q3 --port 27960 --hosts 3 --name "^1Rail^7Arena" --players 5 --chur
 start --game cs --port 27015 --name "Office Classic" --players 8 --churn 17 --seed 5
 start --game csp --port 27016 --name "Dust Patch" --players 2 --churn 23 --seed 6
 start --game css --port 27017 --hosts 2 --name "Source Dust" --players 10 --churn 7 --seed 7
+# A dozen players with clan tags make a player list of three 200-byte parts.
+start --game a2s --port 27020 --name "Fortress of Today" --players 12 --churn 19 --split 200 \
+  --seed 8
 
 export SKARVEL_HOME="$home"
 echo "Program folder: $home"

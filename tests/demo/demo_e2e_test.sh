@@ -74,7 +74,7 @@ while ((SECONDS - started < 15)); do sleep 1; done
 kill -0 "$program" 2>/dev/null || fail "the program ended on its own"
 lists_every_type || fail "after 15 s the window no longer lists every game type"
 emulators=$(pgrep -s "$demo_pid" -c -x skarvel-fakeser)
-((emulators == 7)) || fail "expected 7 emulators running, found $emulators"
+((emulators == 8)) || fail "expected 8 emulators running, found $emulators"
 
 # Ctrl+C in a terminal interrupts its whole foreground process group.
 kill -INT -- "-$demo_pid"

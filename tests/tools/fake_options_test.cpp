@@ -41,6 +41,22 @@ TEST(FakeEmulatorOptions, EveryOptionIsTakenOver) {
   EXPECT_EQ(options.seed, 4294967295u);
 }
 
+TEST(FakeEmulatorOptions, A2sChallengesAndSplitsLikeTodaysServersUnlessTold) {
+  const ParsedOptions defaults = ParseEmulatorOptions({"--game", "a2s"});
+  ASSERT_EQ(defaults.error, "");
+  EXPECT_EQ(defaults.options.queryPort, 27015);
+  EXPECT_TRUE(defaults.options.a2s.challenge);
+  EXPECT_EQ(defaults.options.a2s.splitBytes, 1200u);
+
+  const ParsedOptions given =
+      ParseEmulatorOptions({"--game", "a2s", "--no-challenge", "--split", "64"});
+  ASSERT_EQ(given.error, "");
+  EXPECT_FALSE(given.options.a2s.challenge);
+  EXPECT_EQ(given.options.a2s.splitBytes, 64u);
+  EXPECT_EQ(ParseEmulatorOptions({"--split", "65507", "--game", "a2s"}).options.a2s.splitBytes,
+            65507u);
+}
+
 TEST(FakeEmulatorOptions, HostsAndHelp) {
   const ParsedOptions hosts = ParseEmulatorOptions({"--game", "u4", "--hosts", "253"});
   ASSERT_EQ(hosts.error, "");
@@ -88,6 +104,13 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{{"--game", "q3", "--seed", "-1"}, "--seed"},
         InvalidCase{{"--game", "q3", "--name", ""}, "--name"},
         InvalidCase{{"--game", "q3", "--map"}, "--map"},
-        InvalidCase{{"--game", "q3", "--verbose"}, "unknown option --verbose"}));
+        InvalidCase{{"--game", "q3", "--verbose"}, "unknown option --verbose"},
+        InvalidCase{{"--game", "a2s", "--split"}, "--split needs a number of bytes 64..65507"},
+        InvalidCase{{"--game", "a2s", "--split", "63"}, "--split needs"},
+        InvalidCase{{"--game", "a2s", "--split", "65508"}, "--split needs"},
+        InvalidCase{{"--game", "a2s", "--split", "1k"}, "--split needs"},
+        InvalidCase{{"--game", "css", "--no-challenge"},
+                    "--no-challenge is an option of --game a2s only"},
+        InvalidCase{{"--split", "200", "--game", "q3"}, "--split is an option of --game a2s"}));
 
 } // namespace

@@ -25,6 +25,7 @@ const std::vector<std::string> kValidRequests = {
     "\xFF\xFF\xFF\xFFW"s,
     "\xFF\xFF\xFF\xFFTSource Engine Query\0"s,
     "\xFF\xFF\xFF\xFFU\xFF\xFF\xFF\xFF"s,
+    "\xFF\xFF\xFF\xFFTSource Engine Query\0\x01\x02\x03\x04"s,
 };
 
 class FakeReplyRobustness : public testing::TestWithParam<std::string> {};
@@ -59,7 +60,7 @@ TEST_P(FakeReplyRobustness, SurvivesRandomCutAndHugeRequests) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Games, FakeReplyRobustness,
-                         testing::Values("ut", "u4", "q2", "q3", "cs", "csp", "css"),
+                         testing::Values("ut", "u4", "q2", "q3", "cs", "csp", "css", "a2s"),
                          [](const testing::TestParamInfo<std::string>& info) {
                            return info.param;
                          });

@@ -56,9 +56,11 @@ EmulatorLoop::EmulatorLoop(const EmulatorOptions& options)
     setup.initialPlayers = options.players;
     setup.churnSeconds = options.churnSeconds;
     setup.colourCodedNames = profile && profile->colourCodedNames;
+    setup.clanTaggedNames = profile && profile->clanTaggedNames;
     setup.seed = options.seed + static_cast<uint32_t>(i);
-    servers_.push_back(VirtualServer{ServerState(setup), MakeReplyBuilder(gameKey_, setup.seed),
-                                     address, endpoints_.size() - 1});
+    servers_.push_back(VirtualServer{ServerState(setup),
+                                     MakeReplyBuilder(gameKey_, setup.seed, options.a2s), address,
+                                     endpoints_.size() - 1});
   }
 }
 
@@ -88,12 +90,15 @@ void EmulatorLoop::Run(int stopFd) {
 
 void EmulatorLoop::Serve(std::size_t endpoint) {
   while (std::optional<ReceivedDatagram> request = endpoints_[endpoint].Receive()) {
+    const std::string client =
+        AddressText(request->from.sin_addr) + ":" + std::to_string(ntohs(request->from.sin_port));
     for (VirtualServer& server : servers_) {
       if (server.endpoint != endpoint || !Addressed(server, request->destination))
         continue;
       if (dropPercent_ > 0 && std::uniform_int_distribution<int>(0, 99)(random_) < dropPercent_)
         continue;
-      std::vector<std::string> replies = server.replies->Answer(request->bytes, server.state);
+      std::vector<std::string> replies =
+          server.replies->AnswerFrom(request->bytes, client, server.state);
       if (outOfOrder_)
         std::shuffle(replies.begin(), replies.end(), random_);
       for (const std::string& reply : replies)

@@ -48,7 +48,7 @@ std::string EmulatorUsage() {
   return "Usage: skarvel-fakeserver --game KEY [options]\n"
          "Answers status queries on loopback as real game servers do.\n"
          "\n"
-         "  --game KEY        ut, u4, q2, q3, cs, csp or css\n"
+         "  --game KEY        ut, u4, q2, q3, cs, csp, css or a2s\n"
          "  --port N          game port (default: the game's); queries arrive on the\n"
          "                    game port plus the game's query port offset (ut, u4: +1)\n"
          "  --bind ADDR       loopback address or 0.0.0.0 to listen on (default 127.0.0.1)\n"
@@ -63,6 +63,9 @@ std::string EmulatorUsage() {
          "  --drop PERCENT    ignore this share of the requests\n"
          "  --out-of-order    send replies of several datagrams in shuffled order\n"
          "  --seed N          seed of every random choice (default 1)\n"
+         "  --no-challenge    a2s: answer info and player requests without a challenge\n"
+         "  --split BYTES     a2s: send replies longer than BYTES as split datagrams of at\n"
+         "                    most BYTES each, 64..65507 (default 1200)\n"
          "  --help            this text\n"
          "\n"
          "Prints \"ready <game> <address>:<queryport> <name>\" per server, then runs\n"
@@ -74,6 +77,7 @@ ParsedOptions ParseEmulatorOptions(const std::vector<std::string>& args) {
   EmulatorOptions& options = parsed.options;
   bool bindGiven = false;
   bool countGiven = false;
+  std::string a2sOption; // the last option given that only a2s knows
   std::size_t next = 0;
   auto value = [&args, &next]() -> std::optional<std::string> {
     if (next >= args.size())
@@ -103,7 +107,7 @@ ParsedOptions ParseEmulatorOptions(const std::vector<std::string>& args) {
     } else if (option == "--game") {
       std::optional<std::string> key = value();
       if (!key || !FindGameProfile(*key))
-        return fail("--game needs one of: ut, u4, q2, q3, cs, csp, css");
+        return fail("--game needs one of: ut, u4, q2, q3, cs, csp, css, a2s");
       options.gameKey = *key;
     } else if (option == "--port") {
       std::optional<long long> port = integer(1, 65535);
@@ -165,6 +169,16 @@ ParsedOptions ParseEmulatorOptions(const std::vector<std::string>& args) {
       if (!seed)
         return fail("--seed needs a number 0..4294967295");
       options.seed = static_cast<uint32_t>(*seed);
+    } else if (option == "--no-challenge") {
+      options.a2s.challenge = false;
+      a2sOption = option;
+    } else if (option == "--split") {
+      std::optional<long long> bytes = integer(kMinSplitBytes, kMaxSplitBytes);
+      if (!bytes)
+        return fail("--split needs a number of bytes " + std::to_string(kMinSplitBytes) + ".." +
+                    std::to_string(kMaxSplitBytes));
+      options.a2s.splitBytes = static_cast<std::size_t>(*bytes);
+      a2sOption = option;
     } else {
       return fail("unknown option " + option);
     }
@@ -173,6 +187,8 @@ ParsedOptions ParseEmulatorOptions(const std::vector<std::string>& args) {
   const GameProfile* profile = FindGameProfile(options.gameKey);
   if (!profile)
     return fail("--game is required");
+  if (!a2sOption.empty() && options.gameKey != "a2s")
+    return fail(a2sOption + " is an option of --game a2s only");
   if (options.hosts > 0 && (countGiven || bindGiven))
     return fail("--hosts binds 0.0.0.0 and cannot be combined with --count or --bind");
   if (options.players > options.maxPlayers)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/fakeserver/A2sBehaviour.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,6 +21,7 @@ struct EmulatorOptions {
   int dropPercent = 0;
   bool outOfOrder = false;
   uint32_t seed = 1;
+  A2sBehaviour a2s; // --no-challenge and --split, for --game a2s only
   bool help = false;
 };
 

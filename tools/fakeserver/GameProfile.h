@@ -13,6 +13,8 @@ struct GameProfile {
   std::string defaultMap;
   // Quake 3 players like "^1" colour codes in their names.
   bool colourCodedNames = false;
+  // Players of today's Source games wear long clan tags.
+  bool clanTaggedNames = false;
 };
 
 const std::vector<GameProfile>& GameProfiles();

@@ -1,12 +1,14 @@
 #include "tools/fakeserver/ReplyBuilderFactory.h"
 
+#include "tools/fakeserver/A2sReplies.h"
 #include "tools/fakeserver/HalfLifeReplies.h"
 #include "tools/fakeserver/Quake2Replies.h"
 #include "tools/fakeserver/Quake3Replies.h"
 #include "tools/fakeserver/Ut2004Replies.h"
 #include "tools/fakeserver/UtReplies.h"
 
-std::unique_ptr<ReplyBuilder> MakeReplyBuilder(std::string_view gameKey, uint32_t seed) {
+std::unique_ptr<ReplyBuilder> MakeReplyBuilder(std::string_view gameKey, uint32_t seed,
+                                               const A2sBehaviour& a2s) {
   if (gameKey == "ut")
     return std::make_unique<UtReplies>();
   if (gameKey == "u4")
@@ -21,5 +23,7 @@ std::unique_ptr<ReplyBuilder> MakeReplyBuilder(std::string_view gameKey, uint32_
     return std::make_unique<HalfLifeReplies>(HalfLifeStyle::ChallengeWithOldInfo, seed);
   if (gameKey == "css")
     return std::make_unique<HalfLifeReplies>(HalfLifeStyle::Source, seed);
+  if (gameKey == "a2s")
+    return std::make_unique<A2sReplies>(a2s, seed);
   return nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/fakeserver/A2sBehaviour.h"
 #include "tools/fakeserver/ReplyBuilder.h"
 
 #include <cstdint>
@@ -7,4 +8,6 @@
 #include <string_view>
 
 // The reply builder for a game key of GameProfiles(); nullptr for any other key.
-std::unique_ptr<ReplyBuilder> MakeReplyBuilder(std::string_view gameKey, uint32_t seed);
+// Only "a2s" heeds the behaviour.
+std::unique_ptr<ReplyBuilder> MakeReplyBuilder(std::string_view gameKey, uint32_t seed,
+                                               const A2sBehaviour& a2s = {});

@@ -14,6 +14,10 @@ constexpr std::array<std::string_view, 24> kNames = {
     "Daemia", "Lucy",  "Bones",  "Razor", "Uriel",     "Wrack", "Phobos", "Sorlag",
 };
 constexpr std::array<std::string_view, 2> kColourCodedNames = {"^1Red^7Baron", "^2Bob"};
+// Put in front of the names in turn; with them a dozen players make a player
+// list longer than a small split size.
+constexpr std::array<std::string_view, 4> kClanTags = {"[Fjordheim Raiders] ", "-=Night Shift=- ",
+                                                       "|Skarvel Veterans| ", "<Northern Lights> "};
 
 } // namespace
 
@@ -74,11 +78,16 @@ std::string ServerState::UnusedName() const {
     for (std::string_view name : kColourCodedNames)
       if (!taken(name))
         return std::string(name);
-  for (std::string_view name : kNames)
-    if (!taken(name))
+  auto tagged = [this](std::size_t index, std::string_view name) {
+    if (!setup_.clanTaggedNames)
       return std::string(name);
+    return std::string(kClanTags[index % kClanTags.size()]) + std::string(name);
+  };
+  for (std::size_t index = 0; index < kNames.size(); ++index)
+    if (std::string name = tagged(index, kNames[index]); !taken(name))
+      return name;
   for (int number = 1;; ++number) {
-    std::string name = "Player" + std::to_string(number);
+    std::string name = tagged(static_cast<std::size_t>(number), "Player" + std::to_string(number));
     if (!taken(name))
       return name;
   }

@@ -17,6 +17,7 @@ struct ServerSetup {
   int initialPlayers = 0;
   double churnSeconds = 0; // 0: the player list never changes
   bool colourCodedNames = false;
+  bool clanTaggedNames = false;
   uint32_t seed = 1;
 };
 
