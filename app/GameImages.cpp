@@ -15,3 +15,11 @@ int32_t TGameImages::AddIconFile(const std::string& path) {
     return -1;
   return Add(QIcon(QPixmap::fromImage(image)));
 }
+
+int32_t TGameImages::AddIconData(const std::string& png) {
+  QImage image;
+  if (!image.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<int>(png.size()),
+                          "PNG"))
+    return -1;
+  return Add(QIcon(QPixmap::fromImage(image)));
+}

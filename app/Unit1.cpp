@@ -243,6 +243,9 @@ void TfrmMain::FormCreate() {
     ApplyLayout(restoredLayout_);
   };
   startup.LoadFailed = ReportError;
+  startup.PluginFailed = [](const std::string& message) {
+    ShowStartupMessage(QMessageBox::Critical, QString::fromStdString(message));
+  };
   startup.LogFailed = [](const std::exception& error) { qWarning("%s", error.what()); };
   monitor_->Start(startup);
 

@@ -10,6 +10,7 @@
 #include "app/ServerView.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
+#include "model/StatisticsPlugins.h"
 #include "platform/ServerText.h"
 #include "platform/SoundPlayer.h"
 #include "tray/Tray.h"
@@ -159,8 +160,8 @@ void TfrmMain::PlaySound(const std::string& path) {
 void TfrmMain::EventLine(const TServer&, const std::string&) {
 }
 
-// The statistics plug-ins are called here once plug-ins load.
-void TfrmMain::NotifyStatistics(const TServer&) {
+void TfrmMain::NotifyStatistics(const TServer& server) {
+  NotifyStatPlugins(monitor_->StatPlugins, server);
 }
 
 std::optional<std::string> TfrmMain::SelectExecutable(const std::string& defaultName) {

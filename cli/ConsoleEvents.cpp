@@ -1,5 +1,6 @@
 #include "cli/ConsoleEvents.h"
 
+#include "model/StatisticsPlugins.h"
 #include "util/display_text.h"
 
 void TConsoleEvents::EventLine(const TServer&, const std::string& line) {
@@ -10,4 +11,9 @@ void TConsoleEvents::EventLine(const TServer&, const std::string& line) {
   std::fwrite(text.data(), 1, text.size(), out_);
   // Each line as it happens, also when the output is a pipe.
   std::fflush(out_);
+}
+
+void TConsoleEvents::NotifyStatistics(const TServer& server) {
+  if (statPlugins_)
+    NotifyStatPlugins(*statPlugins_, server);
 }

@@ -4,13 +4,15 @@
 #include <string>
 
 #include "config/AppSettings.h"
+#include "games/StatPluginList.h"
 #include "model/ServerRoles.h"
 #include "tray/TrayIcons.h"
 #include "tray/TrayPolicy.h"
 
 // The user interface of the console: event lines go to a stream as they
-// happen; there are no views, no tray icons, no sound and no statistics.
-class TConsoleEvents final : public IServerNotifications {
+// happen, committed states to the statistics plug-ins; there are no views, no
+// tray icons and no sound.
+class TConsoleEvents final : public IServerNotifications, public IServerStatistics {
 public:
   // Lines go to `out`; none when it is null.
   explicit TConsoleEvents(std::FILE* out) : out_(out) {}
@@ -19,15 +21,18 @@ public:
 
   // What the console's servers report to. The tray's decisions still run, so
   // a server's tray mode comes out as in the window.
-  TServerRoles Roles() { return {views_, tray_, *this, statistics_}; }
+  TServerRoles Roles() { return {views_, tray_, *this, *this}; }
+  // The monitor's statistics plug-ins, once it is made.
+  void AttachStatPlugins(const TStatPluginList& plugins) { statPlugins_ = &plugins; }
 
   void EventLine(const TServer& server, const std::string& line) override;
   void PlaySound(const std::string&) override {} // a console has no sound to play
+  void NotifyStatistics(const TServer& server) override;
 
 private:
   std::FILE* out_;
   TNoServerViews views_;
   TNoTrayIcons trayIcons_;
   TTrayPolicy tray_{trayIcons_, AppSettings};
-  TNoServerStatistics statistics_;
+  const TStatPluginList* statPlugins_ = nullptr;
 };

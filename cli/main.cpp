@@ -73,6 +73,7 @@ int Run(const TCommandLine& options) {
   TConsolePorts ports(socket);
   TConsoleEvents events(options.Once ? nullptr : stdout);
   TMonitor monitor(events.Roles(), ports);
+  events.AttachStatPlugins(monitor.StatPlugins);
   StartConsoleMonitor(monitor, Error);
   TConsoleLoop loop(socket, ports, monitor.Engine, stopSignals);
   if (!options.Once) {

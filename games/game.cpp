@@ -1,5 +1,7 @@
 #include "games/game.h"
 
+#include <cstring>
+
 #include "config/IniFile.h"
 #include "config/SettingsFile.h"
 #include "util/app_dir.h"
@@ -8,8 +10,8 @@
 
 namespace {
 
-std::string OrEmpty(const char* text) {
-  return text ? text : "";
+std::string InfoText(const char* text) {
+  return text ? std::string(text, strnlen(text, TGame::kInfoTextLimit)) : std::string();
 }
 
 } // namespace
@@ -18,13 +20,13 @@ void TGame::RegisterFrom(const TGameInfo& info) {
   Info = &info;
   Defs.Port = info.Port;
   Defs.QueryPortOffset = info.QueryPortOffset;
-  Defs.Key = LowerAscii(OrEmpty(info.Key));
-  Defs.Title = OrEmpty(info.Title);
-  Defs.ShortName = OrEmpty(info.ShortName);
-  Defs.Caption = OrEmpty(info.Caption);
-  Defs.DefaultExecutable = OrEmpty(info.DefaultExecutable);
-  Defs.DefaultParameters = OrEmpty(info.DefaultParameters);
-  Defs.Tag = LowerAscii(OrEmpty(info.Tag));
+  Defs.Key = LowerAscii(InfoText(info.Key));
+  Defs.Title = InfoText(info.Title);
+  Defs.ShortName = InfoText(info.ShortName);
+  Defs.Caption = InfoText(info.Caption);
+  Defs.DefaultExecutable = InfoText(info.DefaultExecutable);
+  Defs.DefaultParameters = InfoText(info.DefaultParameters);
+  Defs.Tag = LowerAscii(InfoText(info.Tag));
 }
 
 void TGame::AssignGame(const TGame& other) {
@@ -98,7 +100,8 @@ TGameList::~TGameList() {
   Clear();
 }
 
-void TGameList::LoadGames(const std::vector<TBuiltin>& builtins, const THostInfo& host) {
+void TGameList::LoadGames(const std::vector<TBuiltin>& builtins, const THostInfo& host,
+                          const std::function<void(TGameList&)>& addPlugins) {
   for (const TBuiltin& builtin : builtins) {
     TPluginInfo* pluginInfo = nullptr;
     if (!builtin.Init || !builtin.Init(&host, &pluginInfo) || !pluginInfo || !pluginInfo->GameInfo)
@@ -110,7 +113,8 @@ void TGameList::LoadGames(const std::vector<TBuiltin>& builtins, const THostInfo
     game->IconIndex = game->DefaultIconIndex = builtin.Image;
     Append(std::move(game));
   }
-  // Plug-in libraries of the program folder register their types here.
+  if (addPlugins)
+    addPlugins(*this);
   ResolveLaunchIds();
 }
 

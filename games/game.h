@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +32,9 @@ public:
   virtual ~IGameIcons() = default;
   // The new image's index, or -1 when the file cannot be read as an icon.
   virtual int32_t AddIconFile(const std::string& path) = 0;
+  // The new image's index for PNG bytes (a plug-in's image), or -1; an image
+  // list without images in memory takes none.
+  virtual int32_t AddIconData(const std::string&) { return -1; }
 };
 
 // One game type. Addresses and servers derive from it and carry a full copy.
@@ -52,7 +57,12 @@ public:
   TCreateServer CreateServer = nullptr;
   TDetachFunction Detach = nullptr;
 
-  // Takes the description over; Key and Tag in lower case.
+  // The longest text of a TGameInfo taken over; a plug-in cannot make the
+  // host read further than this past a missing NUL.
+  static constexpr std::size_t kInfoTextLimit = 1024;
+
+  // Takes the description over; Key and Tag in lower case, a missing text
+  // as empty.
   void RegisterFrom(const TGameInfo& info);
   // Copies everything but PluginFile, PluginVersion and Detach, which belong
   // to the entry itself.
@@ -82,7 +92,10 @@ public:
   TGameList(const TGameList&) = delete;
   TGameList& operator=(const TGameList&) = delete;
 
-  void LoadGames(const std::vector<TBuiltin>& builtins, const THostInfo& host);
+  // The built-in types, then whatever `addPlugins` appends, then the launch
+  // ids over all of them.
+  void LoadGames(const std::vector<TBuiltin>& builtins, const THostInfo& host,
+                 const std::function<void(TGameList&)>& addPlugins = {});
   // Appends an entry with the next id (plug-in types).
   TGame& Append(std::unique_ptr<TGame> game);
 

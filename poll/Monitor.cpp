@@ -3,7 +3,10 @@
 #include "config/AppSettings.h"
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
+#include "games/HostInfo.h"
+#include "games/PluginLoader.h"
 #include "protocols/builtin_games.h"
+#include "util/app_dir.h"
 #include "util/version.h"
 
 namespace {
@@ -42,17 +45,24 @@ void TMonitor::LoadFromIni(const TStartupOptions& options) {
   versionlessIni_ = Ini().ReadString("Common", "Version", "").empty();
   LoadAppSettings();
   // The language file is applied here once language files land.
-  THostInfo host{};
+  THostInfo& host = ProgramHostInfo();
   host.HostVersion = ProgramVersion();
   host.Interval = AppSettings.Interval;
-  Games.LoadGames(BuiltinGames(), host);
+  const TPluginLoader plugins(host, StatPlugins, options.Icons, options.PluginFailed);
+  Games.LoadGames(BuiltinGames(), host,
+                  [&](TGameList& games) { plugins.LoadFolder(games, ProgramFolder()); });
   if (options.ReadFrontEndSettings)
     options.ReadFrontEndSettings();
   Games.LoadSettings(options.Icons);
   KnownServers.LoadFromIni(Games, roles_, options.Icons, versionlessIni_, ports_.Now());
   Addresses.LoadFromIni(Games, options.Icons, versionlessIni_);
-  Engine.ApplyTimerSettings(PollSettingsOf(AppSettings));
+  ApplySettings();
   AppSettings.LastUpdate = Ini().ReadDate("Network", "LastUpdate", AppSettings.LastUpdate);
   if (versionlessIni_)
     Ini().WriteString("Common", "Version", VersionToText(ProgramVersion()));
+}
+
+void TMonitor::ApplySettings() {
+  ProgramHostInfo().Interval = AppSettings.Interval;
+  Engine.ApplyTimerSettings(PollSettingsOf(AppSettings));
 }

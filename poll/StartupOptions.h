@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <string>
 
 class IGameIcons;
 
@@ -15,6 +16,8 @@ struct TStartupOptions {
   std::function<void()> ReadFrontEndSettings;
   // The settings could not be read or written.
   std::function<void(const std::exception&)> LoadFailed;
+  // A plug-in's Init failed; the message names the file.
+  std::function<void(const std::string&)> PluginFailed;
   // The start-up line of the stats log could not be written.
   std::function<void(const std::exception&)> LogFailed;
 };

@@ -1,3 +1,5 @@
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -23,6 +25,25 @@ TEST(GameImagesTest, IconFilesThatLoadGetTheNextIndexOthersFail) {
   EXPECT_EQ(images.AddIconFile(folder.file("missing.ico")), -1);
   EXPECT_EQ(images.Count(), 3);
   EXPECT_FALSE(images.Image(1).isNull());
+}
+
+// A plug-in's image comes as the PNG bytes it exports.
+TEST(GameImagesTest, PngBytesThatDecodeGetTheNextIndexOthersFail) {
+  QImage image(16, 16, QImage::Format_ARGB32);
+  image.fill(Qt::green);
+  QByteArray png;
+  QBuffer buffer(&png);
+  ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(image.save(&buffer, "PNG"));
+
+  TGameImages images;
+  EXPECT_EQ(images.Add(QIcon()), 0);
+  EXPECT_EQ(images.AddIconData(png.toStdString()), 1);
+  EXPECT_EQ(images.AddIconData(png.left(png.size() / 2).toStdString()), -1);
+  EXPECT_EQ(images.AddIconData("not a picture"), -1);
+  EXPECT_EQ(images.AddIconData(""), -1);
+  EXPECT_EQ(images.Count(), 2);
+  EXPECT_EQ(images.Image(1).pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::green));
 }
 
 } // namespace
