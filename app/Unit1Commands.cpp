@@ -77,9 +77,12 @@ void TfrmMain::pmPlayersPopup() {
 
 void TfrmMain::mnAboutClick() {
   const std::string executable = std::filesystem::path(ExecutablePath()).filename().string();
-  // No statistics plug-ins are loaded yet.
+  std::vector<std::pair<std::string, PackedVersion>> statistics;
+  for (int32_t i = 0; i < monitor_->StatPlugins.Count(); ++i)
+    statistics.emplace_back(monitor_->StatPlugins.Items(i).FileName,
+                            monitor_->StatPlugins.Items(i).Version);
   auto* box = new TfrmAbout(
-      AboutRows(executable, ProgramVersion(), monitor_->Games, {}), Tdm::Homepage(),
+      AboutRows(executable, ProgramVersion(), monitor_->Games, statistics), Tdm::Homepage(),
       [this] { dm_.OpenHomepage(); }, this);
   box->exec(); // the box deletes itself when closed
 }
