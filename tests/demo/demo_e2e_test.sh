@@ -28,9 +28,10 @@ fail() {
   exit 1
 }
 
-# The names the demo gives its emulated servers, one per game type.
+# The names the demo gives its emulated servers, one per game type; the last
+# one comes through the a2s plug-in.
 servers=("Deck Party" "Rankin Brawl" "Q2 Base Camp" "Arena" "Office Classic" "Dust Patch"
-  "Source Dust")
+  "Source Dust" "Fortress of Today")
 
 lists_every_type() {
   local name
@@ -46,6 +47,9 @@ xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
+
+# Polls of earlier demo runs stay in the demo's history; only this run's count.
+since=$(date -u +%Y-%m-%dT%H:%M:%SZ)
 
 # setsid: the demo leads a session of its own, as in a terminal.
 cd "$repo"
@@ -87,4 +91,12 @@ left=$(pgrep -s "$demo_pid" -a)
 wait "$demo_pid"
 status=$?
 ((status == 0 || status == 130)) || fail "the demo ended with status $status"
+# The history plug-in kept this run's polls of every listed server.
+history="$repo/demo-home/history.db"
+for name in "${servers[@]}"; do
+  polls=$(sqlite3 "$history" "SELECT count(*) FROM polls WHERE instr(name, '$name') > 0 AND time >= '$since'" 2>&1) ||
+    fail "history.db cannot be read: $polls"
+  ((polls > 0)) || fail "history.db holds no poll of \"$name\""
+done
+
 echo "PASS: every game type listed, alive after 15 s, all ended on Ctrl+C (status $status)"
