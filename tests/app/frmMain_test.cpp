@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -289,6 +290,8 @@ TEST_F(FrmMainTest, HomepageOpensInTheBrowser) {
 TEST_F(FrmMainTest, TrayAboutShowsTheModalAboutBoxWhoseLinkOpensTheHomepage) {
   OpenedUrls opened;
   QDesktopServices::setUrlHandler("http", &opened, "open");
+  // A loaded statistics plug-in is listed with the program.
+  std::filesystem::copy_file(HISTORY_PLUGIN, home_.file("history.so"));
   Start(""); // in the tray, the window hidden
   QPointer<TfrmAbout> box;
   bool modal = false;
@@ -310,7 +313,8 @@ TEST_F(FrmMainTest, TrayAboutShowsTheModalAboutBoxWhoseLinkOpensTheHomepage) {
 
   EXPECT_TRUE(modal);
   EXPECT_EQ(rows,
-            QStringList{QFileInfo(QCoreApplication::applicationFilePath()).fileName() + " 2.5"});
+            (QStringList{"history.so 1.0",
+                         QFileInfo(QCoreApplication::applicationFilePath()).fileName() + " 2.5"}));
   EXPECT_EQ(opened.urls, QList<QUrl>{QUrl(Tdm::Homepage())});
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(box.isNull()) << "the box deletes itself when closed";
