@@ -1,5 +1,5 @@
-#include "FakeServerProcess.h"
-#include "UdpTestClient.h"
+#include "tests/support/FakeServerProcess.h"
+#include "tests/support/UdpTestClient.h"
 
 #include <gtest/gtest.h>
 
