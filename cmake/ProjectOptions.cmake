@@ -11,7 +11,7 @@ endif()
 
 add_library(skarvel_options INTERFACE)
 target_compile_features(skarvel_options INTERFACE cxx_std_20 c_std_99)
-target_compile_options(skarvel_options INTERFACE -Wall -Wextra)
+target_compile_options(skarvel_options INTERFACE -Wall -Wextra -Wshadow)
 target_include_directories(skarvel_options INTERFACE ${PROJECT_SOURCE_DIR})
 if(SKARVEL_WERROR)
   target_compile_options(skarvel_options INTERFACE -Werror)

@@ -141,6 +141,6 @@ INSTANTIATE_TEST_SUITE_P(Problems, StartupMessageE2eTest,
                                            StartupProblem{"UnreadableSettingsTerm", false, SIGTERM},
                                            StartupProblem{"UnreadableSettingsInterrupt", false,
                                                           SIGINT}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace
