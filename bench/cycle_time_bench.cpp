@@ -15,8 +15,8 @@
 #include "cli/UdpSocket.h"
 #include "poll/Monitor.h"
 #include "protocols/builtin_games.h"
-#include "tests/tools/FakeServerProcess.h"
-#include "tests/tools/UdpTestClient.h"
+#include "tests/support/FakeServerProcess.h"
+#include "tests/support/UdpTestClient.h"
 
 namespace {
 

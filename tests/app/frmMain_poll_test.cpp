@@ -1,15 +1,18 @@
 // The window polls for real: an emulated Quake 3 server on loopback shows up
 // in the server view with its players.
-#include <QProcess>
 #include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/Unit1.h"
 #include "app/dm.h"
+#include "tests/support/FakeServerProcess.h"
 #include "tests/support/ScratchProgramFolder.h"
 
 namespace {
@@ -19,22 +22,19 @@ constexpr int kGamePort = 28951; // apart from the ports of the other loopback t
 class FrmMainPollTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    emulator_.setProgram(QStringLiteral(FAKESERVER_PATH));
-    emulator_.setArguments({"--game", "q3", "--port", QString::number(kGamePort), "--name",
-                            "^1Window^7 Arena", "--map", "q3dm6", "--players", "2"});
-    emulator_.start();
-    ASSERT_TRUE(emulator_.waitForStarted(5000));
-    ASSERT_TRUE(emulator_.waitForReadyRead(5000));
-    ASSERT_TRUE(emulator_.readAll().startsWith("ready"));
+    emulator_ = std::make_unique<FakeServerProcess>(
+        std::vector<std::string>{"--game", "q3", "--port", std::to_string(kGamePort), "--name",
+                                 "^1Window^7 Arena", "--map", "q3dm6", "--players", "2"});
+    ASSERT_EQ(emulator_->WaitForReadyLines(1).size(), 1u) << emulator_->Errors();
   }
   void TearDown() override {
     window_.reset();
-    emulator_.terminate();
-    emulator_.waitForFinished(5000);
+    if (emulator_)
+      emulator_->Stop(SIGTERM);
   }
 
   ScratchProgramFolder home_;
-  QProcess emulator_;
+  std::unique_ptr<FakeServerProcess> emulator_;
   std::unique_ptr<Tdm> dm_;
   std::unique_ptr<TfrmMain> window_;
 };

@@ -1,19 +1,18 @@
 // Starts the real program in a scratch program folder, on the offscreen platform.
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QThread>
-
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/IniFile.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -25,64 +24,48 @@ const char* const kLoopbackIni = "[Network]\nCheckUpdates=0\nStats=1\n"
 class StartupE2eTest : public ::testing::Test {
 protected:
   void SetUp() override { home_.write("skarvel.ini", kLoopbackIni); }
-  void TearDown() override {
-    for (QProcess* process : {&first_, &second_})
-      if (process->state() != QProcess::NotRunning) {
-        process->kill();
-        process->waitForFinished(5000);
-      }
-  }
 
   // Starts with SKARVEL_HOME spelled as given (by default the scratch
   // folder), in `startFolder` (by default the scratch folder).
-  void Launch(QProcess& process, const QStringList& arguments = {}, std::string home = {},
-              std::string startFolder = {}) {
+  std::unique_ptr<ChildProcess> Launch(const std::vector<std::string>& arguments = {},
+                                       std::string home = {}, std::string startFolder = {}) {
     if (home.empty())
       home = home_.path().string();
     if (startFolder.empty())
       startFolder = home_.path().string();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("SKARVEL_HOME", QString::fromStdString(home));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.setWorkingDirectory(QString::fromStdString(startFolder));
-    process.start(QStringLiteral(SKARVEL_BIN), arguments);
-    ASSERT_TRUE(process.waitForStarted(5000));
+    return std::make_unique<ChildProcess>(
+        ChildCommand{.program = SKARVEL_BIN,
+                     .args = arguments,
+                     .environment = {"SKARVEL_HOME=" + home, "QT_QPA_PLATFORM=offscreen"},
+                     .workingFolder = startFolder});
   }
 
-  // Waits for a condition with a bounded deadline, checking every few milliseconds.
+  // Waits for a file the program writes, with a bounded deadline, looking
+  // every few milliseconds.
   static bool Eventually(const std::function<bool()>& condition, int timeoutMs = 10000) {
-    const QDeadlineTimer deadline(timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!condition()) {
-      if (deadline.hasExpired())
+      if (std::chrono::steady_clock::now() >= deadline)
         return false;
-      QThread::msleep(20);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
   }
 
   TempDir home_;
-  QProcess first_;
-  QProcess second_;
 };
 
 TEST_F(StartupE2eTest, SecondStartExitsAndTerminationSavesTheLayout) {
-  Launch(first_);
+  const auto first = Launch();
   ASSERT_TRUE(Eventually([this] {
     return TIniFile(home_.file("skarvel.ini")).ReadString("Common", "Version", "") == "2.5";
   }));
 
-  Launch(second_);
-  ASSERT_TRUE(second_.waitForFinished(2000));
-  EXPECT_EQ(second_.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(second_.exitCode(), 0);
-  EXPECT_EQ(first_.state(), QProcess::Running);
+  const auto second = Launch();
+  EXPECT_EQ(second->Wait(2000), 0) << second->Errors();
+  EXPECT_TRUE(first->Running());
 
-  ::kill(static_cast<pid_t>(first_.processId()), SIGTERM);
-  ASSERT_TRUE(first_.waitForFinished(5000));
-  EXPECT_EQ(first_.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(first_.exitCode(), 0);
+  EXPECT_EQ(first->Stop(SIGTERM), 0) << first->Errors();
 
   const TIniFile ini(home_.file("skarvel.ini"));
   EXPECT_EQ(ini.ReadSection("Window").size(), 12u);
@@ -101,25 +84,22 @@ TEST_F(StartupE2eTest, ARelativeOrSymlinkedHomeIsTheSameProgramFolder) {
   base.write("home/home/skarvel.ini", kLoopbackIni);
   std::filesystem::create_directory_symlink(base.path() / "home", base.path() / "link");
 
-  Launch(first_, {}, "home", base.path().string());
+  const auto first = Launch({}, "home", base.path().string());
   ASSERT_TRUE(Eventually([&base] {
     return TIniFile(base.file("home/skarvel.ini")).ReadString("Common", "Version", "") == "2.5";
   }));
   EXPECT_EQ(TIniFile(base.file("home/home/skarvel.ini")).ReadString("Common", "Version", ""), "");
 
-  Launch(second_, {}, base.file("link") + "/");
-  ASSERT_TRUE(second_.waitForFinished(5000));
-  EXPECT_EQ(second_.exitCode(), 0);
-  EXPECT_EQ(first_.state(), QProcess::Running);
+  const auto second = Launch({}, base.file("link") + "/");
+  EXPECT_EQ(second->Wait(5000), 0) << second->Errors();
+  EXPECT_TRUE(first->Running());
 }
 
 TEST_F(StartupE2eTest, InterruptAlsoTakesTheEndOfSessionPath) {
-  Launch(first_);
+  const auto first = Launch();
   ASSERT_TRUE(
       Eventually([this] { return home_.read("stats.txt").find("started") != std::string::npos; }));
-  ::kill(static_cast<pid_t>(first_.processId()), SIGINT);
-  ASSERT_TRUE(first_.waitForFinished(5000));
-  EXPECT_EQ(first_.exitCode(), 0);
+  EXPECT_EQ(first->Stop(SIGINT), 0) << first->Errors();
   EXPECT_EQ(TIniFile(home_.file("skarvel.ini")).ReadSection("Window").size(), 12u);
 }
 
@@ -144,17 +124,15 @@ TEST_P(StartupMessageE2eTest, ASignalEndsTheProgramWhileTheMessageWaits) {
     home = home_.file("home");
     std::filesystem::create_directories(home_.path() / "home" / "skarvel.ini");
   }
-  Launch(first_, {QStringLiteral("-debug")}, home);
+  const auto first = Launch({"-debug"}, home);
   // The trace lands in the program folder, or in the current folder when
   // there is none; it names the message that waits.
   const std::string trace = GetParam().missingFolder ? "skarvel.err" : "home/skarvel.err";
   ASSERT_TRUE(
       Eventually([&] { return home_.read(trace).find(" Message: ") != std::string::npos; }, 20000));
 
-  ::kill(static_cast<pid_t>(first_.processId()), GetParam().signal);
-  ASSERT_TRUE(first_.waitForFinished(20000)) << "the signal was lost";
-  EXPECT_EQ(first_.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(first_.exitCode(), 0);
+  EXPECT_EQ(first->Stop(GetParam().signal, 20000), 0)
+      << "the signal was lost, or the program failed: " << first->Errors();
 }
 
 INSTANTIATE_TEST_SUITE_P(Problems, StartupMessageE2eTest,
@@ -163,6 +141,6 @@ INSTANTIATE_TEST_SUITE_P(Problems, StartupMessageE2eTest,
                                            StartupProblem{"UnreadableSettingsTerm", false, SIGTERM},
                                            StartupProblem{"UnreadableSettingsInterrupt", false,
                                                           SIGINT}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace

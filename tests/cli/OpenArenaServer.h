@@ -1,7 +1,8 @@
 #pragma once
 
 #include <string>
-#include <sys/types.h>
+
+#include "tests/support/ChildProcess.h"
 
 // A real OpenArena (Quake 3 protocol) server on 127.0.0.1 with its master
 // servers off and bots joining, its home in `home`; stopped (SIGTERM, then
@@ -19,8 +20,10 @@ public:
 
   // Asks for its status until it answers; false when it did not within the time.
   bool WaitUntilAnswering(int timeoutMs) const;
+  // What it printed so far.
+  std::string Log() const;
 
 private:
-  pid_t pid_ = -1;
   int port_;
+  ChildProcess process_;
 };

@@ -13,9 +13,9 @@
 
 #include "tests/cli/CliProcess.h"
 #include "tests/cli/LoopbackSettings.h"
+#include "tests/support/FakeServerProcess.h"
 #include "tests/support/TempDir.h"
-#include "tests/tools/FakeServerProcess.h"
-#include "tests/tools/UdpTestClient.h"
+#include "tests/support/UdpTestClient.h"
 #include "tools/fakeserver/ServerState.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "tests/cli/LoopbackSettings.h"
 #include "tests/cli/OpenArenaServer.h"
 #include "tests/support/TempDir.h"
-#include "tests/tools/UdpTestClient.h"
+#include "tests/support/UdpTestClient.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST(OpenArenaEndToEnd, TheServerIsFoundWithItsPlainNameItsMapAndItsBots) {
   TempDir home;
   const int port = FreeUdpPorts("127.0.0.1", 1);
   OpenArenaServer server(serverHome.path().string(), port, "^1Skarvel ^2Arena", "oa_dm1");
-  ASSERT_TRUE(server.WaitUntilAnswering(30000)) << serverHome.read("openarena.log");
+  ASSERT_TRUE(server.WaitUntilAnswering(30000)) << server.Log();
   home.write("skarvel.ini", LoopbackSettings({"127.0.0.1:" + std::to_string(port) + ",q3"}));
 
   // Bots join over the first minute or so; wait for the first to enter.

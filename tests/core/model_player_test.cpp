@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
                        true,
                        false,
                        {{"A", 1}, {"B", 0}}}),
-    [](const ::testing::TestParamInfo<ComparisonCase>& info) { return info.param.title; });
+    [](const ::testing::TestParamInfo<ComparisonCase>& test) { return test.param.title; });
 
 TEST(PlayerListTest, CopiesAreDeep) {
   TPlayerList original = MakeList({{"A", 1}}, 1.0);

@@ -169,7 +169,7 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(HalfLife, HalfLifeVariantTest, ::testing::ValuesIn(kVariants),
-                         [](const auto& info) { return std::string(info.param.key); });
+                         [](const auto& test) { return std::string(test.param.key); });
 
 TEST_P(HalfLifeVariantTest, BuilderRequests) {
   const int32_t count = static_cast<int32_t>(v.requests.size());

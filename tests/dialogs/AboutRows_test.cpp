@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                                {},
                                {{"bare.so", 0}},
                                {{"bare.so", "0.0"}, {"skarvel", "2.5"}}}),
-    [](const ::testing::TestParamInfo<RowsCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<RowsCase>& test) { return std::string(test.param.name); });
 
 // The fixture library's version resource is 1.2.0.3; a plug-in's release is
 // its fourth field.

@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                                {{"a2s.so", "3.1"}, {"history.so", "1.2.3"}, {"skarvel", "2.5"}},
                                "a2s.so 3.1\r\nhistory.so 1.2.3\r\nskarvel 2.5\r\n"},
                       CopyCase{"EmptyList", {}, "before"}),
-    [](const ::testing::TestParamInfo<CopyCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<CopyCase>& test) { return std::string(test.param.name); });
 
 struct CloseCase {
   const char* name;
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](TfrmAbout& box) { QTest::keyClick(&box, Qt::Key_Return); }, 0},
                       CloseCase{"EscapeIsCancel",
                                 [](TfrmAbout& box) { QTest::keyClick(&box, Qt::Key_Escape); }, 0}),
-    [](const ::testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<CloseCase>& test) { return std::string(test.param.name); });
 
 TEST_F(FrmAboutTest, RightClickOnTheLinkOpensNothing) {
   TfrmAbout& box = Open({{"skarvel", "2.5"}});
@@ -180,9 +180,9 @@ TEST_P(FrmAboutFitTest, TextsAreNotClipped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, FrmAboutFitTest, ::testing::Values(0, 20),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                           return info.param == 0 ? std::string("DefaultFont")
-                                                  : "PointSize" + std::to_string(info.param);
+                         [](const ::testing::TestParamInfo<int>& test) {
+                           return test.param == 0 ? std::string("DefaultFont")
+                                                  : "PointSize" + std::to_string(test.param);
                          });
 
 } // namespace

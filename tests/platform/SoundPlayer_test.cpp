@@ -116,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"NoSamples", Wav({.sampleBytes = 0})},
         RefusedCase{"ClaimsMoreSamplesThanItHas", Wav({.claimedSampleBytes = 100000})},
         RefusedCase{"ChunkLongerThanTheFile", Wav({.beforeData = "LIST\xff\xff\xff\x7f"})}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(SoundPlayerTest, EveryEarlyEndOfAGoodFileBeepsOnce) {
   const std::string good = Wav({});

@@ -40,10 +40,10 @@ public:
   // The datagram of a step, built with the stored challenge on the server's
   // own steps; "<none>" when the builder gave no block.
   std::string Request(int32_t step) { return Build(step, PerServer(step) ? storedChallenge : 0); }
-  std::string Build(int32_t step, intptr_t challenge) {
+  std::string Build(int32_t step, intptr_t withChallenge) {
     HLOCAL data = nullptr;
     int32_t context = 0;
-    query_->lpVtbl->BuildPacket(query_, step, challenge, &data, &context);
+    query_->lpVtbl->BuildPacket(query_, step, withChallenge, &data, &context);
     if (!data)
       return "<none>";
     std::string bytes(static_cast<const char*>(LocalLock(data)), LocalSize(data));

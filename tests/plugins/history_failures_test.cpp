@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          return path;
                                        },
                                        true}),
-    [](const ::testing::TestParamInfo<UnusableLocation>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<UnusableLocation>& test) { return test.param.name; });
 
 struct Holder {
   std::string name;
@@ -209,8 +209,8 @@ TEST_P(HistoryLockedDatabaseTest, APollDoesNotWaitForAnotherWriter) {
 INSTANTIATE_TEST_SUITE_P(Holders, HistoryLockedDatabaseTest,
                          ::testing::Values(Holder{"WhileThePluginHasItOpen", true},
                                            Holder{"BeforeThePluginOpensIt", false}),
-                         [](const ::testing::TestParamInfo<Holder>& info) {
-                           return info.param.name;
+                         [](const ::testing::TestParamInfo<Holder>& test) {
+                           return test.param.name;
                          });
 
 } // namespace

@@ -121,6 +121,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Location{"AbsolutePath", "<folder>/programs/sub/elsewhere.db",
                                "sub/elsewhere.db"},
                       Location{"LoadedByRelativeName", "", "history.db", true}),
-    [](const ::testing::TestParamInfo<Location>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<Location>& test) { return test.param.name; });
 
 } // namespace

@@ -196,6 +196,6 @@ INSTANTIATE_TEST_SUITE_P(
         HostileText{"LongUtf8", Repeat("\xE2\x82\xAC", 100), Repeat("\xE2\x82\xAC", 85)},
         // Bytes that only look like the inside of a sequence are cut where they are.
         HostileText{"LongContinuationBytes", "x" + Repeat("\x80", 300), "x" + Repeat("\x80", 255)}),
-    [](const ::testing::TestParamInfo<HostileText>& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<HostileText>& test) { return test.param.name; });
 
 } // namespace

@@ -38,10 +38,10 @@ public:
   int32_t PacketCount() { return query_->lpVtbl->GetPacketCount(query_); }
   bool PerServer(int32_t step) { return query_->lpVtbl->IsPerServer(query_, step) != 0; }
   // The datagram's bytes; "<none>" when the builder gave no block.
-  std::string Build(int32_t step, intptr_t challenge = 0) {
+  std::string Build(int32_t step, intptr_t challengeToSend = 0) {
     HLOCAL data = nullptr;
     int32_t context = 0;
-    query_->lpVtbl->BuildPacket(query_, step, challenge, &data, &context);
+    query_->lpVtbl->BuildPacket(query_, step, challengeToSend, &data, &context);
     if (!data)
       return "<none>";
     std::string bytes(static_cast<const char*>(LocalLock(data)), LocalSize(data));

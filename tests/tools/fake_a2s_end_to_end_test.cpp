@@ -1,7 +1,7 @@
-#include "FakeServerProcess.h"
 #include "ReplyReader.h"
 #include "SourceSplitJoin.h"
-#include "UdpTestClient.h"
+#include "tests/support/FakeServerProcess.h"
+#include "tests/support/UdpTestClient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "FakeServerProcess.h"
-#include "UdpTestClient.h"
 #include "tests/plugins/A2sHost.h"
+#include "tests/support/FakeServerProcess.h"
+#include "tests/support/UdpTestClient.h"
 #include "tools/fakeserver/ServerState.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PluginCase{"TodaySplitSmallest", {"--split", "64"}},
                     PluginCase{"WithoutChallenge", {"--no-challenge"}},
                     PluginCase{"WithoutChallengeSplit", {"--no-challenge", "--split", "150"}}),
-    [](const testing::TestParamInfo<PluginCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<PluginCase>& test) { return test.param.name; });
 
 } // namespace

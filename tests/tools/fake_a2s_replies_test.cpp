@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RequestCase{"HeaderOnly", true, kHeader, '-'},
                     RequestCase{"NoHeader", true, "TSource Engine Query\0"s, '-'},
                     RequestCase{"Empty", true, "", '-'}),
-    [](const testing::TestParamInfo<RequestCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<RequestCase>& test) { return test.param.name; });
 
 TEST(FakeA2sReplies, TheChallengeBelongsToTheClientAndTheSeed) {
   A2sReplies replies(A2sBehaviour{}, 3);

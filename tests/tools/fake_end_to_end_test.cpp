@@ -1,5 +1,5 @@
-#include "FakeServerProcess.h"
-#include "UdpTestClient.h"
+#include "tests/support/FakeServerProcess.h"
+#include "tests/support/UdpTestClient.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                     GameCase{"cs", 0, kHeader + "details\0"s, 1},
                     GameCase{"csp", 0, kHeader + "TSource Engine Query\0"s, 1},
                     GameCase{"css", 0, kHeader + "TSource Engine Query\0"s, 1}),
-    [](const testing::TestParamInfo<GameCase>& info) { return info.param.game; });
+    [](const testing::TestParamInfo<GameCase>& test) { return test.param.game; });
 
 TEST(FakeServerEndToEnd, SigintEndsTheProgramWithExitCodeZero) {
   const int port = FreeUdpPorts("127.0.0.1", 1);

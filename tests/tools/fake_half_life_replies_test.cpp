@@ -200,7 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(PlayerListCase{kOld, {"J\xF6rg", "Zo\xEB", "Sarge"}, true},
                     PlayerListCase{kPatched, {"J\xF6rg", "Zo\xEB", "Sarge"}, true},
                     PlayerListCase{kSource, {"Jörg", "Zoë", "Sarge"}, false}),
-    [](const testing::TestParamInfo<PlayerListCase>& info) { return StyleName(info.param.style); });
+    [](const testing::TestParamInfo<PlayerListCase>& test) { return StyleName(test.param.style); });
 
 TEST(FakeHalfLifeReplies, NegativeFragsGoOutAsSignedNumbers) {
   auto suicidal = [](const PlayerRecord& player) { return player.frags == -1; };

@@ -61,8 +61,8 @@ TEST_P(FakeReplyRobustness, SurvivesRandomCutAndHugeRequests) {
 
 INSTANTIATE_TEST_SUITE_P(Games, FakeReplyRobustness,
                          testing::Values("ut", "u4", "q2", "q3", "cs", "csp", "css", "a2s"),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           return info.param;
+                         [](const testing::TestParamInfo<std::string>& test) {
+                           return test.param;
                          });
 
 TEST(FakeReplyBuilderFactory, MakesABuilderForEveryKnownGameOnly) {

@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         TCommonIconCase{"OnlyOwnIcons", {{1, 2}, {1, 0}}, true, false, 0, 0, "No servers"},
         TCommonIconCase{"OnlyWithoutIcon", {{2, 5}}, true, true, 0, 0, "Arena - q3dm17 (5)"},
         TCommonIconCase{"OwnAndCommon", {{1, 5}, {0, 0}}, true, true, 1, 0, "Arena - q3dm17 (0)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(TrayTest, MenuListsTheFirstSixteenOnlineServersAndTheHintTheirCommonOnes) {
   for (int i = 0; i < 20; ++i)

@@ -93,10 +93,10 @@ ParsedOptions ParseEmulatorOptions(const std::vector<std::string>& args) {
     std::optional<std::string> text = value();
     if (!text)
       return std::nullopt;
-    std::optional<long long> value = ParseInteger(*text);
-    if (!value || *value < low || *value > high)
+    std::optional<long long> number = ParseInteger(*text);
+    if (!number || *number < low || *number > high)
       return std::nullopt;
-    return value;
+    return number;
   };
 
   while (next < args.size()) {

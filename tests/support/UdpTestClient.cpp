@@ -1,4 +1,4 @@
-#include "UdpTestClient.h"
+#include "tests/support/UdpTestClient.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
