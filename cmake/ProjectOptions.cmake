@@ -14,12 +14,12 @@ target_compile_features(skarvel_options INTERFACE cxx_std_20 c_std_99)
 target_compile_options(skarvel_options INTERFACE -Wall -Wextra -Wshadow)
 # Implicit conversions that may change a value, except in the emulator and the
 # flood sender (tools/), where the few it reports are counts far inside their
-# types' ranges. Clang counts sign changes as such conversions, GCC does not; a
-# target with SKARVEL_SIGN_CONVERSION set is warned of them on both, the others
-# on neither.
+# types' ranges. Clang (and clang-tidy) count sign changes as such
+# conversions, GCC does not; a target with SKARVEL_SIGN_CONVERSION set is
+# warned of them by both, the others by neither.
 target_compile_options(skarvel_options INTERFACE
   $<$<NOT:$<STREQUAL:$<TARGET_PROPERTY:SOURCE_DIR>,${PROJECT_SOURCE_DIR}/tools>>:-Wconversion>
-  $<IF:$<BOOL:$<TARGET_PROPERTY:SKARVEL_SIGN_CONVERSION>>,-Wsign-conversion,$<$<CXX_COMPILER_ID:Clang>:-Wno-sign-conversion>>)
+  $<IF:$<BOOL:$<TARGET_PROPERTY:SKARVEL_SIGN_CONVERSION>>,-Wsign-conversion,-Wno-sign-conversion>)
 target_include_directories(skarvel_options INTERFACE ${PROJECT_SOURCE_DIR})
 if(SKARVEL_WERROR)
   target_compile_options(skarvel_options INTERFACE -Werror)

@@ -9,7 +9,7 @@ constexpr int32_t kNoInterface = static_cast<int32_t>(0x80004002u);
 
 // Texts cross the boundary NUL-terminated: cut at an embedded NUL.
 std::string AsCText(const std::string& text) {
-  return std::string(text.c_str());
+  return text.substr(0, text.find('\0'));
 }
 
 } // namespace

@@ -87,6 +87,7 @@ TAddress::TAddress(const TGameList& registry, const std::string& host, int32_t p
 }
 
 // The game part is taken through Assign: a copy never owns the plug-in.
+// NOLINTNEXTLINE(bugprone-copy-constructor-init)
 TAddress::TAddress(const TAddress& source) : TGame(), registry_(source.registry_) {
   Assign(source);
 }
@@ -229,7 +230,7 @@ void TAddressList::Add(std::unique_ptr<TAddress> address) {
 }
 
 void TAddressList::Delete(int32_t index) {
-  items_.at(static_cast<std::size_t>(index)); // range check
+  static_cast<void>(items_.at(static_cast<std::size_t>(index))); // range check
   items_.erase(items_.begin() + index);
 }
 

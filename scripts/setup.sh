@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-multimedia-dev libgl-dev
-  clang libclang-rt-14-dev clang-format git
+  clang libclang-rt-14-dev clang-format clang-tidy git
   qstat openarena-server
   xvfb procps strace
   nlohmann-json3-dev

@@ -74,7 +74,7 @@ TEST_F(SettingsFileTest, EnsureIniFileFailsWhenTheFileCannotBeCreated) {
 
 TEST_F(SettingsFileTest, NestedBracketSharesOneAccessorAndWritesOnceAtTheLastClose) {
   ASSERT_TRUE(EnsureIniFile());
-  const std::string path = IniPath();
+  const std::string& path = IniPath();
   const FileId created = IdOf(path);
 
   CloseIni(); // without an open: nothing happens

@@ -101,8 +101,7 @@ TEST_F(Q2Test, DatagramsThatAreNoInfoReplyAreNotOurs) {
       std::string("\x80\0\0\0\0", 5),
       "\xFF",
       "\xFF\x13\x37 random 3/16\n",
-      "\xFF\xFF\xFF\xFF"
-      "Arena q2dm1 1/8\n",                                  // no reply word
+      std::string(4, '\xFF') + "Arena q2dm1 1/8\n",         // no reply word
       "\xFF\xFF\xFF\xFFprint\nArena q2dm1 1/8\n",           // another reply word
       "\xFF\xFF\xFF\xFFstatusResponse\n\\sv_hostname\\x\n", // a Quake 3 reply
       kHeader + "Arena q2dm1 1/8\n\n",                      // a second line

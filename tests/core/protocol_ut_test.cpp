@@ -117,8 +117,8 @@ TEST_F(UTTest, StrayDatagramsAreNotOurs) {
       "not a key/value reply at all",
       "hostname\\Arena\\queryid\\1.1\\final\\", // pairs open with a backslash
       " \\queryid\\1.1\\final\\",
-      std::string("\0\\queryid\\1.1\\final\\", 21),
-      "\x80\x00\x00\x00\x00",
+      std::string(1, '\0') + "\\queryid\\1.1\\final\\",
+      std::string("\x80\0\0\0\0", 5),
       std::string(64, '\\'),
       "\\queryid",
       "\\queryid\\",

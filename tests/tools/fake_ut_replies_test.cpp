@@ -24,7 +24,7 @@ TEST(FakeUtReplies, StatusIsSplitIntoNumberedPacketsWithFinalOnlyInTheLast) {
     const KeyValues pairs = ParseKeyValues(datagrams[i]);
     EXPECT_EQ(ValueOf(pairs, "queryid"), "1." + std::to_string(i + 1));
     const bool last = i + 1 == datagrams.size();
-    EXPECT_EQ(ValueOf(pairs, "final") == "", last) << datagrams[i];
+    EXPECT_EQ(ValueOf(pairs, "final").empty(), last) << datagrams[i];
     if (last) { // the final marker closes the datagram, after the query id
       EXPECT_TRUE(datagrams[i].ends_with("\\queryid\\1." + std::to_string(i + 1) + "\\final\\"));
     }

@@ -100,7 +100,7 @@ ParsedOptions ParseEmulatorOptions(const std::vector<std::string>& args) {
   };
 
   while (next < args.size()) {
-    const std::string option = args[next++];
+    const std::string& option = args[next++];
     if (option == "--help") {
       options.help = true;
       return parsed;
