@@ -1,7 +1,9 @@
 #include "app/ServerView.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <optional>
@@ -34,6 +36,18 @@ bool Listed(const TServerList& servers, const TServer& server) {
 TServerView::TServerView(std::function<QIcon(int32_t)> image, QWidget* parent)
     : QTreeWidget(parent), image_(std::move(image)), collator_(QLocale()) {
   collator_.setCaseSensitivity(Qt::CaseSensitive);
+  // The hint sits on the empty rows' area; clicks go through to the view.
+  hint_ = new QLabel(viewport());
+  hint_->setObjectName(QStringLiteral("lvServersHint"));
+  hint_->setWordWrap(true);
+  hint_->setAlignment(Qt::AlignCenter);
+  hint_->setMargin(6);
+  hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  hint_->setForegroundRole(QPalette::PlaceholderText);
+  hint_->hide();
+  auto* layout = new QVBoxLayout(viewport());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(hint_);
 }
 
 TServerView::~TServerView() = default;
@@ -88,7 +102,19 @@ void TServerView::Refresh(const TServerList& servers, bool rebuild) {
   else
     Update(servers);
   Restore(selected, focused);
+  ShowHintWhenEmpty();
   setUpdatesEnabled(true);
+}
+
+void TServerView::SetEmptyHint(const QString& text) {
+  hint_->setText(text);
+  ShowHintWhenEmpty();
+}
+
+void TServerView::ShowHintWhenEmpty() {
+  const bool show = topLevelItemCount() == 0 && !hint_->text().isEmpty();
+  if (hint_->isHidden() == show)
+    hint_->setVisible(show);
 }
 
 void TServerView::Rebuild(const TServerList& servers) {

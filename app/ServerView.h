@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+class QLabel;
 class TServer;
 class TServerList;
 class TServerRow;
@@ -39,8 +40,11 @@ public:
   // The server of the selected row, else of the focused row.
   const TServer* ShownServer() const;
   void SelectServer(const TServer& server);
+  // Shown in place of the rows while there are none.
+  void SetEmptyHint(const QString& text);
 
 private:
+  void ShowHintWhenEmpty();
   void Rebuild(const TServerList& servers);
   void Update(const TServerList& servers);
   // Brings the row's cells in line; true when its caption (and sort key) changed.
@@ -50,6 +54,7 @@ private:
   void Restore(const TServer* selected, const TServer* focused);
 
   std::function<QIcon(int32_t)> image_;
+  QLabel* hint_ = nullptr;
   QCollator collator_;
   std::unordered_map<const TServer*, TServerRow*> rows_;
   // Each server's place in list order, kept while it is offline: equal

@@ -18,6 +18,7 @@
 #include "app/DesignIcon.h"
 #include "app/PollShell.h"
 #include "app/ServerView.h"
+#include "app/ServerViewHint.h"
 #include "app/StartupMessage.h"
 #include "app/dm.h"
 #include "config/AppSettings.h"
@@ -232,6 +233,10 @@ void TfrmMain::FormCreate() {
   // No language file is loaded yet, so the message keeps its built-in text.
   if (!EnsureIniFile())
     ShowStartupMessage(QMessageBox::Information, QStringLiteral("Cannot create INI file"));
+  // A new user would otherwise see only a grey tray icon.
+  const bool firstStart = IniFileIsNew();
+  if (firstStart && dm_.IniFileCreated)
+    dm_.IniFileCreated();
 
   // The game registry, the address list, the server lists and the tray icon
   // pool were made with the window (TMonitor, TTray).
@@ -248,8 +253,9 @@ void TfrmMain::FormCreate() {
   };
   startup.LogFailed = [](const std::exception& error) { qWarning("%s", error.what()); };
   monitor_->Start(startup);
+  lvServers->SetEmptyHint(ServerViewHint(monitor_->Addresses));
 
-  if (!AppSettings.StartInTray)
+  if (!AppSettings.StartInTray || firstStart)
     ShowMainWindow();
   else if (!dm_.NotificationAreaAvailable())
     showMinimized(); // hidden, nothing would show that the program runs

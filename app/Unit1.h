@@ -90,9 +90,11 @@ public:
   void PlaySound(const std::string& path) override;
   void EventLine(const TServer& server, const std::string& line) override;
   void NotifyStatistics(const TServer& server) override;
-  std::optional<std::string> SelectExecutable(const std::string& defaultName) override;
+  std::optional<std::string> SelectExecutable(const std::string& defaultName,
+                                              const std::string& gameTitle) override;
   bool StartGame(const std::string& executable, const std::string& parameters,
                  const std::string& folder) override;
+  void GameNotFound(const std::string& gameTitle, const std::string& executable) override;
 
   // The tray's icons, handed on to the TTray, which is made after the
   // servers' lists it shows.

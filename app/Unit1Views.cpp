@@ -1,13 +1,16 @@
 // The main window's views and what the model asks of the tray, the sound and
 // the game launcher.
 
+#include <QMessageBox>
 #include <QProcess>
 #include <QTreeWidget>
 
 #include <algorithm>
 
+#include "app/LaunchMessages.h"
 #include "app/PlayerOrder.h"
 #include "app/ServerView.h"
+#include "app/ServerViewHint.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
 #include "model/StatisticsPlugins.h"
@@ -47,6 +50,7 @@ void TfrmMain::RefreshServers() {
 
 void TfrmMain::InvalidateViews() {
   rebuildViews_ = true;
+  lvServers->SetEmptyHint(ServerViewHint(monitor_->Addresses));
   playersShownFor_ = nullptr;
   playersShown_.clear();
 }
@@ -164,8 +168,10 @@ void TfrmMain::NotifyStatistics(const TServer& server) {
   NotifyStatPlugins(monitor_->StatPlugins, server);
 }
 
-std::optional<std::string> TfrmMain::SelectExecutable(const std::string& defaultName) {
-  if (const auto chosen = dm_.SelectExecutableFile(QString::fromStdString(defaultName)))
+std::optional<std::string> TfrmMain::SelectExecutable(const std::string& defaultName,
+                                                      const std::string& gameTitle) {
+  if (const auto chosen = dm_.SelectExecutableFile(QString::fromStdString(defaultName),
+                                                   QString::fromStdString(gameTitle)))
     return chosen->toStdString();
   return std::nullopt;
 }
@@ -177,6 +183,16 @@ bool TfrmMain::StartGame(const std::string& executable, const std::string& param
   QStringList arguments;
   for (const std::string& word : SplitShellWords(parameters))
     arguments << QString::fromStdString(word);
-  return QProcess::startDetached(QString::fromStdString(executable), arguments,
-                                 QString::fromStdString(folder));
+  if (QProcess::startDetached(QString::fromStdString(executable), arguments,
+                              QString::fromStdString(folder)))
+    return true;
+  QMessageBox::warning(this, QStringLiteral("Skarvel"),
+                       GameNotStartedText(QString::fromStdString(executable)));
+  return false;
+}
+
+void TfrmMain::GameNotFound(const std::string& gameTitle, const std::string& executable) {
+  QMessageBox::warning(
+      this, QStringLiteral("Skarvel"),
+      GameNotFoundText(QString::fromStdString(gameTitle), QString::fromStdString(executable)));
 }

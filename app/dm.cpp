@@ -42,9 +42,12 @@ std::optional<QString> Tdm::SelectLogFile() {
                     QStringLiteral("*.log (*.log);;All files (*)"));
 }
 
-std::optional<QString> Tdm::SelectExecutableFile(const QString& defaultName) {
-  return SelectFile(Message("SelectEXE", "Select game executable"),
-                    QStringLiteral("*.exe (*.exe);;All files (*)"), defaultName);
+std::optional<QString> Tdm::SelectExecutableFile(const QString& defaultName,
+                                                 const QString& gameTitle) {
+  // Linux games have no extension to filter by: every file is offered.
+  return SelectFile(Message("SelectEXE", "Select game executable") + QStringLiteral(": ") +
+                        gameTitle,
+                    QStringLiteral("All files (*)"), defaultName);
 }
 
 std::optional<QString> Tdm::SelectFile(const QString& title, const QString& filter,

@@ -24,8 +24,9 @@ public:
   std::optional<QString> SelectIconFile();
   std::optional<QString> SelectSoundFile();
   std::optional<QString> SelectLogFile();
-  // A game's executable, offering the game's usual file name.
-  std::optional<QString> SelectExecutableFile(const QString& defaultName);
+  // A game's executable, offering the game's usual file name; the title
+  // names the game.
+  std::optional<QString> SelectExecutableFile(const QString& defaultName, const QString& gameTitle);
 
   // Opens a file with the program the desktop associates with it.
   void OpenDocument(const QString& path);
@@ -37,6 +38,9 @@ public:
   // Whether the desktop has a notification area now (GNOME without extensions
   // and plain window managers have none); tests put their own answer here.
   std::function<bool()> NotificationAreaAvailable;
+  // Runs when start-up has just made the settings file, before reading it;
+  // a test of the first start writes its loopback addresses here.
+  std::function<void()> IniFileCreated;
 
 private:
   std::optional<QString> SelectFile(const QString& title, const QString& filter,

@@ -11,6 +11,7 @@
 namespace {
 
 std::string iniPath;
+bool iniFileIsNew = false;
 std::unique_ptr<TIniFile> sharedIni;
 int openCount = 0;
 
@@ -22,11 +23,16 @@ void ComputeIniPath() {
 
 bool EnsureIniFile() {
   ComputeIniPath();
+  iniFileIsNew = false;
   if (access(iniPath.c_str(), F_OK) == 0)
     return true;
   int fd = open(iniPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  // A file that cannot be made is missing all the same; one made meanwhile
+  // by another start is not.
+  const bool existed = fd < 0 && errno == EEXIST;
+  iniFileIsNew = !existed;
   if (fd < 0)
-    return errno == EEXIST;
+    return existed;
   ssize_t put;
   do
     put = write(fd, "\n", 1);
@@ -35,6 +41,10 @@ bool EnsureIniFile() {
   if (!ok)
     unlink(iniPath.c_str());
   return ok;
+}
+
+bool IniFileIsNew() {
+  return iniFileIsNew;
 }
 
 const std::string& IniPath() {

@@ -12,6 +12,9 @@
 // Fixes the settings file path and creates the file with one empty line when it
 // does not exist. False when it could not be created.
 bool EnsureIniFile();
+// The last EnsureIniFile found no settings file: this is the program's first
+// start in its folder.
+bool IniFileIsNew();
 const std::string& IniPath();
 
 void OpenIni();

@@ -13,6 +13,7 @@
 #include "games/ComBase.h"
 #include "util/comma_text.h"
 #include "util/debug_log.h"
+#include "util/executable_path.h"
 #include "util/text.h"
 
 namespace {
@@ -372,17 +373,22 @@ bool TServer::LaunchGame(TGameList& registry, IGameLauncher& launcher) {
   TGame* game = registry.FindById(LaunchId);
   if (!game)
     return false;
-  std::error_code ignored;
-  if (!std::filesystem::is_regular_file(game->Executable, ignored)) {
-    if (const auto chosen = launcher.SelectExecutable(game->Defs.DefaultExecutable)) {
+  // A bare name such as "ioquake3" is the one a distribution puts on PATH.
+  std::string program = FindExecutable(game->Executable);
+  if (program.empty()) {
+    if (const auto chosen =
+            launcher.SelectExecutable(game->Defs.DefaultExecutable, game->Defs.Title)) {
       game->Executable = *chosen;
       registry.SaveSettings();
+      program = FindExecutable(game->Executable);
     }
   }
-  if (game->Executable.empty())
+  if (program.empty()) {
+    launcher.GameNotFound(game->Defs.Title, game->Executable);
     return false;
-  const std::string folder = std::filesystem::path(game->Executable).parent_path().string();
-  return launcher.StartGame(game->Executable, LaunchParameters(game->Parameters), folder);
+  }
+  const std::string folder = std::filesystem::path(program).parent_path().string();
+  return launcher.StartGame(program, LaunchParameters(game->Parameters), folder);
 }
 
 std::string TServer::LaunchParameters(const std::string& parameterTemplate) const {

@@ -4,15 +4,8 @@
 
 // Counter-Strike over the older text commands: "details" to the address, then
 // "players" to every server that answered it.
-inline constexpr TGameInfo kGameInfoCS = {27015,
-                                          0,
-                                          "cs",
-                                          "Counter-Strike",
-                                          "CS",
-                                          "&CS",
-                                          "c:\\Program Files\\Valve\\hl.exe",
-                                          "-game cstrike +connect %1",
-                                          "cs"};
+inline constexpr TGameInfo kGameInfoCS = {
+    27015, 0, "cs", "Counter-Strike", "CS", "&CS", "steam", "-applaunch 10 +connect %1", "cs"};
 
 class TQueryCS : public TTableQuery {
 public:

@@ -7,8 +7,8 @@
 // the counts word "players/maximum", delivered as the two numbers; the names
 // are missing, so the parser invents one placeholder player per connected
 // player.
-inline constexpr TGameInfo kGameInfoQ2 = {
-    27910, 0, "q2", "Quake 2", "Q2", "Q&2", "quake2.exe", "-connect %1", "q2"};
+inline constexpr TGameInfo kGameInfoQ2 = {27910, 0,        "q2",          "Quake 2", "Q2",
+                                          "Q&2", "quake2", "+connect %1", "q2"};
 
 class TQueryQ2 : public TTableQuery {
 public:

@@ -6,8 +6,8 @@
 // Quake 3: one "getstatus" request; the reply holds the server variables as
 // backslash-separated pairs and then one line per player (score, ping and the
 // quoted name).
-inline constexpr TGameInfo kGameInfoQ3 = {
-    27960, 0, "q3", "Quake 3", "Q3", "Q&3", "quake3.exe", "+connect %1", "q3"};
+inline constexpr TGameInfo kGameInfoQ3 = {27960, 0,          "q3",          "Quake 3", "Q3",
+                                          "Q&3", "ioquake3", "+connect %1", "q3"};
 
 class TQueryQ3 : public TTableQuery {
 public:

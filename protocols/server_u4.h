@@ -12,7 +12,7 @@ class TByteReader;
 // rules), each answered by one datagram whose fifth byte names its type. The
 // parser reads whichever reply comes, in any order, and keeps no state.
 inline constexpr TGameInfo kGameInfoU4 = {
-    7777, 1, "u4", "Unreal Tournament'2004", "UT2k4", "UT200&4", "UT2004.exe", "%1", "u4"};
+    7777, 1, "u4", "Unreal Tournament'2004", "UT2k4", "UT200&4", "ut2004", "%1", "u4"};
 
 class TQueryU4 : public TTableQuery {
 public:

@@ -12,8 +12,8 @@
 // carries "queryid" as answer id, a dot and a packet number; the last one
 // also carries "final". The parser puts the packets back in order and reads
 // the answer once every packet up to the final one is in.
-inline constexpr TGameInfo kGameInfoUT = {
-    7777, 1, "ut", "Unreal Tournament'99", "UT", "&UT", "UnrealTournament.exe", "%1", "ut"};
+inline constexpr TGameInfo kGameInfoUT = {7777, 1,    "ut", "Unreal Tournament'99", "UT", "&UT",
+                                          "ut", "%1", "ut"};
 
 class TQueryUT : public TTableQuery {
 public:

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QSplitter>
@@ -354,6 +355,103 @@ TEST_F(FrmMainTest, FilePickersShareOneDialogWithTheirOwnTitles) {
   AnswerFileDialog(QString(), &title, &filter);
   EXPECT_EQ(dm_->SelectLogFile(), std::nullopt);
   EXPECT_EQ(title, "Select log file");
+}
+
+// Linux games have no extension: the picker's filter must let them through.
+TEST_F(FrmMainTest, ExecutablePickerNamesTheGameAndListsFilesWithoutExtension) {
+  Start(kShown);
+  const QString game = QString::fromStdString(home_.write("bin/ioquake3", "#!/bin/sh\n"));
+  QString title, filter;
+  AnswerFileDialog(game, &title, &filter);
+  EXPECT_EQ(dm_->SelectExecutableFile("ioquake3", "Quake 3"), std::optional<QString>(game));
+  EXPECT_EQ(title, "Select game executable: Quake 3");
+  const QString patterns = filter.section(QLatin1Char('('), 1).section(QLatin1Char(')'), 0, 0);
+  EXPECT_TRUE(QDir::match(patterns, "ioquake3")) << filter.toStdString();
+}
+
+// Answers every modal box that opens while `work` runs: file dialogs are
+// cancelled, message boxes are read and closed.
+QStringList AnswerModals(const std::function<void()>& work) {
+  QStringList messages;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      messages << box->text();
+      box->accept();
+    } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      dialog->reject();
+    }
+  });
+  answer.start(0);
+  work();
+  return messages;
+}
+
+TEST_F(FrmMainTest, GoWithAGameThatIsNotInstalledSaysWhatIsMissing) {
+  TfrmMain& window = Start(kShown);
+  auto made = TServer::CreateFromStore(window.Monitor().Games, window.Roles(), "127.0.0.1", 0,
+                                       3 /* Quake 3 */, 1.0);
+  TServer& server = *made;
+  window.Monitor().Servers.Add(std::move(made));
+  server.SetOnline(true);
+  window.RefreshServers();
+  window.SelectServer(server);
+  window.Monitor().Games.FindById(3)->Executable = "skarvel-no-such-game";
+
+  const QStringList messages = AnswerModals([&] { window.mnGoClick(); });
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].contains("Quake 3")) << messages[0].toStdString();
+  EXPECT_TRUE(messages[0].contains("\"skarvel-no-such-game\" was found on PATH"))
+      << messages[0].toStdString();
+  EXPECT_FALSE(window.ReallyClose());
+}
+
+TEST_F(FrmMainTest, FirstStartShowsTheWindowAndLaterStartsKeepToTheTray) {
+  MakeDataModule();
+  // The file start-up makes gets loopback addresses before it is read.
+  dm_->IniFileCreated = [this] {
+    home_.write("skarvel.ini",
+                WithLoopbackAddress("[Common]\nVersion=2.5\n[Network]\nCheckUpdates=0\n"));
+  };
+  ASSERT_FALSE(home_.exists("skarvel.ini"));
+  window_ = std::make_unique<TfrmMain>(*dm_);
+  EXPECT_TRUE(AppSettings.StartInTray);
+  EXPECT_TRUE(window_->isVisible());
+  const auto* hint = Child<QLabel>("lvServersHint");
+  ASSERT_NE(hint, nullptr);
+  EXPECT_TRUE(hint->isVisible());
+  EXPECT_TRUE(hint->text().contains("127.0.0.1:7790 (Unreal Tournament'2004)"))
+      << hint->text().toStdString();
+  Stop();
+
+  dm_->IniFileCreated = [] { FAIL() << "the file exists now"; };
+  window_ = std::make_unique<TfrmMain>(*dm_);
+  EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(FrmMainTest, EmptyServerViewNamesTheEnabledAddresses) {
+  struct Case {
+    const char* addresses;
+    const char* hint;
+  } cases[] = {
+      {"127.0.0.1,q3=1\n",
+       "Polling 127.0.0.1 (Quake 3); no server has answered yet. Add your servers in File › "
+       "Settings."},
+      {"127.0.0.1,q3=1\n127.0.0.2:27000,q2=1\n127.0.0.3,ut=0\n127.0.0.4,cs=1\n"
+       "127.0.0.5,css=1\n127.255.255.255,q3=1\n",
+       "Polling 127.0.0.1 (Quake 3), 127.0.0.2:27000 (Quake 2), 127.0.0.4 (Counter-Strike) and 2 "
+       "more; no server has answered yet. Add your servers in File › Settings."},
+      {"127.0.0.1,q3=0\n", "No address is polled. Add your servers in File › Settings."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.addresses);
+    home_.write("skarvel.ini", std::string(kShown) + "[Address]\n" + c.addresses);
+    MakeDataModule();
+    window_ = std::make_unique<TfrmMain>(*dm_);
+    EXPECT_EQ(Child<QLabel>("lvServersHint")->text().toStdString(), c.hint);
+    Stop();
+  }
 }
 
 } // namespace

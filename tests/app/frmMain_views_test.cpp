@@ -305,12 +305,16 @@ class RecordingWindow : public TfrmMain {
 public:
   using TfrmMain::TfrmMain;
   std::vector<std::string> started;
+  std::vector<std::string> notFound;
   int picks = 0;
   bool recordStarts = true; // false: really start, as the desktop would
 
-  std::optional<std::string> SelectExecutable(const std::string&) override {
+  std::optional<std::string> SelectExecutable(const std::string&, const std::string&) override {
     ++picks;
     return std::nullopt;
+  }
+  void GameNotFound(const std::string& gameTitle, const std::string& executable) override {
+    notFound.push_back(gameTitle + " | " + executable);
   }
   bool StartGame(const std::string& executable, const std::string& parameters,
                  const std::string& folder) override {
@@ -363,10 +367,12 @@ TEST_F(FrmMainViewsTest, QuitEndsTheProgramOnlyAfterAGameStarted) {
   window.RefreshServers();
   window.SelectServer(server);
 
-  // The user does not supply the missing executable: its start fails, which
-  // is not reported, and the program stays.
+  // The user does not supply the missing executable: nothing starts, the
+  // user is told why, and the program stays.
   window.mnGoClick();
   EXPECT_EQ(window.picks, 1);
+  EXPECT_TRUE(window.started.empty());
+  EXPECT_EQ(window.notFound, std::vector<std::string>{"Quake 3 | " + home_.file("missing/quake3")});
   EXPECT_EQ(game.Executable, home_.file("missing/quake3"));
   EXPECT_FALSE(window.ReallyClose());
   EXPECT_TRUE(window.isVisible());
@@ -389,6 +395,21 @@ TEST_F(FrmMainViewsTest, DoubleClickStartsTheGameOnlyWhenSetTo) {
   AppSettings.DoubleClick = true;
   window.lvServersDblClick();
   EXPECT_EQ(window.started.size(), 1u);
+}
+
+TEST_F(FrmMainViewsTest, HintStandsInForTheRowsWhileThereAreNone) {
+  TfrmMain& window = Open();
+  const QWidget& hint = *Child<QWidget>("lvServersHint");
+  EXPECT_TRUE(hint.isVisible());
+
+  TServer& server = Add("10.0.0.1", "A");
+  window.RefreshServers();
+  EXPECT_FALSE(hint.isVisible());
+
+  server.SetOnline(false);
+  window.RefreshServers();
+  ASSERT_EQ(Servers().topLevelItemCount(), 0);
+  EXPECT_TRUE(hint.isVisible());
 }
 
 TEST_F(FrmMainViewsTest, RefreshDuringACycleChangesNothing) {

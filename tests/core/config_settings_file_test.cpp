@@ -51,6 +51,11 @@ TEST_F(SettingsFileTest, EnsureIniFileCreatesTheFileWithOneEmptyLine) {
   ASSERT_TRUE(EnsureIniFile());
   EXPECT_EQ(IniPath(), tmp.file("skarvel.ini"));
   EXPECT_EQ(tmp.read("skarvel.ini"), "\n");
+  EXPECT_TRUE(IniFileIsNew());
+
+  // The next start finds the file it made.
+  ASSERT_TRUE(EnsureIniFile());
+  EXPECT_FALSE(IniFileIsNew());
 }
 
 TEST_F(SettingsFileTest, EnsureIniFileLeavesAnExistingFileUntouched) {
@@ -64,12 +69,14 @@ TEST_F(SettingsFileTest, EnsureIniFileLeavesAnExistingFileUntouched) {
   ASSERT_TRUE(EnsureIniFile());
   EXPECT_EQ(tmp.read("skarvel.ini"), content);
   EXPECT_TRUE(IdOf(path) == before);
+  EXPECT_FALSE(IniFileIsNew());
 }
 
 TEST_F(SettingsFileTest, EnsureIniFileFailsWhenTheFileCannotBeCreated) {
   SetProgramFolder(tmp.file("missing-folder"));
   EXPECT_FALSE(EnsureIniFile());
   EXPECT_EQ(IniPath(), tmp.file("missing-folder/skarvel.ini"));
+  EXPECT_TRUE(IniFileIsNew()); // no settings file: still a first start
 }
 
 TEST_F(SettingsFileTest, NestedBracketSharesOneAccessorAndWritesOnceAtTheLastClose) {

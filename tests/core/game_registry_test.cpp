@@ -240,15 +240,13 @@ TEST(BuiltinGamesTest, SevenTypesInTheirOrderWithTheirRows) {
     const char* parameters;
     int32_t image;
   } rows[] = {
-      {"ut", "Unreal Tournament'99", "UT", 7777, 1, "UnrealTournament.exe", "%1", 1},
-      {"u4", "Unreal Tournament'2004", "UT2k4", 7777, 1, "UT2004.exe", "%1", 5},
-      {"q2", "Quake 2", "Q2", 27910, 0, "quake2.exe", "-connect %1", 2},
-      {"q3", "Quake 3", "Q3", 27960, 0, "quake3.exe", "+connect %1", 3},
-      {"cs", "Counter-Strike", "CS", 27015, 0, "c:\\Program Files\\Valve\\hl.exe",
-       "-game cstrike +connect %1", 4},
-      {"csp", "Counter-Strike (patch)", "CS", 27015, 0, "c:\\Program Files\\Valve\\hl.exe",
-       "-game cstrike +connect %1", 4},
-      {"css", "Counter-Strike: Source", "CS:S", 27015, 0, "hl.exe", "-game cstrike +connect %1", 6},
+      {"ut", "Unreal Tournament'99", "UT", 7777, 1, "ut", "%1", 1},
+      {"u4", "Unreal Tournament'2004", "UT2k4", 7777, 1, "ut2004", "%1", 5},
+      {"q2", "Quake 2", "Q2", 27910, 0, "quake2", "+connect %1", 2},
+      {"q3", "Quake 3", "Q3", 27960, 0, "ioquake3", "+connect %1", 3},
+      {"cs", "Counter-Strike", "CS", 27015, 0, "steam", "-applaunch 10 +connect %1", 4},
+      {"csp", "Counter-Strike (patch)", "CS", 27015, 0, "steam", "-applaunch 10 +connect %1", 4},
+      {"css", "Counter-Strike: Source", "CS:S", 27015, 0, "steam", "-applaunch 240 +connect %1", 6},
   };
   ASSERT_EQ(games.Count(), 7);
   games.LoadSettings(nullptr);
@@ -274,6 +272,29 @@ TEST(BuiltinGamesTest, SevenTypesInTheirOrderWithTheirRows) {
     query->lpVtbl->Release(query);
   }
   EXPECT_EQ(games.FindByKey("UT"), &games.Items(0));
+}
+
+// Files written on Windows keep their paths: the Linux defaults only fill in
+// games that have no stored value.
+TEST(BuiltinGamesTest, StoredWindowsValuesSurviveLoadAndSave) {
+  ScratchProgramFolder folder;
+  const std::string stored = "[Game]\n"
+                             "cs=\"c:\\Program Files\\Valve\\hl.exe\" -game cstrike +connect %1\n"
+                             "ut=UnrealTournament.exe %1\n"
+                             "q3=quake3.exe\n";
+  folder.write("skarvel.ini", stored);
+  TGameList games;
+  games.LoadGames(BuiltinGames(), THostInfo{});
+  games.LoadSettings(nullptr);
+  games.SaveSettings();
+
+  const TIniFile ini(folder.file("skarvel.ini"));
+  EXPECT_EQ(ini.ReadRawString("Game", "cs", ""),
+            "\"c:\\Program Files\\Valve\\hl.exe\" -game cstrike +connect %1");
+  EXPECT_EQ(ini.ReadRawString("Game", "ut", ""), "UnrealTournament.exe %1");
+  EXPECT_EQ(ini.ReadRawString("Game", "q3", ""), "quake3.exe");
+  // A game without a stored value gets the Linux default.
+  EXPECT_EQ(ini.ReadRawString("Game", "u4", ""), "ut2004 %1");
 }
 
 } // namespace

@@ -149,21 +149,40 @@ TEST_F(ServerPropertiesTest, LaunchWithAMissingExecutableAndACancelledPickerStar
   const auto server = Make(kCS);
   games.Items(kCS).Executable = "";
   EXPECT_FALSE(server->LaunchGame(games, events));
-  EXPECT_EQ(events.Take(),
-            std::vector<std::string>{"SelectExecutable c:\\Program Files\\Valve\\hl.exe"});
+  EXPECT_EQ(events.Take(), (std::vector<std::string>{"SelectExecutable steam for Counter-Strike",
+                                                     "GameNotFound Counter-Strike: "}));
   EXPECT_FALSE(folder.exists("skarvel.ini"));
 }
 
-TEST_F(ServerPropertiesTest, LaunchWithACancelledPickerKeepsTheOldPath) {
+TEST_F(ServerPropertiesTest, LaunchWithACancelledPickerKeepsTheOldPathAndSaysSo) {
   const auto server = Make(kCS);
   games.Items(kCS).Executable = "/nonexistent/hl";
   games.Items(kCS).Parameters = "-connect %1";
-  events.startSucceeds = false;
   EXPECT_FALSE(server->LaunchGame(games, events));
   EXPECT_EQ(events.Take(),
-            (std::vector<std::string>{
-                "SelectExecutable c:\\Program Files\\Valve\\hl.exe",
-                "StartGame /nonexistent/hl params=-connect 10.0.0.5 folder=/nonexistent"}));
+            (std::vector<std::string>{"SelectExecutable steam for Counter-Strike",
+                                      "GameNotFound Counter-Strike: /nonexistent/hl"}));
+  EXPECT_EQ(games.Items(kCS).Executable, "/nonexistent/hl");
+}
+
+// A bare name is looked up on PATH, as the distributions install games;
+// found, it starts from its own folder without asking.
+TEST_F(ServerPropertiesTest, LaunchFindsABareNameOnPath) {
+  const std::string program = folder.write("bin/ioquake3", "#!/bin/sh\n");
+  std::filesystem::permissions(program, std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
+  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", ("/nonexistent:" + folder.file("bin")).c_str(), 1);
+  games.Items(kQ3).Executable = "ioquake3";
+  games.Items(kQ3).Parameters = "+connect %1";
+  const bool started = Make(kQ3)->LaunchGame(games, events);
+  setenv("PATH", savedPath.c_str(), 1);
+
+  EXPECT_TRUE(started);
+  EXPECT_EQ(events.Take(),
+            std::vector<std::string>{"StartGame " + program +
+                                     " params=+connect 10.0.0.5 folder=" + folder.file("bin")});
+  EXPECT_EQ(games.Items(kQ3).Executable, "ioquake3"); // the setting stays a bare name
 }
 
 TEST_F(ServerPropertiesTest, LaunchUsesThePickedExecutableOfTheLaunchGameAndSavesIt) {
@@ -178,7 +197,7 @@ TEST_F(ServerPropertiesTest, LaunchUsesThePickedExecutableOfTheLaunchGameAndSave
 
   EXPECT_TRUE(server->LaunchGame(games, events));
   EXPECT_EQ(events.Take(), (std::vector<std::string>{
-                               "SelectExecutable quake3.exe",
+                               "SelectExecutable ioquake3 for Quake 3",
                                "StartGame " + picked +
                                    " params=+connect 10.0.0.5:27961 folder=" + folder.file("q3")}));
   EXPECT_EQ(games.Items(kQ3).Executable, picked);

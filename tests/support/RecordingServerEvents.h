@@ -79,9 +79,13 @@ public:
   void NotifyStatistics(const TServer& server) override {
     Record("NotifyStatistics " + server.Host);
   }
-  std::optional<std::string> SelectExecutable(const std::string& defaultName) override {
-    Record("SelectExecutable " + defaultName);
+  std::optional<std::string> SelectExecutable(const std::string& defaultName,
+                                              const std::string& gameTitle) override {
+    Record("SelectExecutable " + defaultName + " for " + gameTitle);
     return selectedExecutable;
+  }
+  void GameNotFound(const std::string& gameTitle, const std::string& executable) override {
+    Record("GameNotFound " + gameTitle + ": " + executable);
   }
   bool StartGame(const std::string& executable, const std::string& parameters,
                  const std::string& folder) override {
