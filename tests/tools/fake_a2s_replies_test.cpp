@@ -1,4 +1,5 @@
 #include "ReplyReader.h"
+#include "ReplyType.h"
 #include "SourceSplitJoin.h"
 #include "tools/fakeserver/A2sReplies.h"
 #include "tools/fakeserver/SourceSplit.h"
@@ -31,15 +32,6 @@ ServerState A2sState(int players) {
 
 A2sBehaviour Unsplit(bool challenge) {
   return A2sBehaviour{challenge, kMaxSplitBytes};
-}
-
-// The reply type letter after the header; '-' for no reply, '+' for more than one.
-char ReplyType(const std::vector<std::string>& datagrams) {
-  if (datagrams.empty())
-    return '-';
-  if (datagrams.size() > 1 || datagrams[0].size() < 5 || !datagrams[0].starts_with(kHeader))
-    return '+';
-  return datagrams[0][4];
 }
 
 struct RequestCase {

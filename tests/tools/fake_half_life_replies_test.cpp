@@ -1,4 +1,5 @@
 #include "ReplyReader.h"
+#include "ReplyType.h"
 #include "TestServerState.h"
 #include "tools/fakeserver/HalfLifeReplies.h"
 #include "tools/fakeserver/TextEncoding.h"
@@ -14,15 +15,6 @@ using namespace std::string_literals;
 
 const std::string kHeader = "\xFF\xFF\xFF\xFF";
 const std::string kEngineQuery = kHeader + "TSource Engine Query\0"s;
-
-// The reply type letter after the header; '-' for no reply, '+' for more than one.
-char ReplyType(const std::vector<std::string>& datagrams) {
-  if (datagrams.empty())
-    return '-';
-  if (datagrams.size() > 1 || datagrams[0].size() < 5 || !datagrams[0].starts_with(kHeader))
-    return '+';
-  return datagrams[0][4];
-}
 
 struct RequestCase {
   HalfLifeStyle style;
