@@ -8,11 +8,12 @@
 #include <optional>
 
 #include "app/GameImages.h"
+#include "dialogs/DialogServices.h"
 
 class QFileDialog;
 
 // The data module: shared non-visual services of the program.
-class Tdm : public QObject {
+class Tdm : public QObject, public IDialogServices {
   Q_OBJECT
 public:
   // stamp: the build stamp, which becomes the default date of the last update check.
@@ -21,12 +22,15 @@ public:
 
   // The three pickers share one file dialog; each gives the chosen path, or
   // nothing when the user cancels.
-  std::optional<QString> SelectIconFile();
-  std::optional<QString> SelectSoundFile();
-  std::optional<QString> SelectLogFile();
+  std::optional<QString> SelectIconFile() override;
+  std::optional<QString> SelectSoundFile() override;
+  std::optional<QString> SelectLogFile() override;
   // A game's executable, offering the game's usual file name; the title
   // names the game.
-  std::optional<QString> SelectExecutableFile(const QString& defaultName, const QString& gameTitle);
+  std::optional<QString> SelectExecutableFile(const QString& defaultName,
+                                              const QString& gameTitle) override;
+  IGameIcons& GameIcons() override { return GameImages; }
+  QIcon GameImage(int32_t index) const override { return GameImages.Image(index); }
 
   // Opens a file with the program the desktop associates with it.
   void OpenDocument(const QString& path);
