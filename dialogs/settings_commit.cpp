@@ -1,0 +1,143 @@
+// OK: validation, then the commit to the settings, the live lists and the file.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <stdexcept>
+
+#include "config/AppSettings.h"
+#include "config/MsgINISupp.h"
+#include "config/SettingsFile.h"
+#include "dialogs/ErrorReport.h"
+#include "dialogs/settings.h"
+#include "util/app_dir.h"
+#include "util/text.h"
+
+namespace {
+
+// The engine's step timer needs a pause between queries.
+constexpr int32_t kLeastWaitAnswer = 50;
+constexpr int32_t kDefaultWaitAnswer = 500;
+constexpr int32_t kDefaultCheckDays = 30;
+
+// A value the user must correct; the dialog stays open.
+class ESettingsRefused : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+std::optional<int32_t> IntegerOf(const QLineEdit* edit) {
+  return TryTextToInt(edit->text().toStdString());
+}
+
+} // namespace
+
+void TfrmSettings::chUpdateClick() {
+  laCheck->setEnabled(chUpdate->isChecked());
+  edCheck->setEnabled(chUpdate->isChecked());
+}
+
+void TfrmSettings::btCheckClick() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  btCheck->setEnabled(false);
+  try {
+    if (CheckNow)
+      CheckNow();
+  } catch (const std::exception& error) {
+    qWarning("%s", error.what());
+  }
+  btCheck->setEnabled(true);
+  QApplication::restoreOverrideCursor();
+}
+
+void TfrmSettings::WaitForPollCycle() {
+  const bool okEnabled = btOk->isEnabled();
+  btOk->setEnabled(false);
+  btCancel->setEnabled(false);
+  waitingForPoll_ = true;
+  // Each event may be the one that ends the cycle: sleep until the next one
+  // comes, then look again.
+  while (Polling && Polling())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  waitingForPoll_ = false;
+  btOk->setEnabled(okEnabled);
+  btCancel->setEnabled(true);
+}
+
+void TfrmSettings::btOkClick() {
+  WaitForPollCycle();
+  try {
+    TakeAppSettings();
+    Commit();
+  } catch (const std::exception& error) {
+    ShowError(this, QString::fromStdString(error.what()));
+    return;
+  }
+  accept();
+}
+
+void TfrmSettings::TakeAppSettings() {
+  TAppSettings& s = AppSettings;
+  // Each value takes effect in memory as it passes; a later refusal keeps it.
+  const std::optional<int32_t> interval = IntegerOf(edInterval);
+  // 0 polls only on demand; a negative period has no meaning.
+  if (!interval || *interval < 0)
+    throw ESettingsRefused(Lookup("WrongInterval", "Wrong interval"));
+  s.Interval = *interval;
+  s.MaxWaitAnswer = std::max(IntegerOf(edWaitAns).value_or(kDefaultWaitAnswer), kLeastWaitAnswer);
+  s.CheckUpdates = chUpdate->isChecked() ? IntegerOf(edCheck).value_or(kDefaultCheckDays) : 0;
+
+  // An unchanged name may name no file: the built-in texts serve then.
+  const std::string language = coLang->currentText().toStdString();
+  const bool changed = language != s.Language;
+  std::error_code error;
+  if (changed && !std::filesystem::is_regular_file(InAppDir(language), error))
+    throw ESettingsRefused(Lookup("LangFileMissing", "Language file not found"));
+  languageChanged_ = changed;
+
+  s.Stats = chStat->isChecked();
+  s.Digits = chDigits->isChecked();
+  s.DoubleClick = chDbl->isChecked();
+  s.Quit = chQuit->isChecked();
+  s.StartInTray = chTray->isChecked();
+  s.PopupMessages = chPopup->isChecked();
+  s.TrayNew = rbOwnIcon->isChecked() ? 1 : rbCommonIcon->isChecked() ? 0 : 2;
+  s.OnlineSound = edOnlineSound->text().toStdString();
+  s.Language = language;
+}
+
+void TfrmSettings::Commit() {
+  StoreGame(shownTab_);
+  for (int32_t i = 0; i < WorkAddresses.Count(); ++i)
+    WorkAddresses.Items(i).Enabled = lvAddr->topLevelItem(i)->checkState(0) == Qt::Checked;
+
+  // One bracket, so the file is written once, whole or not at all. When it
+  // cannot be written, the live lists go back to what the file still says.
+  TGameList gamesBefore;
+  gamesBefore.Assign(games_);
+  TAddressList addressesBefore;
+  addressesBefore.Assign(addresses_);
+  try {
+    WithIni([this] {
+      SaveAppSettings();
+      StoreAutostart();
+      games_.Assign(WorkGames);
+      games_.SaveSettings();
+      addresses_.Assign(WorkAddresses);
+      addresses_.SaveToIni();
+    });
+  } catch (...) {
+    games_.Assign(gamesBefore);
+    addresses_.Assign(addressesBefore);
+    throw;
+  }
+}
