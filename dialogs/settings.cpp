@@ -126,6 +126,8 @@ void TfrmSettings::FormShow() {
     }
     tcGames->setCurrentIndex(0);
   }
+  // A tab bar out of sight does not tell its layout that it has grown.
+  tcGames->updateGeometry();
   ShowGame(tcGames->currentIndex());
 
   WorkAddresses.Assign(addresses_);

@@ -215,6 +215,9 @@ void TfrmSettings::BuildAppPage(QWidget* page) {
   coLang = Named(new QComboBox(page), "coLang");
   coLang->setEditable(true);
   coLang->setInsertPolicy(QComboBox::NoInsert);
+  // Room for a whole file name such as "English.lng".
+  coLang->setMinimumContentsLength(12);
+  coLang->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   laInterval->setBuddy(edInterval);
   laWaitAns->setBuddy(edWaitAns);
   laLang->setBuddy(coLang);

@@ -57,6 +57,11 @@ TEST_F(FrmSettingsTest, GamesPageHasATabPerGameWithLaunchSettingsOfItsOwn) {
   EXPECT_TRUE(Child<QLabel>("laGameTitle").font().bold());
   EXPECT_EQ(Child<QLineEdit>("edExe").text(), "ut");
   EXPECT_EQ(Child<QLineEdit>("edParams").text(), "%1");
+
+  // The tabs were made while their page was out of sight: they show with it.
+  Child<QTabWidget>("PageControl1").setCurrentIndex(1);
+  QApplication::processEvents();
+  EXPECT_GE(Child<QTabBar>("tcGames").height(), Child<QTabBar>("tcGames").sizeHint().height());
 }
 
 TEST_F(FrmSettingsTest, GamesPageKeepsEachTabsEditsAndOkStoresThem) {
