@@ -129,7 +129,6 @@ void TfrmSettings::Commit() {
   try {
     WithIni([this] {
       SaveAppSettings();
-      StoreAutostart();
       games_.Assign(WorkGames);
       games_.SaveSettings();
       addresses_.Assign(WorkAddresses);
@@ -140,4 +139,6 @@ void TfrmSettings::Commit() {
     addresses_.Assign(addressesBefore);
     throw;
   }
+  // After the file, so that a refused write leaves the log-on start as it was too.
+  StoreAutostart();
 }

@@ -142,6 +142,7 @@ TEST_F(FrmSettingsTest, AFileThatCannotBeWrittenKeepsTheDialogOpenWithEveryEdit)
   Type("edExe", "/usr/games/q3");
   Type("edInterval", "8000");
   Click("chStat");
+  Click("chAutostart");
   const std::string before = StoredText();
 
   // The program folder is gone: the file can be neither replaced nor made.
@@ -160,6 +161,7 @@ TEST_F(FrmSettingsTest, AFileThatCannotBeWrittenKeepsTheDialogOpenWithEveryEdit)
   // The live lists still match the file.
   EXPECT_EQ(Live(), (Lines{"127.0.0.1:7790 u4 Lan on", "127.0.0.2 q3 off"}));
   EXPECT_EQ(games_.Items(3).Executable, "ioquake3");
+  EXPECT_FALSE(std::filesystem::exists(AutostartEntry()));
 
   std::filesystem::rename(tmp_.file("away"), Home());
   EXPECT_EQ(StoredText(), before);
@@ -174,6 +176,7 @@ TEST_F(FrmSettingsTest, AFileThatCannotBeWrittenKeepsTheDialogOpenWithEveryEdit)
   EXPECT_EQ(ini.ReadRawString("Game", "q3", ""), "/usr/games/q3 +connect %1");
   EXPECT_EQ(ini.ReadInteger("Network", "Interval", 0), 8000);
   EXPECT_EQ(ini.ReadString("Network", "Stats", ""), "1");
+  EXPECT_TRUE(std::filesystem::exists(AutostartEntry()));
   EXPECT_EQ(script.Unanswered(), 0);
 }
 
