@@ -289,7 +289,7 @@ TEST_F(FrmAddrTest, TheSameGameKeepsTheAddressObjectAndTakesTheResolvedHost) {
   TModalScript script;
   script.Then([&](QWidget& dialog) {
     Type(dialog, "edAddr", "127.0.0.1:27961");
-    Click(dialog, "btOk");
+    QTest::keyClick(&Child<QLineEdit>(dialog, "edAddr"), Qt::Key_Return); // OK is the default
   });
   // The program's own resolver: a dotted quad needs no lookup.
   ASSERT_TRUE(EditAddress(address, services));
