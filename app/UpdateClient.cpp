@@ -89,7 +89,7 @@ void TUpdateClient::Failed(TUpdateFailure failure) {
     Finish(TUpdateOutcome{failure, {}});
 }
 
-void TUpdateClient::Finish(TUpdateOutcome outcome) { // a copy: the reply holding it goes
+void TUpdateClient::Finish(TUpdateOutcome outcome) {
   deadline_.stop();
   // The socket may be the sender of the signal being handled: it goes when
   // control is back in the event loop.
@@ -103,5 +103,5 @@ void TUpdateClient::Finish(TUpdateOutcome outcome) { // a copy: the reply holdin
   TDone done = std::move(done_);
   done_ = nullptr;
   if (done)
-    done(outcome);
+    done(std::move(outcome));
 }

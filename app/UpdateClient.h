@@ -20,7 +20,7 @@ class QTcpSocket;
 class TUpdateClient : public QObject {
   Q_OBJECT
 public:
-  using TDone = std::function<void(const TUpdateOutcome&)>;
+  using TDone = std::function<void(TUpdateOutcome)>;
   static constexpr std::chrono::milliseconds kDefaultTimeBound{30000};
 
   explicit TUpdateClient(QObject* parent = nullptr);
@@ -38,6 +38,7 @@ private:
   void ReadAnswer();
   void AnswerEnded();
   void Failed(TUpdateFailure failure);
+  // By value: the outcome may live in the reply, which goes here.
   void Finish(TUpdateOutcome outcome);
 
   std::chrono::milliseconds timeBound_ = kDefaultTimeBound;

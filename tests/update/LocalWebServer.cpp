@@ -35,7 +35,7 @@ void TLocalWebServer::Accept() {
   }
 }
 
-TLocalWebServer::TBehaviour TLocalWebServer::Serve(QByteArray answer, int piece) {
+TLocalWebServer::TBehaviour TLocalWebServer::Serve(const QByteArray& answer, int piece) {
   return [answer, piece](QTcpSocket& client) {
     const int step = piece > 0 ? piece : static_cast<int>(answer.size());
     for (qsizetype at = 0; at < answer.size(); at += step) {
@@ -46,11 +46,11 @@ TLocalWebServer::TBehaviour TLocalWebServer::Serve(QByteArray answer, int piece)
   };
 }
 
-TLocalWebServer::TBehaviour TLocalWebServer::SendAndStayOpen(QByteArray answer) {
+TLocalWebServer::TBehaviour TLocalWebServer::SendAndStayOpen(const QByteArray& answer) {
   return [answer](QTcpSocket& client) { client.write(answer); };
 }
 
-TLocalWebServer::TBehaviour TLocalWebServer::SendForever(QByteArray head) {
+TLocalWebServer::TBehaviour TLocalWebServer::SendForever(const QByteArray& head) {
   return [head](QTcpSocket& client) {
     client.write(head);
     const QByteArray lines = QByteArray("news that never ends\r\n").repeated(512);
@@ -63,7 +63,7 @@ TLocalWebServer::TBehaviour TLocalWebServer::SendForever(QByteArray head) {
   };
 }
 
-TLocalWebServer::TBehaviour TLocalWebServer::Trickle(QByteArray answer, int intervalMs) {
+TLocalWebServer::TBehaviour TLocalWebServer::Trickle(const QByteArray& answer, int intervalMs) {
   return [answer, intervalMs](QTcpSocket& client) {
     auto* timer = new QTimer(&client);
     auto sent = std::make_shared<qsizetype>(0);

@@ -28,13 +28,13 @@ public:
 
   // Sends the bytes in pieces of `piece` bytes (all at once when 0), then
   // closes the connection.
-  static TBehaviour Serve(QByteArray answer, int piece = 0);
+  static TBehaviour Serve(const QByteArray& answer, int piece = 0);
   // Sends the bytes and keeps the connection open.
-  static TBehaviour SendAndStayOpen(QByteArray answer);
+  static TBehaviour SendAndStayOpen(const QByteArray& answer);
   // Sends `head`, then lines without end as fast as the client takes them.
-  static TBehaviour SendForever(QByteArray head);
+  static TBehaviour SendForever(const QByteArray& head);
   // Sends one byte of `answer` every `intervalMs`, never closing.
-  static TBehaviour Trickle(QByteArray answer, int intervalMs);
+  static TBehaviour Trickle(const QByteArray& answer, int intervalMs);
   // Reads the request and says nothing.
   static TBehaviour Stall();
 

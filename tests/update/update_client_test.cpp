@@ -48,9 +48,9 @@ std::optional<Finished> RunCheck(const std::string& address, std::chrono::millis
   clock.start();
   const auto server = ParseUpdateServer(address);
   EXPECT_TRUE(server);
-  EXPECT_TRUE(client.Start(*server, lastCheck, [&](const TUpdateOutcome& outcome) {
+  EXPECT_TRUE(client.Start(*server, lastCheck, [&](TUpdateOutcome outcome) {
     EXPECT_FALSE(finished) << "a second outcome";
-    finished = Finished{outcome, clock.elapsed()};
+    finished = Finished{std::move(outcome), clock.elapsed()};
   }));
   EXPECT_TRUE(client.Running());
   // A second check waits for the first to end.
