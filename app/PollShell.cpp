@@ -6,6 +6,7 @@
 
 #include <exception>
 
+#include "app/UpdateCheck.h"
 #include "poll/PollEngine.h"
 #include "util/debug_log.h"
 
@@ -75,6 +76,12 @@ void TPollShell::Trace(const std::string& line) {
   } catch (const std::exception&) {
     // The trace is a diagnostic aid; a full disk must not stop the poll.
   }
+}
+
+void TPollShell::CheckUpdatesIfDue() {
+  // The check runs on its own; the tick goes on to the poll cycle at once.
+  if (updateCheck_)
+    updateCheck_->CheckAutomaticallyIfDue();
 }
 
 void TPollShell::UDPDataReceived() {

@@ -10,6 +10,7 @@
 
 class QProgressBar;
 class TPollEngine;
+class TUpdateCheck;
 
 // The poll engine's ports in the window: the cycle timer Timer1, the step
 // timer tmSub, the progress bar pgs and the UDP socket on local port 1024.
@@ -21,6 +22,8 @@ public:
   // The engine the timers and the socket drive, and the view refresh.
   void Attach(TPollEngine& engine, std::function<void()> refreshServers);
   void StopTimers();
+  // The update check the cycle tick starts when it is due.
+  void AttachUpdateCheck(TUpdateCheck& check) { updateCheck_ = &check; }
 
   void SendDatagram(const std::string& host, int32_t port, const std::string& bytes) override;
   void SetCycleTimer(bool enabled, int32_t intervalMs) override;
@@ -29,6 +32,7 @@ public:
   void SetProgress(int32_t position, int32_t maximum) override;
   void RefreshServers() override;
   void Trace(const std::string& line) override;
+  void CheckUpdatesIfDue() override;
 
   QTimer Timer1;
   QTimer tmSub;
@@ -40,4 +44,5 @@ private:
   QProgressBar& pgs_;
   TPollEngine* engine_ = nullptr;
   std::function<void()> refreshServers_;
+  TUpdateCheck* updateCheck_ = nullptr;
 };

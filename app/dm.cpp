@@ -17,7 +17,7 @@ QString Message(const char* key, const char* builtIn) {
 
 } // namespace
 
-Tdm::Tdm(double stamp, QObject* parent) : QObject(parent) {
+Tdm::Tdm(double stamp, QObject* parent) : QObject(parent), UpdateCheck([this] { OpenHomepage(); }) {
   setObjectName(QStringLiteral("dm"));
   AppSettings.LastUpdate = stamp;
   NotificationAreaAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/GameImages.h"
+#include "app/UpdateCheck.h"
 #include "dialogs/DialogServices.h"
 
 class QFileDialog;
@@ -42,6 +43,8 @@ public:
   // Whether the desktop has a notification area now (GNOME without extensions
   // and plain window managers have none); tests put their own answer here.
   std::function<bool()> NotificationAreaAvailable;
+  // The update client: the cycle tick's automatic check and "Check now".
+  TUpdateCheck UpdateCheck;
   // Runs when start-up has just made the settings file, before reading it;
   // a test of the first start writes its loopback addresses here.
   std::function<void()> IniFileCreated;

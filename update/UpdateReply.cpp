@@ -1,0 +1,54 @@
+#include "update/UpdateReply.h"
+
+#include <string>
+
+TUpdateReply::TUpdateReply(TDateTime lastCheck, std::size_t byteBound)
+    : byteBound_(byteBound), page_(lastCheck) {
+}
+
+void TUpdateReply::Feed(std::string_view bytes) {
+  if (outcome_)
+    return;
+  // Only the bytes within the bound are read: a page that ends inside it
+  // still counts even when the server sends on.
+  const bool overBound = bytes.size() > byteBound_ - received_;
+  if (overBound)
+    bytes = bytes.substr(0, byteBound_ - received_);
+  received_ += bytes.size();
+  std::string body;
+  http_.Feed(bytes, body);
+  if (http_.State() == THttpResponseReader::TState::Failed) {
+    outcome_ = TUpdateOutcome{TUpdateFailure::NotAPage, {}};
+    return;
+  }
+  page_.Feed(body);
+  if (http_.State() == THttpResponseReader::TState::Complete)
+    page_.End();
+  TakePageState();
+  if (!outcome_ && overBound)
+    outcome_ = TUpdateOutcome{TUpdateFailure::TooLong, {}};
+}
+
+void TUpdateReply::End() {
+  if (outcome_)
+    return;
+  if (http_.State() == THttpResponseReader::TState::Head) {
+    outcome_ = TUpdateOutcome{TUpdateFailure::PageIncomplete, {}};
+    return;
+  }
+  page_.End();
+  TakePageState();
+}
+
+void TUpdateReply::TakePageState() {
+  switch (page_.State()) {
+  case TUpdatePageReader::TState::Reading:
+    break;
+  case TUpdatePageReader::TState::Succeeded:
+    outcome_ = TUpdateOutcome{TUpdateFailure::None, page_.News()};
+    break;
+  case TUpdatePageReader::TState::Failed:
+    outcome_ = TUpdateOutcome{page_.Failure(), {}};
+    break;
+  }
+}
