@@ -24,6 +24,7 @@
 #include "config/AppSettings.h"
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
+#include "dialogs/settings.h"
 #include "platform/SoundPlayer.h"
 #include "tray/Tray.h"
 #include "util/app_dir.h"
@@ -86,10 +87,12 @@ TfrmMain::TfrmMain(Tdm& dm, QWidget* parent)
   shell_ = new TPollShell(*pgs, this);
   monitor_ = std::make_unique<TMonitor>(Roles(), *shell_);
   shell_->Attach(monitor_->Engine, [this] { RefreshServers(); });
+  shell_->AttachUpdateCheck(dm_.UpdateCheck);
   sound_ = new TSoundPlayer([] { QApplication::beep(); }, this);
   BuildMenus();
   BuildTray();
   FormCreate();
+  CreateSettingsDialog();
 }
 
 TfrmMain::~TfrmMain() {
@@ -263,6 +266,8 @@ void TfrmMain::FormCreate() {
 
 void TfrmMain::FormDestroy() {
   shell_->StopTimers();
+  delete frmSettings; // writes its geometry, and edits the lists below
+  frmSettings = nullptr;
   // The message lookup closes here once language files land.
   try {
     WithIni([this] { WriteWindowLayout(Ini(), CurrentLayout()); });

@@ -25,6 +25,7 @@ class TServerView;
 class TSoundPlayer;
 class TTray;
 class Tdm;
+class TfrmSettings;
 
 // The main window: the server and player views, the menus, the tray and the
 // poll cycle's timers and socket. Closing it only hides the program; the Exit
@@ -120,6 +121,10 @@ private:
   void ShowMainWindow();
   void HideToTray();
   void RefreshPlayersIfChanged();
+  void CreateSettingsDialog();
+  // After the settings or a server's properties changed: timers and views
+  // follow at once.
+  void SettingsChanged();
 
   Tdm& dm_;
   TTrayPolicy trayPolicy_;
@@ -127,6 +132,7 @@ private:
   std::unique_ptr<TMonitor> monitor_;
   TTray* tray_ = nullptr;
   TSoundPlayer* sound_ = nullptr;
+  TfrmSettings* frmSettings = nullptr;
   bool reallyClose_ = false;
   bool everShown_ = false;
   bool rebuildViews_ = true;

@@ -47,16 +47,6 @@ void TfrmMain::mnHideClick() {
   HideToTray();
 }
 
-// The settings dialog opens here once it exists; on OK the timers take the
-// new settings and the views are rebuilt.
-void TfrmMain::mnSettingsClick() {
-}
-
-// The server properties dialog opens here for the focused row's server once
-// it exists; on OK the views are rebuilt.
-void TfrmMain::mnServersDescClick() {
-}
-
 void TfrmMain::mnStatsClick() {
   dm_.OpenDocument(QString::fromStdString(InAppDir("stats.txt")));
 }

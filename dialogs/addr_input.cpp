@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr int32_t kLowestPort = 1;
+// Port 0 stands for no port: the game's default.
+constexpr int32_t kLowestPort = 0;
 constexpr int32_t kHighestPort = 65535;
 constexpr std::size_t kLongestName = 253;
 

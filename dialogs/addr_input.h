@@ -5,10 +5,11 @@
 
 // The address as the user typed it into the address dialog.
 struct TAddrInput {
-  std::string Text;       // the whole text without its surrounding blanks
-  std::string Host;       // the part before the first ":"
-  int32_t Port = 0;       // the integer text after it; 0 when none or not a number
-  bool WrongPort = false; // an integer text outside 1..65535, which no server listens on
+  std::string Text; // the whole text without its surrounding blanks
+  std::string Host; // the part before the first ":"
+  int32_t Port = 0; // the integer text after it; 0 when none or not a number
+  bool WrongPort =
+      false; // an integer text outside 0..65535 (0: the default), which no server listens on
 };
 
 TAddrInput ParseAddrInput(const std::string& typed);

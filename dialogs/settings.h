@@ -40,9 +40,11 @@ public:
                QWidget* parent = nullptr);
   ~TfrmSettings() override; // writes the geometry (never throws)
 
-  TAddressEditor EditAddress;     // set by the window; tests give their own
-  std::function<bool()> Polling;  // a poll cycle is in progress (OK waits for its end)
-  std::function<void()> CheckNow; // "Check now": the manual update check
+  TAddressEditor EditAddress;    // set by the window; tests give their own
+  std::function<bool()> Polling; // a poll cycle is in progress (OK waits for its end)
+  // "Check now": starts the manual update check over `parent` and calls
+  // `finished` when it has ended; false when no check started.
+  std::function<bool(QWidget* parent, std::function<void()> finished)> CheckNow;
   // After an accepted exec(): whether OK changed the language setting.
   bool LanguageChanged() const { return languageChanged_; }
 

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -47,16 +48,18 @@ void TfrmSettings::chUpdateClick() {
 }
 
 void TfrmSettings::btCheckClick() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (!CheckNow)
+    return;
+  // The check runs on while the dialog stays usable; the button comes back
+  // when it has ended (the dialog may be gone by then).
   btCheck->setEnabled(false);
-  try {
-    if (CheckNow)
-      CheckNow();
-  } catch (const std::exception& error) {
-    qWarning("%s", error.what());
-  }
-  btCheck->setEnabled(true);
-  QApplication::restoreOverrideCursor();
+  const QPointer<QPushButton> button = btCheck;
+  const auto enable = [button] {
+    if (button)
+      button->setEnabled(true);
+  };
+  if (!CheckNow(this, enable))
+    enable();
 }
 
 void TfrmSettings::WaitForPollCycle() {

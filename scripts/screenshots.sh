@@ -2,7 +2,9 @@
 # Takes the README's screenshots: Skarvel on its demo (loopback only) under a
 # virtual X display with a window manager (openbox) and a tray host (trayer).
 # Writes docs/main-window.png, docs/tray.png, docs/balloon.png,
-# docs/tray-menu.png and docs/about-box.png.
+# docs/tray-menu.png, docs/about-box.png, the three pages of the settings
+# dialog (docs/settings-*.png), docs/address-dialog.png and
+# docs/server-properties.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -97,5 +99,47 @@ done
 sleep 0.5
 import -window "$about" -frame docs/about-box.png
 xdotool key --window "$about" Return
+
+# A window of the given title, once it shows.
+wait_window() {
+  local found=
+  for _ in $(seq 50); do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+    [ -n "$found" ] && break
+    sleep 0.2
+  done
+  [ -n "$found" ] || { echo "the window \"$1\" did not appear" >&2; exit 1; }
+  sleep 0.5
+  echo "$found"
+}
+
+# The settings dialog from File > Settings (Alt+S), each page by its accelerator.
+xdotool windowactivate --sync "$window"
+xdotool key --window "$window" alt+s
+settings=$(wait_window Settings)
+import -window "$settings" -frame docs/settings-addresses.png
+xdotool key --window "$settings" alt+g
+sleep 0.5
+import -window "$settings" -frame docs/settings-games.png
+xdotool key --window "$settings" alt+p
+sleep 0.5
+import -window "$settings" -frame docs/settings-application.png
+# The address dialog on the first address (Edit).
+xdotool key --window "$settings" alt+r
+sleep 0.3
+xdotool key --window "$settings" alt+e
+address=$(wait_window 'Address properties')
+import -window "$address" -frame docs/address-dialog.png
+xdotool key --window "$address" Escape
+sleep 0.3
+xdotool key --window "$settings" Escape
+sleep 0.5
+
+# The server properties of the selected server (F2).
+xdotool windowactivate --sync "$window"
+xdotool key --window "$window" F2
+properties=$(wait_window 'Server properties')
+import -window "$properties" -frame docs/server-properties.png
+xdotool key --window "$properties" Escape
 echo "docs/main-window.png docs/tray.png docs/balloon.png docs/tray-menu.png docs/about-box.png" \
-  "written"
+  "docs/settings-*.png docs/address-dialog.png docs/server-properties.png written"

@@ -229,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         HostCase{"PortTooHigh", "10.0.0.5:99999", "", kWrongPort, "", 0, "", {}},
         HostCase{"NegativePort", "10.0.0.5:-1", "", kWrongPort, "", 0, "", {}},
-        HostCase{"PortZero", "10.0.0.5:0", "", kWrongPort, "", 0, "", {}},
+        HostCase{"PortZeroIsTheDefault", "10.0.0.5:0", "", "", "10.0.0.5", 27960, "", {"10.0.0.5"}},
         HostCase{"OnlyAPort", ":27960", "", kResolveError, "", 0, "", {}},
         HostCase{"IPv6Loopback", "::1", "", kResolveError, "", 0, "", {}},
         HostCase{"IPv6WithPort", "[::1]:27960", "", kResolveError, "", 0, "", {"["}},

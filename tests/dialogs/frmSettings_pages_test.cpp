@@ -287,24 +287,31 @@ TEST_F(FrmSettingsTest, CheckForUpdatesEnablesItsDays) {
   EXPECT_TRUE(Child<QLabel>("laCheck").isEnabled());
 }
 
-TEST_F(FrmSettingsTest, CheckNowRunsTheUpdateCheckWithTheButtonDisabled) {
+TEST_F(FrmSettingsTest, CheckNowRunsTheUpdateCheckWithTheButtonDisabledUntilItEnds) {
   Open(kTwoAddresses);
   int checks = 0;
-  bool disabledMeanwhile = false;
-  bool busyCursor = false;
-  dialog_->CheckNow = [&] {
+  QWidget* shownOver = nullptr;
+  std::function<void()> finish;
+  dialog_->CheckNow = [&](QWidget* parent, std::function<void()> finished) {
     ++checks;
-    disabledMeanwhile = !Child<QPushButton>("btCheck").isEnabled();
-    busyCursor =
-        QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    shownOver = parent;
+    finish = std::move(finished);
+    return true;
   };
   Click("btCheck");
   EXPECT_EQ(checks, 1);
-  EXPECT_TRUE(disabledMeanwhile);
-  EXPECT_TRUE(busyCursor);
-  EXPECT_TRUE(Child<QPushButton>("btCheck").isEnabled());
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(shownOver, dialog_.get());
+  EXPECT_FALSE(Child<QPushButton>("btCheck").isEnabled()) << "while the check runs";
   EXPECT_TRUE(dialog_->isVisible());
+  finish();
+  EXPECT_TRUE(Child<QPushButton>("btCheck").isEnabled());
+}
+
+TEST_F(FrmSettingsTest, CheckNowThatDoesNotStartLeavesTheButtonEnabled) {
+  Open(kTwoAddresses);
+  dialog_->CheckNow = [](QWidget*, std::function<void()>) { return false; };
+  Click("btCheck");
+  EXPECT_TRUE(Child<QPushButton>("btCheck").isEnabled());
 }
 
 TEST_F(FrmSettingsTest, AutostartShowsTheEntryAndOkWritesOrRemovesIt) {

@@ -1,0 +1,67 @@
+// The main window's dialogs: settings and server properties.
+
+#include <exception>
+#include <memory>
+
+#include "app/PollShell.h"
+#include "app/ServerView.h"
+#include "app/Unit1.h"
+#include "app/dm.h"
+#include "config/SettingsFile.h"
+#include "dialogs/ErrorReport.h"
+#include "dialogs/addr.h"
+#include "dialogs/serverprop.h"
+#include "dialogs/settings.h"
+#include "model/ServerProperties.h"
+#include "model/server.h"
+
+void TfrmMain::CreateSettingsDialog() {
+  frmSettings = new TfrmSettings(monitor_->Games, monitor_->Addresses, dm_, this);
+  frmSettings->EditAddress = [this](std::unique_ptr<TAddress>& address, QWidget* parent) {
+    return EditAddress(address, dm_, parent);
+  };
+  frmSettings->Polling = [this] { return monitor_->Engine.Polling(); };
+  frmSettings->CheckNow = [this](QWidget* parent, std::function<void()> finished) {
+    return dm_.UpdateCheck.CheckManually(parent, std::move(finished));
+  };
+}
+
+void TfrmMain::mnSettingsClick() {
+  if (frmSettings->exec() == QDialog::Accepted)
+    SettingsChanged();
+}
+
+void TfrmMain::SettingsChanged() {
+  monitor_->ApplySettings();
+  InvalidateViews();
+  RefreshServers();
+}
+
+void TfrmMain::mnServersDescClick() {
+  const TServer* focused = lvServers->FocusedServer();
+  if (!focused)
+    return;
+  // The poll cycle goes on while the dialog is open and may retire the very
+  // record: the dialog edits a copy, and the live record is found again.
+  TServer edited(*focused);
+  TServerProperties properties = PropertiesOf(edited);
+  if (!EditServerProperties(properties, edited.HostPort(), dm_, this))
+    return;
+  ApplyProperties(edited, properties, &dm_.GameImages);
+  if (TServer* live = monitor_->Servers.Find(edited.Host, edited.Port, edited.Id)) {
+    ApplyProperties(*live, properties, nullptr);
+    live->IconIndex = edited.IconIndex;
+    live->UpdateTrayIcon();
+  }
+  try {
+    WithIni([&] {
+      edited.SaveProperties(Ini());
+      monitor_->KnownServers.LoadFromIni(monitor_->Games, Roles(), &dm_.GameImages, false,
+                                         shell_->Now());
+    });
+  } catch (const std::exception& error) {
+    ShowError(this, QString::fromStdString(error.what()));
+  }
+  InvalidateViews();
+  RefreshServers();
+}

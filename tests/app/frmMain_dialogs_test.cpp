@@ -1,0 +1,115 @@
+#include <QAbstractButton>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include "app/PollShell.h"
+#include "app/ServerView.h"
+#include "config/AppSettings.h"
+#include "tests/app/FrmMainFixture.h"
+#include "tests/dialogs/ModalScript.h"
+#include "tests/support/NotifyFixture.h"
+
+namespace {
+
+constexpr int32_t kQ3 = 3;
+
+template <class T> T& In(QWidget& window, const char* name) {
+  T* child = window.findChild<T*>(QString::fromLatin1(name));
+  if (!child)
+    throw std::runtime_error(std::string("no control ") + name);
+  return *child;
+}
+
+// The window's own dialogs, opened from its commands and answered as a user would.
+class FrmMainDialogsTest : public FrmMainTest {
+protected:
+  TServer& AddServer(const std::string& host, const std::string& description) {
+    auto made = TServer::CreateFromStore(window_->Monitor().Games, window_->Roles(), host, 0, kQ3,
+                                         notify_fixture::kStart);
+    made->Description = description;
+    made->TrayMode = kTrayCommonIcon;
+    TServer& server = *made;
+    window_->Monitor().Servers.Add(std::move(made));
+    server.ApplyReply(0, notify_fixture::Q3Reply("Arena", {"anna"}), notify_fixture::kStart);
+    server.CommitPass(notify_fixture::kStart);
+    window_->RefreshServers();
+    auto& view = *Child<QTreeWidget>("lvServers");
+    view.setCurrentItem(view.topLevelItem(0));
+    return server;
+  }
+  QTimer& CycleTimer() { return window_->findChild<TPollShell*>()->Timer1; }
+  QString FirstCaption() { return Child<QTreeWidget>("lvServers")->topLevelItem(0)->text(0); }
+};
+
+TEST_F(FrmMainDialogsTest, SettingsOkSavesAndReArmsTheCycleTimer) {
+  TfrmMain& window = Start(kShown);
+  TModalScript script;
+  script.Then([](QWidget& dialog) {
+    EXPECT_EQ(dialog.objectName(), "frmSettings");
+    In<QLineEdit>(dialog, "edInterval").setText(QStringLiteral("7000"));
+    In<QAbstractButton>(dialog, "btOk").click();
+  });
+  window.mnSettingsClick();
+  EXPECT_EQ(script.Pending(), 0);
+  EXPECT_EQ(AppSettings.Interval, 7000);
+  EXPECT_EQ(CycleTimer().interval(), 7000);
+  EXPECT_EQ(Stored().ReadInteger("Network", "Interval", 0), 7000);
+}
+
+TEST_F(FrmMainDialogsTest, SettingsCancelLeavesTimerAndFileAlone) {
+  TfrmMain& window = Start(kShown);
+  const int interval = CycleTimer().interval();
+  const std::string before = Stored().Text();
+  TModalScript script;
+  script.Then([](QWidget& dialog) {
+    In<QLineEdit>(dialog, "edInterval").setText(QStringLiteral("9000"));
+    In<QAbstractButton>(dialog, "btCancel").click();
+  });
+  window.mnSettingsClick();
+  EXPECT_EQ(CycleTimer().interval(), interval);
+  EXPECT_EQ(Stored().Text(), before);
+}
+
+TEST_F(FrmMainDialogsTest, ServerPropertiesShowAtOnceInTheViewAndTray) {
+  TfrmMain& window = Start(kShown);
+  TServer& server = AddServer("10.0.0.1", "Before");
+  ASSERT_EQ(FirstCaption(), "Before");
+  ASSERT_EQ(server.TrayIcon, TServer::kNoTrayIcon) << "the common icon holds it";
+  TModalScript script;
+  script.Then([](QWidget& dialog) {
+    EXPECT_EQ(dialog.objectName(), "frmServerProp");
+    In<QLineEdit>(dialog, "edDescription").setText(QStringLiteral("After"));
+    In<QAbstractButton>(dialog, "rbOwnIcon").click();
+    In<QAbstractButton>(dialog, "btOk").click();
+  });
+  window.mnServersDescClick();
+  EXPECT_EQ(FirstCaption(), "After");
+  EXPECT_EQ(server.TrayMode, kTrayOwnIcon);
+  EXPECT_NE(server.TrayIcon, TServer::kNoTrayIcon) << "an icon of its own at once";
+  EXPECT_NE(Stored().ReadRawString("Description", server.IniKey(), "").find("After"),
+            std::string::npos);
+  ASSERT_NE(window.Monitor().KnownServers.Find(server.Host, server.Port, server.Id), nullptr);
+  EXPECT_EQ(window.Monitor().KnownServers.Find(server.Host, server.Port, server.Id)->Description,
+            "After");
+}
+
+TEST_F(FrmMainDialogsTest, ServerThatGoesWhileItsPropertiesAreEditedIsStillSaved) {
+  TfrmMain& window = Start(kShown);
+  TServer& server = AddServer("10.0.0.2", "Before");
+  const std::string key = server.IniKey();
+  TModalScript script;
+  script.Then([&](QWidget& dialog) {
+    window.Monitor().Servers.Delete(0); // the poll cycle retired it meanwhile
+    In<QLineEdit>(dialog, "edDescription").setText(QStringLiteral("Kept"));
+    In<QAbstractButton>(dialog, "btOk").click();
+  });
+  window.mnServersDescClick();
+  EXPECT_EQ(window.Monitor().Servers.Count(), 0);
+  EXPECT_NE(Stored().ReadRawString("Description", key, "").find("Kept"), std::string::npos);
+}
+
+} // namespace
