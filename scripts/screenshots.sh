@@ -98,7 +98,7 @@ done
 [ -n "$about" ] || { echo "the about box did not appear" >&2; exit 1; }
 sleep 0.5
 import -window "$about" -frame docs/about-box.png
-xdotool key --window "$about" Return
+xdotool key Return
 
 # A window of the given title, once it shows.
 wait_window() {
@@ -115,31 +115,31 @@ wait_window() {
 
 # The settings dialog from File > Settings (Alt+S), each page by its accelerator.
 xdotool windowactivate --sync "$window"
-xdotool key --window "$window" alt+s
+xdotool key alt+s
 settings=$(wait_window Settings)
 import -window "$settings" -frame docs/settings-addresses.png
-xdotool key --window "$settings" alt+g
+xdotool key alt+g
 sleep 0.5
 import -window "$settings" -frame docs/settings-games.png
-xdotool key --window "$settings" alt+p
+xdotool key alt+p
 sleep 0.5
 import -window "$settings" -frame docs/settings-application.png
 # The address dialog on the first address (Edit).
-xdotool key --window "$settings" alt+r
+xdotool key alt+r
 sleep 0.3
-xdotool key --window "$settings" alt+e
+xdotool key alt+e
 address=$(wait_window 'Address properties')
 import -window "$address" -frame docs/address-dialog.png
-xdotool key --window "$address" Escape
+xdotool key Escape
 sleep 0.3
-xdotool key --window "$settings" Escape
+xdotool key Escape
 sleep 0.5
 
 # The server properties of the selected server (F2).
 xdotool windowactivate --sync "$window"
-xdotool key --window "$window" F2
+xdotool key F2
 properties=$(wait_window 'Server properties')
 import -window "$properties" -frame docs/server-properties.png
-xdotool key --window "$properties" Escape
+xdotool key Escape
 echo "docs/main-window.png docs/tray.png docs/balloon.png docs/tray-menu.png docs/about-box.png" \
   "docs/settings-*.png docs/address-dialog.png docs/server-properties.png written"
