@@ -1,5 +1,7 @@
 #include "util/datetime.h"
 
+#include "tests/support/ScopedLocale.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -22,22 +24,6 @@ std::tm Date(int year, int month, int day, int hour = 0, int minute = 0, int sec
   t.tm_sec = second;
   return t;
 }
-
-// Switches the whole C locale for one scope; false when it is not installed.
-class ScopedLocale {
-public:
-  explicit ScopedLocale(const char* name) : saved_(std::setlocale(LC_ALL, nullptr)) {
-    active_ = std::setlocale(LC_ALL, name) != nullptr;
-  }
-  ~ScopedLocale() { std::setlocale(LC_ALL, saved_.c_str()); }
-  ScopedLocale(const ScopedLocale&) = delete;
-  ScopedLocale& operator=(const ScopedLocale&) = delete;
-  bool active() const { return active_; }
-
-private:
-  std::string saved_;
-  bool active_ = false;
-};
 
 // Sets TZ for one scope.
 class ScopedTimeZone {
