@@ -40,6 +40,12 @@ TBrowseRow AddBrowseRow(QBoxLayout& column, QWidget& owner, const char* labelNam
   return browse;
 }
 
+TFileRows AddFileRows(QBoxLayout& column, QWidget& owner) {
+  return {AddBrowseRow(column, owner, "laIcon", QStringLiteral("Icon:"), "edIcon", "btIcon"),
+          AddBrowseRow(column, owner, "laSound", QStringLiteral("Sound:"), "edSound", "btSound"),
+          AddBrowseRow(column, owner, "laLog", QStringLiteral("Log:"), "edLog", "btLog")};
+}
+
 void PutPickedFile(QLineEdit& edit, const std::optional<QString>& picked) {
   if (picked)
     edit.setText(*picked);

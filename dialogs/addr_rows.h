@@ -29,6 +29,14 @@ struct TBrowseRow {
 TBrowseRow AddBrowseRow(QBoxLayout& column, QWidget& owner, const char* labelName,
                         const QString& caption, const char* editName, const char* buttonName);
 
+struct TFileRows {
+  TBrowseRow Icon;
+  TBrowseRow Sound;
+  TBrowseRow Log;
+};
+// The "Icon:", "Sound:" and "Log:" rows (edIcon/btIcon, edSound/btSound, edLog/btLog).
+TFileRows AddFileRows(QBoxLayout& column, QWidget& owner);
+
 // Puts a picked file's full path into the edit; a cancelled picker changes nothing.
 void PutPickedFile(QLineEdit& edit, const std::optional<QString>& picked);
 

@@ -80,18 +80,13 @@ void TfrmServerProp::FormCreate() {
   edDescription = AddEdit(*column, *this, "edDescription");
   laDesc->setBuddy(edDescription);
 
-  const TBrowseRow icon =
-      AddBrowseRow(*column, *this, "laIcon", QStringLiteral("Icon:"), "edIcon", "btIcon");
-  edIcon = icon.Edit;
-  btIcon = icon.Button;
-  const TBrowseRow sound =
-      AddBrowseRow(*column, *this, "laSound", QStringLiteral("Sound:"), "edSound", "btSound");
-  edSound = sound.Edit;
-  btSound = sound.Button;
-  const TBrowseRow log =
-      AddBrowseRow(*column, *this, "laLog", QStringLiteral("Log:"), "edLog", "btLog");
-  edLog = log.Edit;
-  btLog = log.Button;
+  const TFileRows files = AddFileRows(*column, *this);
+  edIcon = files.Icon.Edit;
+  btIcon = files.Icon.Button;
+  edSound = files.Sound.Edit;
+  btSound = files.Sound.Button;
+  edLog = files.Log.Edit;
+  btLog = files.Log.Button;
 
   gbTrayNew = new QGroupBox(QStringLiteral("Tray icon"), this);
   gbTrayNew->setObjectName(QStringLiteral("gbTrayNew"));
