@@ -15,6 +15,6 @@ if [ ! -f "$build/compile_commands.json" ]; then
 fi
 
 # Our folders only, never the generated files under the build folder.
-ours="^$root/(app|bench|cli|config|games|model|platform|plugins|poll|protocols|tests|tools|tray|update|util)/"
+ours="^$root/(app|bench|cli|config|dialogs|games|model|platform|plugins|poll|protocols|tests|tools|tray|update|util)/"
 run-clang-tidy -p "$build" -j "$(nproc)" -quiet -header-filter="$ours" "$ours"
 echo "tidy: no findings"
