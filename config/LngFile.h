@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/IniFile.h"
+
+// A language file: INI text in UTF-8, or in Windows-1252 when the file is not
+// valid UTF-8 (files made for older versions). Everything handed out is UTF-8.
+// Nothing a file holds makes it fail: a file that is missing or cannot be read
+// is empty, and one that cannot be written keeps its additions in memory.
+class TLngFile {
+public:
+  explicit TLngFile(std::string path);
+  const std::string& FileName() const { return ini_.FileName(); }
+  bool Exists() const { return exists_; }
+
+  // Section names and a section's key names as the file spells them, in file
+  // order, for the exact matching that applies texts.
+  std::vector<std::string> Sections() const;
+  std::vector<std::string> Keys(const std::string& section) const;
+  // Names match without regard to case; a value is cut to kMaxValueLength
+  // characters, as the profile functions read it.
+  std::string Read(const std::string& section, const std::string& key,
+                   const std::string& fallback) const;
+  bool Has(const std::string& section, const std::string& key) const;
+
+  // Adds the key with the text unless the file has it (in any letter case) or
+  // a name is empty; an existing key is never overwritten.
+  void Ensure(const std::string& section, const std::string& key, const std::string& text);
+  // Writes what Ensure added; the error text ("Unable to write to <path>")
+  // when the file or its folder cannot be written.
+  std::optional<std::string> Save();
+
+  static constexpr std::size_t kMaxValueLength = 2047;
+
+private:
+  std::string Decoded(const std::string& stored) const;
+  bool MakeUtf8OnDisk();
+
+  TIniFile ini_;
+  bool exists_ = false;
+  bool legacy_ = false; // the file on disk is Windows-1252
+  std::optional<std::string> writeError_;
+};
+
+// The full path of a language file: only the name part of the setting counts,
+// and it is always looked for in the program folder.
+std::string LanguageFilePath(const std::string& setting);

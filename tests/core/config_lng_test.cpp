@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/LngFile.h"
+#include "config/LngIndexedKey.h"
+#include "config/MsgINISupp.h"
+#include "tests/support/TempDir.h"
+#include "util/app_dir.h"
+
+namespace {
+
+TEST(LngMessageText, LineBreakMarkers) {
+  struct Case {
+    std::string stored, shown;
+  };
+  const std::vector<Case> cases = {
+      {"plain text", "plain text"},
+      {"one\"#13#10\"two\"#13#10\"", "one\ntwo\n"},
+      {"one\"#13#10\"two", "one\n\n"}, // text after the last marker: a break per 7 started
+      {"one\"#13#10\"12345678", "one\n\n\n"},
+      {"\"abcdefg", "\n"},
+      {"one\"ab", "one\n"}, // a short marker takes what is left
+      {"\"1234567\xC3\xBC\xC3\xBC\"1234567", "\n\xC3\xBC\xC3\xBC\n"}, // characters, not bytes
+      {"\"\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBC\xC3\xBCok\"1234567", "\nok\n"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ExpandLineBreakMarkers(c.stored), c.shown) << c.stored;
+}
+
+TEST(LngIndexedKey, ParsesOnlyKeysOfTheControl) {
+  struct Case {
+    std::string key;
+    std::optional<std::size_t> index;
+  };
+  const std::vector<Case> cases = {
+      {"lvAddr.Columns[1]", 1},
+      {"lvAddr.Whatever[2]", 2},
+      {"lvAddr.Columns[1x2]", 12}, // every digit after the bracket counts
+      {"lvAddr.[0", 0},
+      {"lvAddr.Columns[]", std::nullopt},
+      {"lvAddr.Columns1", std::nullopt},
+      {"lvAddrX.Columns[1]", std::nullopt},
+      {"lvaddr.Columns[1]", std::nullopt}, // exact letter case
+      {"lvAdd.Columns[1]", std::nullopt},
+      {"lvAddr", std::nullopt},
+      {"lvAddr.Columns[99999999999999999999999999]", SIZE_MAX},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ParseIndexedKey(c.key, "lvAddr"), c.index) << c.key;
+  EXPECT_EQ(IndexedKey("lvPlayers", "Columns", 1), "lvPlayers.Columns[1]");
+  EXPECT_EQ(ParseIndexedKey(IndexedKey("sb", "Panels", 3), "sb"), 3u);
+}
+
+class LngFileTest : public ::testing::Test {
+protected:
+  void SetUp() override { SetProgramFolder(tmp.path().string()); }
+  void TearDown() override { MIS().Close(); }
+  TempDir tmp;
+};
+
+TEST_F(LngFileTest, GrowsIntoATemplateWithoutOverwriting) {
+  std::string path = tmp.write("English.lng", "[frmSettings]\nCHSTAT=Statistik\n");
+  TLngFile file(path);
+  file.Ensure("frmSettings", "chStat", "Log stats"); // present in another letter case
+  file.Ensure("frmSettings", "btOk", "OK");
+  file.Ensure("frmAddr", "laPad", "  padded ");
+  file.Ensure("frmAddr", "laQuoted", "'quoted'");
+  file.Ensure("frmAddr", "laTwoLines", "one\ntwo");
+  file.Ensure("", "x", "no section");
+  file.Ensure("frmAddr", "", "no key");
+  ASSERT_EQ(file.Save(), std::nullopt);
+
+  TLngFile again(path);
+  EXPECT_EQ(again.Read("frmSettings", "chStat", "?"), "Statistik");
+  EXPECT_EQ(again.Read("frmSettings", "btOk", "?"), "OK");
+  EXPECT_EQ(again.Read("frmAddr", "laPad", "?"), "  padded ");
+  EXPECT_EQ(again.Read("frmAddr", "laQuoted", "?"), "'quoted'");
+  EXPECT_EQ(again.Read("frmAddr", "laTwoLines", "?"), "one two");
+  EXPECT_EQ(again.Sections(), (std::vector<std::string>{"frmSettings", "frmAddr"}));
+  EXPECT_EQ(again.Keys("frmAddr"), (std::vector<std::string>{"laPad", "laQuoted", "laTwoLines"}));
+  EXPECT_EQ(again.Keys("frmSettings"), (std::vector<std::string>{"CHSTAT", "btOk"}));
+}
+
+TEST_F(LngFileTest, AMissingFileIsCreatedByTheFirstSave) {
+  std::string path = tmp.file("Deutsch.lng");
+  TLngFile file(path);
+  EXPECT_FALSE(file.Exists());
+  EXPECT_EQ(file.Save(), std::nullopt); // nothing to add: nothing written
+  EXPECT_FALSE(std::filesystem::exists(path));
+  file.Ensure("frmAddr", "Self", "Address");
+  EXPECT_EQ(file.Save(), std::nullopt);
+  EXPECT_TRUE(file.Exists());
+  EXPECT_EQ(TLngFile(path).Read("frmAddr", "Self", "?"), "Address");
+}
+
+TEST_F(LngFileTest, AWindows1252FileIsReadAndGrowsAsUtf8) {
+  std::string path = tmp.write("Deutsch.lng", "[frmSettings]\r\nchStat=Statistik f\xFCr \x80\r\n");
+  TLngFile file(path);
+  EXPECT_EQ(file.Read("frmSettings", "chStat", "?"), "Statistik f\xC3\xBCr \xE2\x82\xAC");
+  file.Ensure("frmSettings", "btOk",
+              "\xC3\x9C"
+              "bernehmen");
+  ASSERT_EQ(file.Save(), std::nullopt);
+
+  TLngFile again(path);
+  EXPECT_EQ(again.Read("frmSettings", "chStat", "?"), "Statistik f\xC3\xBCr \xE2\x82\xAC");
+  EXPECT_EQ(again.Read("frmSettings", "btOk", "?"), "\xC3\x9C"
+                                                    "bernehmen");
+}
+
+TEST_F(LngFileTest, AFileThatCannotBeWrittenKeepsItsAdditionsInMemory) {
+  struct Case {
+    std::string name, path;
+  };
+  std::filesystem::create_directory(tmp.path() / "folder.lng");
+  const std::vector<Case> cases = {
+      {"missing folder", tmp.file("gone/English.lng")},
+      {"a folder, not a file", tmp.file("folder.lng")},
+  };
+  for (const Case& c : cases) {
+    TLngFile file(c.path);
+    file.Ensure("frmAddr", "btOk", "OK");
+    EXPECT_EQ(file.Save(), "Unable to write to " + c.path) << c.name;
+    EXPECT_EQ(file.Read("frmAddr", "btOk", "?"), "OK") << c.name;
+  }
+}
+
+TEST_F(LngFileTest, BadFilesNeverStopThePrograms) {
+  struct Case {
+    std::string name, content, section, key, expected;
+  };
+  const std::string longValue(10000, 'x');
+  const std::vector<Case> cases = {
+      {"empty", "", "frmAddr", "btOk", "?"},
+      {"truncated section line", "[frmAd", "frmAd", "btOk", "?"},
+      {"truncated key line", "[frmAddr]\nbtOk=Ja\nbtCan", "frmAddr", "btOk", "Ja"},
+      {"binary", std::string("\x00\xFF[\x01]\x00=\xFE\n\x7F\x80\x81\x8D", 14), "frmAddr", "btOk",
+       "?"},
+      {"duplicate keys: the first counts", "[frmAddr]\nbtOk=Eins\nbtok=Zwei\n", "frmAddr", "btOk",
+       "Eins"},
+      {"duplicate sections: the first counts", "[frmAddr]\nbtOk=Eins\n[FRMADDR]\nbtOk=Zwei\n",
+       "frmAddr", "btOk", "Eins"},
+      {"10,000-character value", "[frmAddr]\nbtOk=" + longValue + "\n", "frmAddr", "btOk",
+       std::string(TLngFile::kMaxValueLength, 'x')},
+      {"keys before any section", "btOk=Ja\n[frmAddr]\n", "frmAddr", "btOk", "?"},
+  };
+  for (const Case& c : cases) {
+    std::string path = tmp.write("Bad.lng", c.content);
+    TLngFile file(path);
+    EXPECT_EQ(file.Read(c.section, c.key, "?"), c.expected) << c.name;
+    for (const std::string& section : file.Sections())
+      for (const std::string& key : file.Keys(section))
+        file.Read(section, key, "");
+    file.Ensure("frmGrown", "laNew", "new");
+    EXPECT_EQ(file.Save(), std::nullopt) << c.name;
+    TLngFile grown(path);
+    EXPECT_EQ(grown.Read("frmGrown", "laNew", "?"), "new") << c.name;
+    EXPECT_EQ(grown.Read(c.section, c.key, "?"), c.expected) << c.name;
+
+    MIS().Close();
+    MIS().SetFileName(path);
+    EXPECT_EQ(Lookup("NoServers", "No servers"), "No servers") << c.name;
+  }
+}
+
+TEST_F(LngFileTest, NamesAreAlwaysTakenFromTheProgramFolder) {
+  EXPECT_EQ(LanguageFilePath("Deutsch.lng"), tmp.file("Deutsch.lng"));
+  EXPECT_EQ(LanguageFilePath("/elsewhere/lang/Deutsch.lng"), tmp.file("Deutsch.lng"));
+  EXPECT_EQ(LanguageFilePath(""), "");
+}
+
+class MsgINISuppTest : public LngFileTest {
+protected:
+  void SetUp() override {
+    LngFileTest::SetUp();
+    mis.SetNotice([this](const std::string& text) { notices.push_back(text); });
+  }
+  TMsgINISupp mis;
+  std::vector<std::string> notices;
+};
+
+TEST_F(MsgINISuppTest, LooksUpMessagesWithTheBuiltInTextAsFallback) {
+  std::string path = tmp.write("Deutsch.lng", "[Project_Messages]\n"
+                                              "NoServers=Keine Server\n"
+                                              "NewVersion=\"Neu:\"#13#10\"Weiter?\"#13#10\"\"\n"
+                                              "[frmAddr]\nResolveError=not a message\n");
+  mis.SetFileName(path);
+  EXPECT_EQ(mis.Lookup("NoServers", "No servers"), "Keine Server");
+  EXPECT_EQ(mis.Lookup("noservers", "No servers"), "Keine Server");
+  EXPECT_EQ(mis.Lookup("NewVersion", "x"), "Neu:\nWeiter?\n");
+  EXPECT_EQ(mis.Lookup("ResolveError", "Resolve error"), "Resolve error");
+  EXPECT_TRUE(mis.Opened());
+  EXPECT_TRUE(notices.empty());
+  EXPECT_EQ(TLngFile(path).Keys("Project_Messages"),
+            (std::vector<std::string>{"NoServers", "NewVersion"})); // never written
+}
+
+TEST_F(MsgINISuppTest, TellsTheUserOnlyAboutAMissingFileOrName) {
+  EXPECT_EQ(mis.Lookup("NoServers", "No servers"), "No servers");
+  EXPECT_FALSE(mis.Opened());
+  EXPECT_EQ(notices, (std::vector<std::string>{"ERROR!!!\nFile not preset!"}));
+
+  notices.clear();
+  std::string linked = tmp.file("Missing.lng");
+  mis.SetLinkedFileName([&] { return linked; });
+  EXPECT_EQ(mis.FileName(), linked);
+  mis.Close();
+  EXPECT_EQ(mis.Lookup("NoServers", "No servers"), "No servers"); // takes the link again
+  EXPECT_EQ(mis.FileName(), linked);
+  EXPECT_TRUE(mis.Opened());
+  EXPECT_EQ(mis.Lookup("IsOnline", "is online"), "is online");
+  EXPECT_EQ(notices, (std::vector<std::string>{
+                         "WARNING!!!\n Language File Not Found! Its now creating a new!"}));
+  EXPECT_FALSE(std::filesystem::exists(linked)); // messages never create the file
+}
+
+TEST_F(MsgINISuppTest, CloseAndOpenPicksUpANewLanguage) {
+  std::string first = tmp.write("A.lng", "[Project_Messages]\nServer=Server\n");
+  std::string second = tmp.write("B.lng", "[Project_Messages]\nServer=serveur\n");
+  mis.SetFileName(first);
+  EXPECT_EQ(mis.Lookup("Server", "server"), "Server");
+  mis.Close();
+  EXPECT_EQ(mis.FileName(), "");
+  mis.SetFileName(second);
+  mis.Open();
+  EXPECT_EQ(mis.Lookup("Server", "server"), "serveur");
+}
+
+} // namespace
