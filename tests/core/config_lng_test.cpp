@@ -7,8 +7,7 @@
 #include "config/LngFile.h"
 #include "config/LngIndexedKey.h"
 #include "config/MsgINISupp.h"
-#include "tests/support/TempDir.h"
-#include "util/app_dir.h"
+#include "tests/support/ScratchProgramFolder.h"
 
 namespace {
 
@@ -56,9 +55,8 @@ TEST(LngIndexedKey, ParsesOnlyKeysOfTheControl) {
 
 class LngFileTest : public ::testing::Test {
 protected:
-  void SetUp() override { SetProgramFolder(tmp.path().string()); }
   void TearDown() override { MIS().Close(); }
-  TempDir tmp;
+  ScratchProgramFolder tmp;
 };
 
 TEST_F(LngFileTest, GrowsIntoATemplateWithoutOverwriting) {
