@@ -38,7 +38,7 @@ std::string FirstCharacters(const std::string& utf8, std::size_t count) {
 
 } // namespace
 
-TLngFile::TLngFile(std::string path) : ini_(path) {
+TLngFile::TLngFile(const std::string& path) : ini_(path) {
   std::optional<std::string> bytes = ReadWholeFile(path);
   exists_ = bytes.has_value();
   legacy_ = bytes && !IsValidUtf8(*bytes);

@@ -13,7 +13,7 @@
 // is empty, and one that cannot be written keeps its additions in memory.
 class TLngFile {
 public:
-  explicit TLngFile(std::string path);
+  explicit TLngFile(const std::string& path);
   const std::string& FileName() const { return ini_.FileName(); }
   bool Exists() const { return exists_; }
 

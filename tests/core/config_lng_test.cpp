@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 TEST(LngMessageText, LineBreakMarkers) {
   struct Case {
     std::string stored, shown;
@@ -135,8 +137,7 @@ TEST_F(LngFileTest, BadFilesNeverStopThePrograms) {
       {"empty", "", "frmAddr", "btOk", "?"},
       {"truncated section line", "[frmAd", "frmAd", "btOk", "?"},
       {"truncated key line", "[frmAddr]\nbtOk=Ja\nbtCan", "frmAddr", "btOk", "Ja"},
-      {"binary", std::string("\x00\xFF[\x01]\x00=\xFE\n\x7F\x80\x81\x8D", 14), "frmAddr", "btOk",
-       "?"},
+      {"binary", "\x00\xFF[\x01]\x00=\xFE\n\x7F\x80\x81\x8D"s, "frmAddr", "btOk", "?"},
       {"duplicate keys: the first counts", "[frmAddr]\nbtOk=Eins\nbtok=Zwei\n", "frmAddr", "btOk",
        "Eins"},
       {"duplicate sections: the first counts", "[frmAddr]\nbtOk=Eins\n[FRMADDR]\nbtOk=Zwei\n",
