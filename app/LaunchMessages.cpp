@@ -1,19 +1,34 @@
 #include "app/LaunchMessages.h"
 
+#include "config/MsgINISupp.h"
+
+namespace {
+
+// A translated text takes the names by QString::arg in one pass, so a name
+// that holds "%2" stays as it is. The texts quote with curly quotes: a
+// straight double quote in a message marks a line break.
+QString Message(const char* key, const char* builtIn) {
+  return QString::fromStdString(Lookup(key, builtIn));
+}
+
+} // namespace
+
 QString GameNotFoundText(const QString& gameTitle, const QString& executable) {
   if (executable.isEmpty())
-    return QStringLiteral("No executable is set for %1. Choose it when Go! asks for it.")
+    return Message("GameExeNotSet", "No executable is set for %1. Choose it when Go! asks for it.")
         .arg(gameTitle);
   if (!executable.contains(QLatin1Char('/')))
-    return QStringLiteral("%1 cannot be started: no program \"%2\" was found on PATH. Install "
-                          "the game, or choose its executable when Go! asks for it.")
+    return Message("GameNotOnPath", "%1 cannot be started: no program “%2” was found on PATH. "
+                                    "Install the game, or choose its executable when Go! asks "
+                                    "for it.")
         .arg(gameTitle, executable);
-  return QStringLiteral("%1 cannot be started: the file \"%2\" does not exist. Choose the "
-                        "game's executable when Go! asks for it.")
+  return Message("GameFileMissing", "%1 cannot be started: the file “%2” does not exist. Choose "
+                                    "the game's executable when Go! asks for it.")
       .arg(gameTitle, executable);
 }
 
 QString GameNotStartedText(const QString& executable) {
-  return QStringLiteral("\"%1\" could not be started. Check that it is a program you may run.")
+  return Message("GameNotStarted",
+                 "“%1” could not be started. Check that it is a program you may run.")
       .arg(executable);
 }

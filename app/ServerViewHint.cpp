@@ -2,12 +2,18 @@
 
 #include <QStringList>
 
+#include "config/MsgINISupp.h"
 #include "model/address.h"
 
 namespace {
 
 // More than this many addresses would bury the sentence.
 constexpr int kNamedAddresses = 3;
+const QString kCountMark = QStringLiteral("%1");
+
+QString Message(const char* key, const char* builtIn) {
+  return QString::fromStdString(Lookup(key, builtIn));
+}
 
 } // namespace
 
@@ -25,11 +31,16 @@ QString ServerViewHint(const TAddressList& addresses) {
     named << QStringLiteral("%1 (%2)").arg(QString::fromStdString(address.HostPort()),
                                            QString::fromStdString(address.Defs.Title));
   }
-  const QString addServers = QStringLiteral("Add your servers in File \u203A Settings.");
+  const QString addServers = Message("HintAddServers", "Add your servers in File \u203A Settings.");
   if (named.isEmpty())
-    return QStringLiteral("No address is polled. ") + addServers;
+    return Message("HintNoAddress", "No address is polled.") + QLatin1Char(' ') + addServers;
   QString polled = named.join(QStringLiteral(", "));
   if (more > 0)
-    polled += QStringLiteral(" and %1 more").arg(more);
-  return QStringLiteral("Polling %1; no server has answered yet. ").arg(polled) + addServers;
+    polled += QLatin1Char(' ') +
+              Message("HintMore", "and %1 more").replace(kCountMark, QString::number(more));
+  // The addresses go in by plain replacement: a translated text is never a
+  // format for them.
+  return Message("HintPolling", "Polling %1; no server has answered yet.")
+             .replace(kCountMark, polled) +
+         QLatin1Char(' ') + addServers;
 }

@@ -24,6 +24,7 @@
 #include "config/AppSettings.h"
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
+#include "dialogs/LngINISupp.h"
 #include "dialogs/settings.h"
 #include "platform/SoundPlayer.h"
 #include "tray/Tray.h"
@@ -82,6 +83,7 @@ void ReportError(const std::exception& error) {
 TfrmMain::TfrmMain(Tdm& dm, QWidget* parent)
     : QMainWindow(parent), dm_(dm), trayPolicy_(*this, AppSettings) {
   setObjectName(QStringLiteral("frmMain"));
+  TLngINISupp::Exclude(this); // the title is fixed: a later start finds the window by it
   setWindowIcon(DesignIcon());
   BuildViews();
   shell_ = new TPollShell(*pgs, this);
@@ -165,6 +167,7 @@ void TfrmMain::BuildMenus() {
 
   pmServers = new QMenu(this);
   pmServers->setObjectName(QStringLiteral("pmServers"));
+  TLngINISupp::Exclude(pmServers); // a popup has no title, only entries
   mnServersDesc =
       MakeAction("mnServersDesc", "S&erver properties", pmServers, QKeySequence(Qt::Key_F2));
   mnServersGo = MakeAction("mnServersGo", "&Go!", pmServers);
@@ -174,6 +177,7 @@ void TfrmMain::BuildMenus() {
 
   pmPlayers = new QMenu(this);
   pmPlayers->setObjectName(QStringLiteral("pmPlayers"));
+  TLngINISupp::Exclude(pmPlayers);
   mnPlayersCopy = MakeAction("mnPlayersCopy", "Copy", pmPlayers, QKeySequence::Copy);
   pmPlayers->addAction(mnPlayersCopy);
   // The popup's shortcut works while the player view has the focus.
@@ -246,6 +250,11 @@ void TfrmMain::FormCreate() {
 
   TStartupOptions startup;
   startup.Icons = &dm_.GameImages;
+  startup.ApplyLanguage = [this] {
+    dm_.LIS.SetFileName(AppSettings.Language);
+    TranslateWindows();
+    dm_.OpenMessages();
+  };
   startup.ReadFrontEndSettings = [this] {
     restoredLayout_ = ReadWindowLayout(Ini(), TWindowLayout{});
     ApplyLayout(restoredLayout_);
@@ -268,7 +277,7 @@ void TfrmMain::FormDestroy() {
   shell_->StopTimers();
   delete frmSettings; // writes its geometry, and edits the lists below
   frmSettings = nullptr;
-  // The message lookup closes here once language files land.
+  dm_.CloseMessages();
   try {
     WithIni([this] { WriteWindowLayout(Ini(), CurrentLayout()); });
   } catch (const std::exception& error) {

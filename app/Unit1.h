@@ -122,6 +122,12 @@ private:
   void HideToTray();
   void RefreshPlayersIfChanged();
   void CreateSettingsDialog();
+  // The windows that exist, in the order they were made, translated from the
+  // language file the settings name.
+  void TranslateWindows();
+  // After the settings dialog changed the language: the windows and the
+  // messages follow at once.
+  void ReloadLanguage();
   // After the settings or a server's properties changed: timers and views
   // follow at once.
   void SettingsChanged();

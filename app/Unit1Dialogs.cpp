@@ -5,9 +5,12 @@
 
 #include "app/PollShell.h"
 #include "app/ServerView.h"
+#include "app/StartupMessage.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
+#include "config/AppSettings.h"
 #include "config/SettingsFile.h"
+#include "dialogs/DialogTranslation.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/addr.h"
 #include "dialogs/serverprop.h"
@@ -27,8 +30,30 @@ void TfrmMain::CreateSettingsDialog() {
 }
 
 void TfrmMain::mnSettingsClick() {
-  if (frmSettings->exec() == QDialog::Accepted)
-    SettingsChanged();
+  if (frmSettings->exec() != QDialog::Accepted)
+    return;
+  if (frmSettings->LanguageChanged())
+    ReloadLanguage();
+  SettingsChanged();
+}
+
+void TfrmMain::TranslateWindows() {
+  QList<QObject*> windows{this};
+  if (frmSettings)
+    windows << frmSettings;
+  std::optional<std::string> error = dm_.LIS.Translate(windows);
+  if (!error || !FirstReportOf(*error))
+    return;
+  if (isVisible())
+    ShowError(this, QString::fromStdString(*error));
+  else
+    ShowStartupMessage(QMessageBox::Critical, QString::fromStdString(*error));
+}
+
+void TfrmMain::ReloadLanguage() {
+  dm_.LIS.SetFileName(AppSettings.Language);
+  TranslateWindows();
+  dm_.OpenMessages();
 }
 
 void TfrmMain::SettingsChanged() {

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "app/GameTypeArt.h"
+#include "app/StartupMessage.h"
 #include "config/AppSettings.h"
 #include "config/MsgINISupp.h"
 
@@ -25,7 +26,25 @@ Tdm::Tdm(double stamp, QObject* parent) : QObject(parent), UpdateCheck([this] { 
     GameImages.Add(GameTypeImage(i));
 }
 
-Tdm::~Tdm() = default;
+void Tdm::OpenMessages() {
+  MIS().Close();
+  MIS().SetLinkedFileName([this] { return LIS.FileName(); });
+  MIS().SetNotice([](const std::string& text) {
+    ShowStartupMessage(QMessageBox::Information, QString::fromStdString(text));
+  });
+  MIS().Open();
+}
+
+void Tdm::CloseMessages() {
+  MIS().Close();
+  MIS().SetLinkedFileName(nullptr);
+  MIS().SetNotice(nullptr);
+  LIS.SetFileName("");
+}
+
+Tdm::~Tdm() {
+  CloseMessages();
+}
 
 std::optional<QString> Tdm::SelectIconFile() {
   return SelectFile(Message("SelectIcon", "Select icon"),

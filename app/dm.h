@@ -10,6 +10,7 @@
 #include "app/GameImages.h"
 #include "app/UpdateCheck.h"
 #include "dialogs/DialogServices.h"
+#include "dialogs/LngINISupp.h"
 
 class QFileDialog;
 
@@ -38,6 +39,15 @@ public:
   void OpenHomepage();
   static QString Homepage();
 
+  // The windows' language file; the message lookup (MIS) follows it.
+  TLngINISupp LIS;
+  // Reopens the messages in the language of LIS. Messages looked up before
+  // the first call keep their built-in texts without a word: no language
+  // has been chosen yet.
+  void OpenMessages();
+  // At the window's end: the language is forgotten, and messages fall back
+  // to their built-in texts without a word.
+  void CloseMessages();
   // The game-type image list: the seven built-in images, then icon files.
   TGameImages GameImages;
   // Whether the desktop has a notification area now (GNOME without extensions

@@ -1,5 +1,7 @@
 #include "config/LngFile.h"
 
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "util/app_dir.h"
@@ -34,6 +36,23 @@ std::string FirstCharacters(const std::string& utf8, std::size_t count) {
       return utf8.substr(0, i);
   }
   return utf8;
+}
+
+// A file its owner made read-only is a finished translation: it is never
+// replaced, though the folder would let a rename do it.
+bool ReadOnlyOnDisk(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (error || !fs::is_regular_file(status))
+    return false;
+  const fs::perms writable =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (status.permissions() & writable) == fs::perms::none;
+}
+
+std::string WriteError(const std::string& path) {
+  return "Unable to write to " + path;
 }
 
 } // namespace
@@ -85,8 +104,9 @@ void TLngFile::Ensure(const std::string& section, const std::string& key, const 
 // what we add and what it had are read back the same way.
 bool TLngFile::MakeUtf8OnDisk() {
   std::optional<std::string> bytes = ReadWholeFile(ini_.FileName());
-  if (!bytes || !ReplaceFileAtomically(ini_.FileName(), ToUtf8(*bytes))) {
-    writeError_ = "Unable to write to " + ini_.FileName();
+  if (!bytes || ReadOnlyOnDisk(ini_.FileName()) ||
+      !ReplaceFileAtomically(ini_.FileName(), ToUtf8(*bytes))) {
+    writeError_ = WriteError(ini_.FileName());
     return false;
   }
   ini_ = TIniFile(ini_.FileName());
@@ -99,6 +119,8 @@ std::optional<std::string> TLngFile::Save() {
     return error;
   try {
     bool adding = ini_.Modified();
+    if (adding && ReadOnlyOnDisk(ini_.FileName()))
+      return WriteError(ini_.FileName());
     ini_.UpdateFile();
     exists_ = exists_ || adding;
   } catch (const EIniWriteError& error) {

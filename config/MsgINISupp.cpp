@@ -53,7 +53,10 @@ void TMsgINISupp::Open() {
   if (fileName_.empty() && linked_)
     fileName_ = linked_();
   if (fileName_.empty()) {
+    // Told once; until the next Close every message keeps its English text,
+    // rather than each lookup repeating the notice and losing its message.
     file_.reset();
+    opened_ = true;
     if (notice_)
       notice_("ERROR!!!\nFile not preset!");
     return;

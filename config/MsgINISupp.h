@@ -21,7 +21,8 @@ public:
   void SetLinkedFileName(std::function<std::string()> linked);
   bool Opened() const { return opened_; }
 
-  // Reads the file. Without a file name the user is told and nothing opens.
+  // Reads the file. Without a file name the user is told once, and messages
+  // keep their built-in texts until the next Close.
   void Open();
   void Close();
   std::string Lookup(const std::string& key, const std::string& builtIn);

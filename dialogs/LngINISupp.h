@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QVariant>
 
 #include <optional>
 #include <string>
@@ -17,6 +18,9 @@ class TLngFile;
 class TLngINISupp {
 public:
   static constexpr const char* kSkipProperty = "lngSkip";
+  // Keeps a text out of language files: one the program sets at run time, or
+  // a fixed one (a window's fixed title, a "#" button).
+  static void Exclude(QObject* object) { object->setProperty(kSkipProperty, true); }
 
   // Only the name part of the setting counts; the file is always the one in
   // the program folder. An empty setting clears the file name.

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "config/MsgINISupp.h"
+#include "dialogs/DialogTranslation.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/addr_input.h"
 #include "dialogs/addr_rows.h"
@@ -86,6 +87,7 @@ void TfrmAddr::FormCreate() {
   // Cancel, Esc or the close button while a name is looked up: stop waiting.
   connect(this, &QDialog::finished, this, [this] { lookup_.Abandon(); });
 
+  TranslateDialog(this);
   FixSizeCentred(*this, *column, kDesignSize);
 }
 

@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "dialogs/LngINISupp.h"
+
 QLabel* AddCaption(QBoxLayout& column, QWidget& owner, const char* name, const QString& caption) {
   auto* label = new QLabel(caption, &owner);
   label->setObjectName(QString::fromLatin1(name));
@@ -31,6 +33,7 @@ TBrowseRow AddBrowseRow(QBoxLayout& column, QWidget& owner, const char* labelNam
   browse.Edit = AddEdit(*row, owner, editName);
   browse.Button = new QPushButton(QStringLiteral("#"), &owner);
   browse.Button->setObjectName(QString::fromLatin1(buttonName));
+  TLngINISupp::Exclude(browse.Button);
   browse.Button->setAutoDefault(false); // Enter in an edit means OK, not browse
   // As tall as the edit and square: a small button that says "pick a file".
   const int side = browse.Edit->sizeHint().height();

@@ -9,6 +9,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "dialogs/DialogTranslation.h"
+#include "dialogs/LngINISupp.h"
 #include "dialogs/addr_rows.h"
 
 namespace {
@@ -66,6 +68,7 @@ void TfrmServerProp::FormCreate() {
   column->setSpacing(2);
 
   laIP = AddCaption(*column, *this, "laIP", QStringLiteral("IP:"));
+  TLngINISupp::Exclude(laIP);
   edIP = AddEdit(*column, *this, "edIP");
   // Display only: it reads as text on the dialog, not as a field to fill.
   edIP->setReadOnly(true);
@@ -92,7 +95,7 @@ void TfrmServerProp::FormCreate() {
   gbTrayNew->setObjectName(QStringLiteral("gbTrayNew"));
   auto* trayRow = new QHBoxLayout(gbTrayNew);
   rbOwnIcon = AddRadio(*trayRow, *gbTrayNew, "rbOwnIcon", QStringLiteral("o&wn"));
-  rbCommonIcon = AddRadio(*trayRow, *gbTrayNew, "rbCommonIcon", QStringLiteral("&common"));
+  rbCommonIcon = AddRadio(*trayRow, *gbTrayNew, "rbCommonIcon", QStringLiteral("co&mmon"));
   rbNoIcon = AddRadio(*trayRow, *gbTrayNew, "rbNoIcon", QStringLiteral("&none"));
   column->addSpacing(4);
   column->addWidget(gbTrayNew);
@@ -115,6 +118,7 @@ void TfrmServerProp::FormCreate() {
   connect(btSound, &QPushButton::clicked, this, &TfrmServerProp::btSoundClick);
   connect(btLog, &QPushButton::clicked, this, &TfrmServerProp::btLogClick);
 
+  TranslateDialog(this);
   FixSizeCentred(*this, *column, kDesignSize);
 }
 

@@ -20,7 +20,9 @@
 #include "config/AppSettings.h"
 #include "config/Autostart.h"
 #include "config/SettingsFile.h"
+#include "dialogs/Accelerators.h"
 #include "dialogs/DialogServices.h"
+#include "dialogs/DialogTranslation.h"
 #include "dialogs/settings_layout.h"
 #include "util/app_dir.h"
 
@@ -67,6 +69,7 @@ TfrmSettings::TfrmSettings(TGameList& games, TAddressList& addresses, IDialogSer
   column->addWidget(PageControl1, 1);
   column->addLayout(BuildButtonRow());
   PreviewKeys();
+  TranslateDialog(this);
 
   // The design size is the smallest, unless this font needs more.
   setMinimumSize(column->minimumSize().expandedTo(kDesignSize));
@@ -117,11 +120,18 @@ void TfrmSettings::FormShow() {
     const QSignalBlocker quiet(tcGames);
     while (tcGames->count() > 0)
       tcGames->removeTab(0);
+    // The games' captions share the page with the dialog's own, in any language.
+    QSet<QChar> taken;
+    for (int page = 0; page < PageControl1->count(); ++page)
+      WithFreeAccelerator(PageControl1->tabText(page), taken);
+    WithFreeAccelerator(btOk->text(), taken);
+    WithFreeAccelerator(btCancel->text(), taken);
     for (int32_t i = 0; i < WorkGames.Count(); ++i) {
       const TGame& game = WorkGames.Items(i);
       if (game.LaunchId != game.Id)
         continue; // launched with the settings of the game it names
-      const int tab = tcGames->addTab(QString::fromStdString(game.Defs.Caption));
+      const int tab =
+          tcGames->addTab(WithFreeAccelerator(QString::fromStdString(game.Defs.Caption), taken));
       tcGames->setTabData(tab, i);
     }
     tcGames->setCurrentIndex(0);

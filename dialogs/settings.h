@@ -144,7 +144,7 @@ private:
   QLineEdit* edWaitAns = nullptr;
   QComboBox* coLang = nullptr;
   QCheckBox* chUpdate = nullptr;
-  QLabel* laCheck = nullptr;
+  QLabel* laCheckInterval = nullptr;
   QLineEdit* edCheck = nullptr;
   QPushButton* btCheck = nullptr;
 

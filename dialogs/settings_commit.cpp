@@ -43,7 +43,7 @@ std::optional<int32_t> IntegerOf(const QLineEdit* edit) {
 } // namespace
 
 void TfrmSettings::chUpdateClick() {
-  laCheck->setEnabled(chUpdate->isChecked());
+  laCheckInterval->setEnabled(chUpdate->isChecked());
   edCheck->setEnabled(chUpdate->isChecked());
 }
 

@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/LngINISupp.h"
 #include "dialogs/settings.h"
 
 namespace {
@@ -35,6 +36,7 @@ QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) 
 // The small "#" button beside a file name.
 QPushButton* MakeBrowseButton(const char* name, QWidget* parent) {
   QPushButton* button = MakeButton(name, "#", parent);
+  TLngINISupp::Exclude(button);
   const int side = button->fontMetrics().height() + 8;
   button->setFixedWidth(side);
   return button;
@@ -45,6 +47,7 @@ QToolButton* MakeArrow(const char* name, Qt::ArrowType arrow, int height, QWidge
   button->setArrowType(arrow);
   button->setFixedSize(2 * height, height);
   button->setAutoRepeat(true);
+  TLngINISupp::Exclude(button); // an arrow, no text
   return button;
 }
 
@@ -121,6 +124,9 @@ void TfrmSettings::BuildGamesPage(QWidget* page) {
   QFont bold = laGameTitle->font();
   bold.setBold(true);
   laGameTitle->setFont(bold);
+  // The chosen game's picture and title, set as the selection moves.
+  TLngINISupp::Exclude(imGame);
+  TLngINISupp::Exclude(laGameTitle);
   auto* title = new QHBoxLayout;
   title->addWidget(imGame);
   title->addWidget(laGameTitle, 1);
@@ -171,7 +177,7 @@ void TfrmSettings::BuildAppPage(QWidget* page) {
   const Check checks[] = {
       {"chAutostart", "Run &at system startup", chAutostart},
       {"chTray", "Start in &tray", chTray},
-      {"chPopup", "&Popup messages", chPopup},
+      {"chPopup", "Popup &messages", chPopup},
       {"chDigits", "&Show players counter in tray", chDigits},
       {"chStat", "&Log stats", chStat},
       {"chDbl", "Connect on &double-click", chDbl},
@@ -229,14 +235,15 @@ void TfrmSettings::BuildAppPage(QWidget* page) {
   numbers->addWidget(coLang, 2, 1);
 
   auto* gbUpdate = Named(new QGroupBox(page), "gbUpdate");
+  TLngINISupp::Exclude(gbUpdate); // a frame without a title
   auto* update = new QGridLayout(gbUpdate);
   chUpdate = Named(new QCheckBox(QStringLiteral("C&heck for updates"), gbUpdate), "chUpdate");
-  laCheck = MakeLabel("laCheck", "Interval, days:", gbUpdate);
+  laCheckInterval = MakeLabel("laCheckInterval", "Interval, days:", gbUpdate);
   edCheck = Named(new QLineEdit(gbUpdate), "edCheck");
-  laCheck->setBuddy(edCheck);
+  laCheckInterval->setBuddy(edCheck);
   btCheck = MakeButton("btCheck", "Check no&w", gbUpdate);
   update->addWidget(chUpdate, 0, 0, 1, 2);
-  update->addWidget(laCheck, 1, 0);
+  update->addWidget(laCheckInterval, 1, 0);
   update->addWidget(edCheck, 1, 1);
   update->addWidget(btCheck, 2, 0, 1, 2);
 

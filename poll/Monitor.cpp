@@ -44,7 +44,8 @@ void TMonitor::Start(const TStartupOptions& options) {
 void TMonitor::LoadFromIni(const TStartupOptions& options) {
   versionlessIni_ = Ini().ReadString("Common", "Version", "").empty();
   LoadAppSettings();
-  // The language file is applied here once language files land.
+  if (options.ApplyLanguage)
+    options.ApplyLanguage();
   THostInfo& host = ProgramHostInfo();
   host.HostVersion = ProgramVersion();
   host.Interval = AppSettings.Interval;

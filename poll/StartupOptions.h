@@ -14,6 +14,9 @@ struct TStartupOptions {
   // Reads the front end's own keys (the window layout) inside the settings
   // bracket, after the game registry and before the lists.
   std::function<void()> ReadFrontEndSettings;
+  // Applies the chosen language file, right after the program settings are
+  // read, so that every later message is in that language.
+  std::function<void()> ApplyLanguage;
   // The settings could not be read or written.
   std::function<void(const std::exception&)> LoadFailed;
   // A plug-in's Init failed; the message names the file.

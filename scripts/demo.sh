@@ -44,6 +44,8 @@ INI
 
 # The notification sound played when a server gets its first players.
 cp build/app/users.wav "$home/"
+# The shipped languages; Settings › Application › Language switches between them.
+cp build/app/English.lng build/app/Deutsch.lng "$home/"
 # The game plug-in of today's Source servers, and the player history.
 cp build/cli/a2s.so build/cli/history.so "$home/"
 

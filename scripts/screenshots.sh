@@ -4,7 +4,8 @@
 # Writes docs/main-window.png, docs/tray.png, docs/balloon.png,
 # docs/tray-menu.png, docs/about-box.png, the three pages of the settings
 # dialog (docs/settings-*.png), docs/address-dialog.png and
-# docs/server-properties.png.
+# docs/server-properties.png, and in German docs/main-window-de.png and
+# docs/settings-de.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -141,5 +142,29 @@ xdotool key F2
 properties=$(wait_window 'Server properties')
 import -window "$properties" -frame docs/server-properties.png
 xdotool key Escape
+sleep 0.5
+
+# German, chosen as a user would: Settings, Application, the language box
+# (clicked, as it has no accelerator), Deutsch.lng, OK. The window and the
+# dialog follow at once.
+xdotool windowactivate --sync "$window"
+xdotool key alt+s
+settings=$(wait_window Settings)
+xdotool key alt+p
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$settings")"
+xdotool mousemove --window "$settings" $((WIDTH - 200)) $((HEIGHT - 55)) click 1
+sleep 0.5
+xdotool key Home Down Return
+sleep 0.3
+xdotool key alt+o
+sleep 1
+import -window "$window" -frame docs/main-window-de.png
+xdotool windowactivate --sync "$window"
+xdotool key alt+s
+settings=$(wait_window Einstellungen)
+import -window "$settings" -frame docs/settings-de.png
+xdotool key Escape
 echo "docs/main-window.png docs/tray.png docs/balloon.png docs/tray-menu.png docs/about-box.png" \
-  "docs/settings-*.png docs/address-dialog.png docs/server-properties.png written"
+  "docs/settings-*.png docs/address-dialog.png docs/server-properties.png" \
+  "docs/main-window-de.png docs/settings-de.png written"

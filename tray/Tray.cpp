@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "config/MsgINISupp.h"
+#include "dialogs/LngINISupp.h"
 #include "model/server.h"
 #include "platform/ServerText.h"
 #include "tray/CounterIcon.h"
@@ -32,9 +33,11 @@ TTray::TTray(QWidget& window, const TServerList& servers, TTrayWindow hooks)
   setObjectName(QStringLiteral("Tray"));
   pmTray = new QMenu(&window);
   pmTray->setObjectName(QStringLiteral("pmTray"));
+  TLngINISupp::Exclude(pmTray);
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     QAction* entry = pmTray->addAction(QString());
     entry->setObjectName(QStringLiteral("N%11").arg(i + 1));
+    TLngINISupp::Exclude(entry); // a server's caption, set at run time
     entry->setVisible(false);
     connect(entry, &QAction::triggered, this, [this, i] { NClick(static_cast<int32_t>(i)); });
     entries_[i] = entry;

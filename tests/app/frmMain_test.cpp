@@ -402,7 +402,7 @@ TEST_F(FrmMainTest, GoWithAGameThatIsNotInstalledSaysWhatIsMissing) {
   const QStringList messages = AnswerModals([&] { window.mnGoClick(); });
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].contains("Quake 3")) << messages[0].toStdString();
-  EXPECT_TRUE(messages[0].contains("\"skarvel-no-such-game\" was found on PATH"))
+  EXPECT_TRUE(messages[0].contains("“skarvel-no-such-game” was found on PATH"))
       << messages[0].toStdString();
   EXPECT_FALSE(window.ReallyClose());
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "config/LngIndexedKey.h"
 #include "config/MsgINISupp.h"
 #include "tests/support/ScratchProgramFolder.h"
+#include "util/file_io.h"
 
 namespace {
 
@@ -116,9 +118,14 @@ TEST_F(LngFileTest, AFileThatCannotBeWrittenKeepsItsAdditionsInMemory) {
     std::string name, path;
   };
   std::filesystem::create_directory(tmp.path() / "folder.lng");
+  const std::string readOnly = tmp.write("ReadOnly.lng", "[frmMain]\nmnGo=Los\n");
+  std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::group_read |
+                                             std::filesystem::perms::others_read);
   const std::vector<Case> cases = {
       {"missing folder", tmp.file("gone/English.lng")},
       {"a folder, not a file", tmp.file("folder.lng")},
+      {"a read-only file", readOnly},
   };
   for (const Case& c : cases) {
     TLngFile file(c.path);
@@ -126,6 +133,7 @@ TEST_F(LngFileTest, AFileThatCannotBeWrittenKeepsItsAdditionsInMemory) {
     EXPECT_EQ(file.Save(), "Unable to write to " + c.path) << c.name;
     EXPECT_EQ(file.Read("frmAddr", "btOk", "?"), "OK") << c.name;
   }
+  EXPECT_EQ(ReadWholeFile(readOnly), "[frmMain]\nmnGo=Los\n"); // even root leaves it alone
 }
 
 TEST_F(LngFileTest, BadFilesNeverStopThePrograms) {
@@ -199,7 +207,7 @@ TEST_F(MsgINISuppTest, LooksUpMessagesWithTheBuiltInTextAsFallback) {
 
 TEST_F(MsgINISuppTest, TellsTheUserOnlyAboutAMissingFileOrName) {
   EXPECT_EQ(mis.Lookup("NoServers", "No servers"), "No servers");
-  EXPECT_FALSE(mis.Opened());
+  EXPECT_EQ(mis.Lookup("IsOnline", "is online"), "is online"); // not told again
   EXPECT_EQ(notices, (std::vector<std::string>{"ERROR!!!\nFile not preset!"}));
 
   notices.clear();

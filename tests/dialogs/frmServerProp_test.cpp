@@ -69,7 +69,7 @@ TEST_F(FrmServerPropTest, ShowsTheServersAddressAndProperties) {
     EXPECT_EQ(Child<QLabel>(name).text(), caption) << name;
   const std::vector<std::pair<const char*, QString>> buttons = {
       {"rbOwnIcon", "o&wn"},
-      {"rbCommonIcon", "&common"},
+      {"rbCommonIcon", "co&mmon"},
       {"rbNoIcon", "&none"},
       {"chRealPlayersNumber", "Show &real players number"},
       {"chPopup", "&Popup messages"},
