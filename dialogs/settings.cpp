@@ -71,8 +71,7 @@ TfrmSettings::TfrmSettings(TGameList& games, TAddressList& addresses, IDialogSer
   PreviewKeys();
   TranslateDialog(this);
 
-  // The design size is the smallest, unless this font needs more.
-  setMinimumSize(column->minimumSize().expandedTo(kDesignSize));
+  FitMinimumSize();
   FormCreate();
 }
 
@@ -112,7 +111,20 @@ void TfrmSettings::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
+// The design size is the smallest, unless this font or language needs more;
+// a language chosen since the last showing may need more room.
+void TfrmSettings::FitMinimumSize() {
+  // Pages out of sight keep the sizes of their old captions until told.
+  for (QWidget* widget : findChildren<QWidget*>())
+    widget->updateGeometry();
+  for (QLayout* box : findChildren<QLayout*>())
+    box->invalidate();
+  setMinimumSize(layout()->minimumSize().expandedTo(kDesignSize));
+  resize(size().expandedTo(minimumSize()));
+}
+
 void TfrmSettings::FormShow() {
+  FitMinimumSize();
   languageChanged_ = false;
   WorkGames.Assign(games_);
   shownTab_ = -1;

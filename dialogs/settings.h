@@ -75,6 +75,7 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  void FitMinimumSize();
   void FormCreate();
   void FormDestroy() noexcept;
   void BuildAddressPage(QWidget* page);

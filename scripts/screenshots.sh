@@ -145,7 +145,7 @@ xdotool key Escape
 sleep 0.5
 
 # German, chosen as a user would: Settings, Application, the language box
-# (clicked, as it has no accelerator), Deutsch.lng, OK. The window and the
+# (clicked, as it has no accelerator), typing Deutsch.lng, OK. The window and the
 # dialog follow at once.
 xdotool windowactivate --sync "$window"
 xdotool key alt+s
@@ -153,10 +153,10 @@ settings=$(wait_window Settings)
 xdotool key alt+p
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$settings")"
-xdotool mousemove --window "$settings" $((WIDTH - 200)) $((HEIGHT - 55)) click 1
+xdotool mousemove --window "$settings" 200 $((HEIGHT - 73)) click 1
 sleep 0.5
-xdotool key Home Down Return
-sleep 0.3
+xdotool key ctrl+a
+xdotool type Deutsch.lng
 xdotool key alt+o
 sleep 1
 import -window "$window" -frame docs/main-window-de.png

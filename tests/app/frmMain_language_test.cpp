@@ -155,6 +155,20 @@ void ExpectUniqueAccelerators(const std::vector<ShownText>& texts, const std::st
   }
 }
 
+// Fails when a visible label or button is narrower than its caption.
+void ExpectNoCaptionCut(QWidget& window, const std::string& where) {
+  for (QWidget* widget : window.findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(&window) || widget->window() != &window)
+      continue;
+    if (!qobject_cast<QLabel*>(widget) && !qobject_cast<QAbstractButton*>(widget))
+      continue;
+    if (widget->minimumWidth() == widget->maximumWidth())
+      continue; // a square "#" or an arrow: small by design
+    EXPECT_GE(widget->width(), widget->minimumSizeHint().width())
+        << where << ": " << widget->objectName().toStdString() << " is cut";
+  }
+}
+
 // A language file where every text is its own key in guillemets.
 std::string MarkedCopyOf(const TLngFile& file) {
   std::ostringstream marked;
@@ -294,8 +308,9 @@ TEST_P(ShippedLanguageTest, HasEveryKeyAndUniqueAcceleratorsInEveryMenuAndDialog
   const std::string shipped = ReadWholeFile(InHome(name)).value_or("");
   TfrmMain& window = Start(std::string(kShown) + "Language=" + name + "\n");
   VisitEveryWindow(window, [&](QWidget& shown) {
-    ExpectUniqueAccelerators(CaptionsWithGroups(shown),
-                             name + " " + shown.objectName().toStdString());
+    const std::string where = name + " " + shown.objectName().toStdString();
+    ExpectUniqueAccelerators(CaptionsWithGroups(shown), where);
+    ExpectNoCaptionCut(shown, where);
   });
   EXPECT_EQ(ReadWholeFile(InHome(name)), shipped) << name << " lacked a key the windows have";
   const TLngFile english(kLangDir + "/English.lng");
@@ -332,6 +347,14 @@ TEST_F(FrmMainLanguageTest, ChangingTheLanguageInTheSettingsAppliesItAtOnce) {
   EXPECT_EQ(window.findChild<QWidget*>("frmSettings")->windowTitle().toStdString(),
             german.Read("frmSettings", "Self", "?"));
   EXPECT_EQ(Lookup("NoServers", "No servers"), german.Read(kMessages, "NoServers", "?"));
+  // The dialog made in English makes room for the longer German captions.
+  script.Then([](QWidget& settings) {
+    In<QTabWidget>(settings, "PageControl1").setCurrentIndex(2);
+    ExpectNoCaptionCut(settings, "the settings after the change");
+    In<QAbstractButton>(settings, "btCancel").click();
+  });
+  window.mnSettingsClick();
+  EXPECT_EQ(script.Pending(), 0);
 }
 
 TEST_F(FrmMainLanguageTest, AReadOnlyIncompleteFileIsReportedOnceAndItsTextsStillApply) {

@@ -33,6 +33,14 @@ TModalScript& TModalScript::ThenAccept() {
   });
 }
 
+bool TModalScript::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide && watched == handled_) {
+    watched->removeEventFilter(this);
+    handled_ = nullptr;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
 void TModalScript::Check() {
   QWidget* modal = QApplication::activeModalWidget();
   if (!modal || modal == handled_ || !modal->isVisible())
@@ -52,6 +60,7 @@ void TModalScript::Check() {
     return;
   }
   handled_ = modal;
+  modal->installEventFilter(this);
   if (auto* box = qobject_cast<QMessageBox*>(modal))
     messages_ << box->text();
   TAction action = std::move(actions_.front());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QEvent>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -30,6 +31,11 @@ public:
   int Unanswered() const { return unanswered_; }
   // The texts of the message boxes answered, in order.
   const QStringList& MessageTexts() const { return messages_; }
+
+protected:
+  // A window that hides may show again (a dialog made once, opened twice):
+  // then it is new again.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   void Check();
