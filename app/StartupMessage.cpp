@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "dialogs/ErrorReport.h"
 #include "util/debug_log.h"
 
 namespace {
@@ -24,6 +25,7 @@ void ShowStartupMessage(QMessageBox::Icon icon, const QString& text) {
   if (abandoned)
     return;
   QMessageBox box(icon, QStringLiteral("Skarvel"), text, QMessageBox::Ok);
+  TranslateButtons(box);
   openBox = &box;
   box.exec();
 }

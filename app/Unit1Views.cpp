@@ -13,6 +13,7 @@
 #include "app/ServerViewHint.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
+#include "dialogs/ErrorReport.h"
 #include "model/StatisticsPlugins.h"
 #include "platform/ServerText.h"
 #include "platform/SoundPlayer.h"
@@ -31,6 +32,12 @@ bool SamePlayers(const std::vector<std::pair<std::string, int32_t>>& shown,
       return false;
   }
   return true;
+}
+
+void Warn(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Skarvel"), text, QMessageBox::Ok, parent);
+  TranslateButtons(box);
+  box.exec();
 }
 
 } // namespace
@@ -186,13 +193,11 @@ bool TfrmMain::StartGame(const std::string& executable, const std::string& param
   if (QProcess::startDetached(QString::fromStdString(executable), arguments,
                               QString::fromStdString(folder)))
     return true;
-  QMessageBox::warning(this, QStringLiteral("Skarvel"),
-                       GameNotStartedText(QString::fromStdString(executable)));
+  Warn(this, GameNotStartedText(QString::fromStdString(executable)));
   return false;
 }
 
 void TfrmMain::GameNotFound(const std::string& gameTitle, const std::string& executable) {
-  QMessageBox::warning(
-      this, QStringLiteral("Skarvel"),
-      GameNotFoundText(QString::fromStdString(gameTitle), QString::fromStdString(executable)));
+  Warn(this,
+       GameNotFoundText(QString::fromStdString(gameTitle), QString::fromStdString(executable)));
 }

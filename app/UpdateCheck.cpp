@@ -9,6 +9,7 @@
 #include "config/AppSettings.h"
 #include "config/MsgINISupp.h"
 #include "config/SettingsFile.h"
+#include "dialogs/ErrorReport.h"
 #include "util/debug_log.h"
 
 namespace {
@@ -35,6 +36,7 @@ void OpenMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
   // Page text is the web server's: shown as it is, never as markup.
   box->setTextFormat(Qt::PlainText);
   box->setAttribute(Qt::WA_DeleteOnClose);
+  TranslateButtons(*box);
   QObject::connect(box, &QMessageBox::finished, box, [box, answered = std::move(answered)] {
     if (answered)
       answered(box->standardButton(box->clickedButton()));

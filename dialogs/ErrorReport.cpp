@@ -2,9 +2,32 @@
 
 #include <QMessageBox>
 
+#include <QAbstractButton>
+
+#include "config/MsgINISupp.h"
+
 void ShowError(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::Critical, QStringLiteral("Skarvel"), text, QMessageBox::Ok, parent);
   box.setObjectName(QStringLiteral("ErrorReport"));
   box.setDefaultButton(QMessageBox::Ok);
+  TranslateButtons(box);
   box.exec();
+}
+
+void TranslateButtons(QMessageBox& box) {
+  for (QAbstractButton* button : box.buttons()) {
+    switch (box.standardButton(button)) {
+    case QMessageBox::Ok:
+      button->setText(QString::fromStdString(Lookup("ButtonOK", "OK")));
+      break;
+    case QMessageBox::Yes:
+      button->setText(QString::fromStdString(Lookup("ButtonYes", "&Yes")));
+      break;
+    case QMessageBox::No:
+      button->setText(QString::fromStdString(Lookup("ButtonNo", "&No")));
+      break;
+    default:
+      break;
+    }
+  }
 }
