@@ -80,6 +80,7 @@ void TTray::Forget(const TServer& server) {
 
 void TTray::Invalidate() {
   stale_ = true;
+  ownShown_.clear(); // the settings may have changed what an index shows
 }
 
 TTray::TSignature TTray::SignatureOf(const TServer& server) {
@@ -140,7 +141,7 @@ void TTray::Recompute() {
     SetTrayState(state.StateImage);
     break;
   case TTrayState::TCommonIcon::Counter:
-    DrawCounterIcon(state.Counter, *ti);
+    DrawCounterIcon(state.Counter);
     break;
   }
 
@@ -179,20 +180,18 @@ void TTray::SetTrayState(int32_t image) {
     ti->show();
 }
 
-void TTray::DrawCounterIcon(int32_t number, QSystemTrayIcon& icon) {
+void TTray::DrawCounterIcon(int32_t number) {
   const int32_t shown = std::clamp(number, 0, 99);
-  const bool common = &icon == ti;
-  if (!common || commonImage_ != kCounterImage + shown) {
+  if (commonImage_ != kCounterImage + shown) {
     // A counter that cannot be drawn leaves the icon as it was.
     const std::optional<QIcon> counter = CounterIcon(shown);
     if (!counter)
       return;
-    icon.setIcon(*counter);
-    if (common)
-      commonImage_ = kCounterImage + shown;
+    ti->setIcon(*counter);
+    commonImage_ = kCounterImage + shown;
   }
-  if (!icon.isVisible())
-    icon.show();
+  if (!ti->isVisible())
+    ti->show();
 }
 
 int32_t TTray::AcquireTrayIcon(const TServer& server) {
@@ -201,6 +200,7 @@ int32_t TTray::AcquireTrayIcon(const TServer& server) {
 
 void TTray::ReleaseTrayIcon(int32_t icon) {
   pool_->Release(icon);
+  ownShown_.erase(icon);
 }
 
 void TTray::ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount,
@@ -208,12 +208,28 @@ void TTray::ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCo
   QSystemTrayIcon* own = pool_->Icon(icon);
   if (!own)
     return;
-  own->setToolTip(ServerText(hint));
-  if (playerCount > 0) {
-    DrawCounterIcon(playerCount, *own);
-    return;
+  // Every cycle reports every icon: an image is drawn and handed to the tray
+  // host only when it changed.
+  TOwnIconShown& shown = ownShown_[icon];
+  const QString text = ServerText(hint);
+  if (shown.Hint != text) {
+    own->setToolTip(text);
+    shown.Hint = text;
   }
-  own->setIcon(window_.GameImage(imageIndex));
+  const TOwnIconShown::TImage image{playerCount > 0,
+                                    playerCount > 0 ? std::clamp(playerCount, 0, 99) : imageIndex};
+  if (shown.Image != image) {
+    if (image.Counter) {
+      // A counter that cannot be drawn leaves the icon as it was.
+      const std::optional<QIcon> counter = CounterIcon(image.Value);
+      if (!counter)
+        return;
+      own->setIcon(*counter);
+    } else {
+      own->setIcon(window_.GameImage(imageIndex));
+    }
+    shown.Image = image;
+  }
   if (!own->isVisible())
     own->show();
 }

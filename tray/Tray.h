@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -92,7 +93,7 @@ private:
   bool AnyTouchedChanged() const;
   void Recompute();
   void SetTrayState(int32_t image);
-  void DrawCounterIcon(int32_t number, QSystemTrayIcon& icon);
+  void DrawCounterIcon(int32_t number);
   void Toggle(int32_t clicked);
 
   const TServerList& servers_;
@@ -109,4 +110,15 @@ private:
   std::unordered_map<const TServer*, TSignature> shown_; // online servers at the last recompute
   // The common icon's image as last set: state 0..2, or 100 + counter.
   int32_t commonImage_ = -1;
+  // What each own icon shows, as last set.
+  struct TOwnIconShown {
+    struct TImage {
+      bool Counter = false;
+      int32_t Value = -1; // the count, or the game image's index
+      bool operator==(const TImage&) const = default;
+    };
+    TImage Image;
+    QString Hint;
+  };
+  std::unordered_map<int32_t, TOwnIconShown> ownShown_;
 };

@@ -148,6 +148,30 @@ TEST_F(TrayTest, OwnIconShowsItsCountOrItsGameImageAndHidesWhileOffline) {
   EXPECT_TRUE(tray->Pool().InUse(server.TrayIcon)); // still the server's
 }
 
+TEST_F(TrayTest, AnOwnIconIsDrawnAgainOnlyWhenWhatItShowsChanged) {
+  TServer& server = Add("10.0.0.1", 1, 2, "Own");
+  QSystemTrayIcon* own = tray->Pool().Icon(server.TrayIcon);
+  const qint64 drawn = own->icon().cacheKey();
+  for (int cycle = 0; cycle < 3; ++cycle)
+    Answer(server, 2, "Own");
+  EXPECT_EQ(own->icon().cacheKey(), drawn) << "the same count is not drawn again";
+
+  Answer(server, 3, "Own");
+  EXPECT_NE(own->icon().cacheKey(), drawn);
+  EXPECT_EQ(Pixels(own->icon()), Pixels(CounterIcon(3).value()));
+  EXPECT_EQ(own->toolTip(), "Own - q3dm17 (3)");
+
+  Answer(server, 0, "Own");
+  const qint64 game = own->icon().cacheKey();
+  Answer(server, 0, "Own");
+  EXPECT_EQ(own->icon().cacheKey(), game);
+  EXPECT_EQ(Pixels(own->icon()), Pixels(GameImage(server.EffectiveIconIndex())));
+
+  tray->Invalidate(); // settings changed: drawn once more
+  Answer(server, 0, "Own");
+  EXPECT_NE(own->icon().cacheKey(), game);
+}
+
 TEST_F(TrayTest, ReleasedIconGoesToTheNextServerThatNeedsOne) {
   TServer& first = Add("10.0.0.1", 1, 0);
   const int32_t icon = first.TrayIcon;
