@@ -9,8 +9,8 @@
 
 namespace {
 
-// Room for the LAN addresses over 127.0.0.0/16 with a margin; each host costs
-// one reply per broadcast, not a socket.
+// 4,000 hosts fill 127.0.0.2 .. 127.0.15.191; each costs one reply per
+// broadcast, not a socket.
 constexpr int kMaxHosts = 4000;
 constexpr int kMaxServers = 64;
 
