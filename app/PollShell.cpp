@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QProgressBar>
 
 #include <exception>
@@ -22,9 +23,15 @@ TPollShell::TPollShell(QProgressBar& progress, QObject* parent) : QObject(parent
   Timer1.setObjectName(QStringLiteral("Timer1"));
   tmSub.setObjectName(QStringLiteral("tmSub"));
   UDP.setObjectName(QStringLiteral("UDP"));
+  // A game server is never polled through a proxy; without this, the socket
+  // would start Qt's proxy lookup.
+  UDP.setProxy(QNetworkProxy::NoProxy);
   // A port held by another program is not reported: sends then go out from a
   // port the system picks, and replies come back to it as usual.
-  UDP.bind(QHostAddress::AnyIPv4, kLocalPort, QAbstractSocket::DontShareAddress);
+  if (!UDP.bind(QHostAddress::AnyIPv4, kLocalPort, QAbstractSocket::DontShareAddress))
+    UDP.bind(QHostAddress::AnyIPv4, 0);
+  receiveBuffer_ =
+      EnlargeReceiveBuffer(static_cast<int>(UDP.socketDescriptor()), kPollReceiveBufferBytes);
   connect(&UDP, &QUdpSocket::readyRead, this, &TPollShell::UDPDataReceived);
 }
 
@@ -33,6 +40,10 @@ void TPollShell::Attach(TPollEngine& engine, std::function<void()> refreshServer
   refreshServers_ = std::move(refreshServers);
   connect(&Timer1, &QTimer::timeout, this, [this] { engine_->Timer1Timer(); });
   connect(&tmSub, &QTimer::timeout, this, [this] { engine_->tmSubTimer(); });
+}
+
+void TPollShell::TraceReceiveBuffer() {
+  Trace(ReceiveBufferTraceLine(receiveBuffer_));
 }
 
 void TPollShell::StopTimers() {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "poll/PollPorts.h"
+#include "util/receive_buffer.h"
 
 class QProgressBar;
 class TPollEngine;
@@ -24,6 +25,9 @@ public:
   void StopTimers();
   // The update check the cycle tick starts when it is due.
   void AttachUpdateCheck(TUpdateCheck& check) { updateCheck_ = &check; }
+  // Traces the receive buffer the socket got; called once the trace's folder
+  // is the program folder.
+  void TraceReceiveBuffer();
 
   void SendDatagram(const std::string& host, int32_t port, const std::string& bytes) override;
   void SetCycleTimer(bool enabled, int32_t intervalMs) override;
@@ -45,4 +49,5 @@ private:
   TPollEngine* engine_ = nullptr;
   std::function<void()> refreshServers_;
   TUpdateCheck* updateCheck_ = nullptr;
+  TReceiveBuffer receiveBuffer_;
 };

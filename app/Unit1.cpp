@@ -234,6 +234,7 @@ void TfrmMain::BuildTray() {
 
 void TfrmMain::FormCreate() {
   QDir::setCurrent(QString::fromStdString(ProgramFolder()));
+  shell_->TraceReceiveBuffer();
   setWindowTitle(QString::fromLatin1(MainWindowTitle));
   reallyClose_ = false;
 

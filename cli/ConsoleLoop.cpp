@@ -14,8 +14,8 @@ TConsoleLoop::TConsoleLoop(TUdpSocket& socket, TConsolePorts& ports, TPollEngine
     : socket_(socket), ports_(ports), engine_(engine), stopSignals_(stopSignals) {
 }
 
-// One event at a time, so that `finished` sees the state after each: a cycle
-// that ends in a step is not followed by the next cycle's tick unasked.
+// One timer tick at a time, so that `finished` sees the state after each: a
+// cycle that ends in a step is not followed by the next cycle's tick unasked.
 bool TConsoleLoop::Run(const std::function<bool()>& finished) {
   while (!finished()) {
     if (FireDueTimer())
@@ -28,23 +28,31 @@ bool TConsoleLoop::Run(const std::function<bool()>& finished) {
       continue;
     if (watched[0].revents != 0 && stopSignals_.Take())
       return false;
-    if (watched[1].revents == 0)
-      continue;
-    if (const auto datagram = socket_.Receive())
-      engine_.UDPDataReceived(datagram->ByteCount, datagram->SenderIp, datagram->SenderPort,
-                              datagram->Bytes);
+    if (watched[1].revents != 0)
+      ReadWaitingDatagrams();
   }
   return true;
+}
+
+// Every datagram waiting is read in one go: the replies of a LAN arrive in a
+// burst, and the socket's buffer should not have to hold them for long. A
+// timer that comes due meanwhile still gets its turn, so that a flood of
+// datagrams cannot hold up the cycle.
+void TConsoleLoop::ReadWaitingDatagrams() {
+  do {
+    const auto datagram = socket_.Receive();
+    if (!datagram)
+      return;
+    engine_.UDPDataReceived(datagram->ByteCount, datagram->SenderIp, datagram->SenderPort,
+                            datagram->Bytes);
+  } while (!DueTimer(TClock::now()));
 }
 
 // The timer with the earlier deadline, when one is due; a tick may re-arm
 // either timer.
 bool TConsoleLoop::FireDueTimer() {
   const TClock::time_point now = TClock::now();
-  TDeadlineTimer* due = nullptr;
-  for (TDeadlineTimer* timer : {&ports_.StepTimer, &ports_.CycleTimer})
-    if (timer->Due(now) && (!due || *timer->Deadline() < *due->Deadline()))
-      due = timer;
+  TDeadlineTimer* due = DueTimer(now);
   if (!due)
     return false;
   due->Fired(now);
@@ -53,6 +61,14 @@ bool TConsoleLoop::FireDueTimer() {
   else
     engine_.Timer1Timer();
   return true;
+}
+
+TDeadlineTimer* TConsoleLoop::DueTimer(TClock::time_point now) {
+  TDeadlineTimer* due = nullptr;
+  for (TDeadlineTimer* timer : {&ports_.StepTimer, &ports_.CycleTimer})
+    if (timer->Due(now) && (!due || *timer->Deadline() < *due->Deadline()))
+      due = timer;
+  return due;
 }
 
 // Until the earlier deadline, rounded up so that a wake-up never comes early;

@@ -22,6 +22,8 @@ public:
 
 private:
   bool FireDueTimer();
+  TDeadlineTimer* DueTimer(TDeadlineTimer::TClock::time_point now);
+  void ReadWaitingDatagrams();
   int WaitMilliseconds() const;
 
   TUdpSocket& socket_;

@@ -27,6 +27,7 @@ TUdpSocket::TUdpSocket() {
   setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
   if (!BindTo(fd_, kLocalPort))
     BindTo(fd_, 0);
+  receiveBuffer_ = EnlargeReceiveBuffer(fd_, kPollReceiveBufferBytes);
 }
 
 TUdpSocket::~TUdpSocket() {

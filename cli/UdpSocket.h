@@ -4,9 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "util/receive_buffer.h"
+
 // The poll socket: UDP on local port 1024 of every interface, allowed to
-// broadcast, non-blocking. When port 1024 is taken the socket takes a port the
-// system picks, unreported, as the window's socket does.
+// broadcast, non-blocking, with a receive buffer for the replies of a large
+// LAN. When port 1024 is taken the socket takes a port the system picks,
+// unreported, as the window's socket does.
 class TUdpSocket {
 public:
   struct TDatagram {
@@ -25,6 +28,7 @@ public:
   TUdpSocket& operator=(const TUdpSocket&) = delete;
 
   int Fd() const { return fd_; }
+  const TReceiveBuffer& ReceiveBuffer() const { return receiveBuffer_; }
   // Host is dotted IPv4 text; a send that fails is dropped, as a lost
   // datagram would be.
   void SendTo(const std::string& host, int32_t port, const std::string& bytes);
@@ -33,4 +37,5 @@ public:
 
 private:
   int fd_ = -1;
+  TReceiveBuffer receiveBuffer_;
 };

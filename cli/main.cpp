@@ -26,6 +26,7 @@
 #include "poll/Monitor.h"
 #include "util/app_dir.h"
 #include "util/debug_log.h"
+#include "util/receive_buffer.h"
 #include "util/version.h"
 
 namespace {
@@ -71,6 +72,7 @@ int Run(const TCommandLine& options) {
 
   TUdpSocket socket;
   TConsolePorts ports(socket);
+  ports.Trace(ReceiveBufferTraceLine(socket.ReceiveBuffer()));
   TConsoleEvents events(options.Once ? nullptr : stdout);
   TMonitor monitor(events.Roles(), ports);
   events.AttachStatPlugins(monitor.StatPlugins);

@@ -14,6 +14,7 @@
 #include "app/dm.h"
 #include "tests/support/FakeServerProcess.h"
 #include "tests/support/ScratchProgramFolder.h"
+#include "tests/support/UdpTestClient.h"
 
 namespace {
 
@@ -57,6 +58,32 @@ TEST_F(FrmMainPollTest, AnsweringServerAppearsWithItsPlayers) {
   EXPECT_EQ(row->text(2), "q3dm6");
   EXPECT_EQ(row->text(4), "2/16");
   ASSERT_TRUE(QTest::qWaitFor([&] { return players->topLevelItemCount() == 2; }, 10000));
+}
+
+// The window's socket must hold the burst of replies of a large LAN: every one
+// of 1,000 hosts behind the broadcast address is listed when the first cycle
+// ends. The step waits long for the replies, so that a loaded machine may read
+// them late; a reply dropped from the buffer never comes back in the cycle.
+TEST(FrmMainLanTest, AThousandHostsBehindTheBroadcastAddressAreListedAfterOneCycle) {
+  constexpr int kHosts = 1000;
+  const int port = FreeUdpPorts("0.0.0.0", 1);
+  FakeServerProcess emulator({"--game", "q3", "--port", std::to_string(port), "--hosts",
+                              std::to_string(kHosts), "--name", "LAN"});
+  ASSERT_EQ(emulator.WaitForReadyLines(kHosts, 20000).size(), static_cast<std::size_t>(kHosts))
+      << emulator.Errors();
+  ScratchProgramFolder home;
+  home.write("skarvel.ini", "[Common]\nVersion=2.5\n"
+                            "[Network]\nCheckUpdates=0\nInterval=1000\nMaxWaitAnswer=5000\n"
+                            "[Appearance]\nStartInTray=0\nPopupMessages=0\n"
+                            "[Address]\n127.255.255.255:" +
+                                std::to_string(port) + ",q3=1\n");
+  Tdm dm(0.0);
+  TfrmMain window(dm);
+  const TPollEngine& engine = window.Monitor().Engine;
+  ASSERT_TRUE(engine.Polling()); // the first cycle starts with the window
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.Polling(); }, 60000));
+  EXPECT_EQ(window.findChild<QTreeWidget*>("lvServers")->topLevelItemCount(), kHosts);
+  EXPECT_EQ(window.Monitor().Servers.OnlineCount(), kHosts);
 }
 
 } // namespace

@@ -116,6 +116,36 @@ TEST(FakeServerEndToEnd, LanHostsAnswerBroadcastsEachFromItsOwnAddress) {
   EXPECT_EQ(server.Stop(SIGTERM), 0);
 }
 
+TEST(FakeServerEndToEnd, ALanPastTheFirstAddressBlockGoesOnIn127_0_1) {
+  const int port = FreeUdpPorts("0.0.0.0", 1);
+  FakeServerProcess server(
+      {"--game", "q3", "--port", std::to_string(port), "--hosts", "300", "--name", "Lan"});
+  const std::vector<std::string> ready = server.WaitForReadyLines(300);
+  ASSERT_EQ(ready.size(), 300u);
+  const std::string portText = std::to_string(port);
+  // The first 253 keep the addresses of smaller LANs; none ends in .0 or .255.
+  EXPECT_EQ(ready[0], "ready q3 127.0.0.2:" + portText + " Lan #1");
+  EXPECT_EQ(ready[252], "ready q3 127.0.0.254:" + portText + " Lan #253");
+  EXPECT_EQ(ready[253], "ready q3 127.0.1.1:" + portText + " Lan #254");
+  EXPECT_EQ(ready[299], "ready q3 127.0.1.47:" + portText + " Lan #300");
+  std::set<std::string> addresses;
+  for (const std::string& line : ready)
+    addresses.insert(line.substr(9, line.find(':') - 9));
+  EXPECT_EQ(addresses.size(), 300u);
+
+  UdpTestClient client;
+  client.Send("127.0.1.1", port, kHeader + "getstatus");
+  const std::optional<ReceivedReply> direct = client.Receive(2000);
+  ASSERT_TRUE(direct);
+  EXPECT_EQ(direct->fromAddress, "127.0.1.1");
+  EXPECT_NE(direct->bytes.find("\\sv_hostname\\Lan #254\\"), std::string::npos);
+  EXPECT_FALSE(client.Receive(300)) << "another host answered a query to 127.0.1.1";
+  client.Send("127.0.1.0", port, kHeader + "getstatus");
+  client.Send("127.0.0.255", port, kHeader + "getstatus");
+  EXPECT_FALSE(client.Receive(300)) << "a host on an address ending in .0 or .255";
+  EXPECT_EQ(server.Stop(SIGTERM), 0);
+}
+
 TEST(FakeServerEndToEnd, DroppingEveryRequestAnswersNothing) {
   const int port = FreeUdpPorts("127.0.0.1", 1);
   FakeServerProcess server({"--game", "q2", "--port", std::to_string(port), "--drop", "100"});

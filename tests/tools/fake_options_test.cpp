@@ -58,9 +58,9 @@ TEST(FakeEmulatorOptions, A2sChallengesAndSplitsLikeTodaysServersUnlessTold) {
 }
 
 TEST(FakeEmulatorOptions, HostsAndHelp) {
-  const ParsedOptions hosts = ParseEmulatorOptions({"--game", "u4", "--hosts", "253"});
+  const ParsedOptions hosts = ParseEmulatorOptions({"--game", "u4", "--hosts", "4000"});
   ASSERT_EQ(hosts.error, "");
-  EXPECT_EQ(hosts.options.hosts, 253);
+  EXPECT_EQ(hosts.options.hosts, 4000);
   const ParsedOptions help = ParseEmulatorOptions({"--help", "--nonsense"});
   EXPECT_EQ(help.error, "");
   EXPECT_TRUE(help.options.help);
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         InvalidCase{{"--game", "q3", "--bind", "192.168.1.2"}, "--bind"},
         InvalidCase{{"--game", "q3", "--bind", "localhost"}, "--bind"},
         InvalidCase{{"--game", "q3", "--count", "0"}, "--count"},
-        InvalidCase{{"--game", "q3", "--hosts", "254"}, "--hosts"},
+        InvalidCase{{"--game", "q3", "--hosts", "4001"}, "--hosts needs a number 1..4000"},
         InvalidCase{{"--game", "q3", "--hosts", "2", "--count", "2"}, "cannot be combined"},
         InvalidCase{{"--game", "q3", "--hosts", "2", "--bind", "0.0.0.0"}, "cannot be combined"},
         InvalidCase{{"--game", "q3", "--max", "256"}, "--max"},

@@ -25,9 +25,15 @@ std::string AddressText(in_addr address) {
   return text;
 }
 
+// Host 0 is 127.0.0.2, as on a LAN whose router holds .1; the hosts go on
+// through 127.0.0.254, 127.0.1.1 .. 127.0.1.254 and so on, never on an address
+// ending in .0 or .255, which a client may take for a network or broadcast.
 in_addr LanHostAddress(int hostIndex) {
+  constexpr uint32_t kHostsPerBlock = 254;
+  const auto number = static_cast<uint32_t>(hostIndex) + 1;
   in_addr address{};
-  address.s_addr = htonl((127u << 24) | static_cast<uint32_t>(hostIndex + 2));
+  address.s_addr =
+      htonl((127u << 24) | (number / kHostsPerBlock) << 8 | (number % kHostsPerBlock + 1));
   return address;
 }
 

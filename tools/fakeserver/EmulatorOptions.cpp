@@ -9,8 +9,9 @@
 
 namespace {
 
-// Highest last byte of the LAN addresses 127.0.0.2 .. 127.0.0.(hosts+1).
-constexpr int kMaxHosts = 253;
+// 4,000 hosts fill 127.0.0.2 .. 127.0.15.191; each costs one reply per
+// broadcast, not a socket.
+constexpr int kMaxHosts = 4000;
 constexpr int kMaxServers = 64;
 
 std::optional<long long> ParseInteger(const std::string& text) {
@@ -53,8 +54,9 @@ std::string EmulatorUsage() {
          "                    game port plus the game's query port offset (ut, u4: +1)\n"
          "  --bind ADDR       loopback address or 0.0.0.0 to listen on (default 127.0.0.1)\n"
          "  --count N         N servers on consecutive game ports, names suffixed \" #1\"...\n"
-         "  --hosts N         N machines 127.0.0.2 .. 127.0.0.(N+1), one server each on\n"
-         "                    the same port; they also answer broadcasts to 127.255.255.255\n"
+         "  --hosts N         N machines 127.0.0.2, 127.0.0.3, ... (up to 4000, over\n"
+         "                    127.0.x.y, no .0 or .255), one server each on the same\n"
+         "                    port; they also answer broadcasts to 127.255.255.255\n"
          "  --name TEXT       server name (default \"Skarvel Test Server\")\n"
          "  --map TEXT        map (default: a map of the game)\n"
          "  --max N           maximum players, 1..255 (default 16)\n"

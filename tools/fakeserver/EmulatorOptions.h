@@ -12,7 +12,7 @@ struct EmulatorOptions {
   int queryPort = 0; // game port plus the game's query port offset
   std::string bindAddress = "127.0.0.1";
   int count = 1; // servers on consecutive game ports
-  int hosts = 0; // machines 127.0.0.2 .. 127.0.0.(hosts+1) sharing one port
+  int hosts = 0; // machines 127.0.0.2, 127.0.0.3, ... sharing one port
   std::string name = "Skarvel Test Server";
   std::string map; // the game's default map when not given
   int maxPlayers = 16;

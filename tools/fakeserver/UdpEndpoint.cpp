@@ -10,11 +10,22 @@
 namespace {
 
 constexpr std::size_t kMaxDatagram = 65536;
+// A client polling a LAN of thousands of hosts sends each of them a request
+// within a millisecond or two; the default buffer holds a few hundred.
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 
 void EnableOption(int fd, int level, int option, const char* what) {
   const int on = 1;
   if (setsockopt(fd, level, option, &on, sizeof on) != 0)
     throw std::system_error(errno, std::generic_category(), what);
+}
+
+// Best effort: the system caps SO_RCVBUF at net.core.rmem_max, and only a
+// privileged process may go past that.
+void EnlargeReceiveBuffer(int fd) {
+  const int bytes = kReceiveBufferBytes;
+  if (setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0)
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
 }
 
 } // namespace
@@ -31,6 +42,7 @@ UdpEndpoint::UdpEndpoint(in_addr address, int port) {
       EnableOption(fd_, SOL_SOCKET, SO_REUSEADDR, "SO_REUSEADDR");
     EnableOption(fd_, SOL_SOCKET, SO_BROADCAST, "SO_BROADCAST");
     EnableOption(fd_, IPPROTO_IP, IP_PKTINFO, "IP_PKTINFO");
+    EnlargeReceiveBuffer(fd_);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr = address;
