@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <unordered_set>
 #include <utility>
 
 #include "config/IniFile.h"
@@ -58,9 +59,11 @@ void TServerList::LoadFromIni(const TGameList& registry, const TServerRoles& rol
                               IGameIcons* icons, bool migrate, TDateTime now) {
   Clear();
   const TIniFile& ini = Ini();
+  // Find would scan the whole list for every new entry.
+  std::unordered_set<std::string> seen;
   for (const std::string& key : ini.ReadSection(kSection)) {
     const auto parsed = ParseAddressKey(key, registry);
-    if (!parsed || Find(parsed->Host, parsed->Port, parsed->GameId))
+    if (!parsed || !seen.insert(IndexKey(parsed->Host, parsed->Port, parsed->GameId)).second)
       continue;
     auto server =
         TServer::CreateFromStore(registry, roles, parsed->Host, parsed->Port, parsed->GameId, now);
