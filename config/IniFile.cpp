@@ -125,27 +125,25 @@ void TIniFile::AddSection(std::string name, std::string_view header) {
   sections_.push_back(std::move(section));
   const std::size_t position = sections_.size() - 1;
   const auto nameAt = [this](uint32_t at) { return std::string_view(sections_[at].name); };
-  if (position <= TIniNameIndex::kMaxPosition && !sectionIndex_.Find(sections_.back().name, nameAt))
-    sectionIndex_.Set(sections_.back().name, static_cast<uint32_t>(position), nameAt);
+  if (position <= TIniNameIndex::kMaxPosition)
+    sectionIndex_.Insert(sections_.back().name, static_cast<uint32_t>(position), nameAt);
 }
 
 void TIniFile::IndexKey(Section& section, std::size_t position) {
   section.keyEnd = position + 1;
   if (position > TIniNameIndex::kMaxPosition)
     return;
-  const std::vector<Line>& lines = section.lines;
+  std::vector<Line>& lines = section.lines;
   const auto nameAt = [&lines](uint32_t at) { return lines[at].Key(); };
-  const std::string_view key = lines[position].Key();
-  if (!section.keys.Find(key, nameAt))
-    section.keys.Set(key, static_cast<uint32_t>(position), nameAt);
+  lines[position].first =
+      section.keys.Insert(lines[position].Key(), static_cast<uint32_t>(position), nameAt);
 }
 
 void TIniFile::RebuildSectionIndex() {
   sectionIndex_.Clear();
   const auto nameAt = [this](uint32_t at) { return std::string_view(sections_[at].name); };
   for (std::size_t i = 1; i < sections_.size() && i <= TIniNameIndex::kMaxPosition; ++i)
-    if (!sectionIndex_.Find(sections_[i].name, nameAt))
-      sectionIndex_.Set(sections_[i].name, static_cast<uint32_t>(i), nameAt);
+    sectionIndex_.Insert(sections_[i].name, static_cast<uint32_t>(i), nameAt);
 }
 
 void TIniFile::RebuildKeyIndex(Section& section) {
@@ -235,11 +233,9 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
   const Section* found = FindSection(section);
   if (!found)
     return keys;
-  const std::vector<Line>& lines = found->lines;
-  const auto nameAt = [&lines](uint32_t at) { return lines[at].Key(); };
-  for (std::size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].kind != Line::kRaw && found->keys.Find(lines[i].Key(), nameAt) == i)
-      keys.emplace_back(lines[i].Key());
+  for (const Line& line : found->lines)
+    if (line.first)
+      keys.emplace_back(line.Key());
   return keys;
 }
 
@@ -265,6 +261,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
     Line& line = lines[*at];
     if (line.kind != Line::kKeyValue || line.Value() != text) {
       line = WrittenLine(line.Key(), text);
+      line.first = true;
       modified_ = true;
     }
     return;

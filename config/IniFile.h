@@ -80,6 +80,7 @@ private:
     uint32_t keyEnd = 0;
     uint32_t equals = 0; // where "=" stands, for kKeyValue
     Kind kind = kRaw;
+    bool first = false; // the first key line of its name in its section
 
     std::string_view View() const { return {text, size}; }
     std::string_view Key() const { return {text + keyStart, keyEnd - keyStart}; }

@@ -37,8 +37,10 @@ public:
     }
   }
 
-  // The name's position becomes `position` (at most kMaxPosition).
-  template <class NameAt> void Set(std::string_view name, uint32_t position, const NameAt& nameAt) {
+  // Records `position` (at most kMaxPosition) for the name unless the name
+  // is there already; true when it was not.
+  template <class NameAt>
+  bool Insert(std::string_view name, uint32_t position, const NameAt& nameAt) {
     if ((count_ + 1) * 2 > slots_.size())
       Rehash(std::max<std::size_t>(16, slots_.size() * 2), nameAt);
     const std::size_t mask = slots_.size() - 1;
@@ -46,12 +48,10 @@ public:
       if (slots_[i] == kEmpty) {
         slots_[i] = position;
         ++count_;
-        return;
+        return true;
       }
-      if (SameTextAscii(nameAt(slots_[i]), name)) {
-        slots_[i] = position;
-        return;
-      }
+      if (SameTextAscii(nameAt(slots_[i]), name))
+        return false;
     }
   }
 

@@ -188,6 +188,9 @@ std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameLi
 
 std::string StoredValueKey(const TIniFile& ini, const std::string& section,
                            const std::string& canonicalKey, const std::string& writtenKey) {
+  // A key listed as written is there: the usual case needs no look-up.
+  if (canonicalKey == writtenKey)
+    return canonicalKey;
   return ini.ValueExists(section, canonicalKey) ? canonicalKey : writtenKey;
 }
 
@@ -282,6 +285,8 @@ void TAddressList::LoadFromIni(const TGameList& registry, IGameIcons* icons, boo
   } else {
     const std::vector<std::string> keys = ini.ReadSection(kSection);
     Clear();
+    items_.reserve(keys.size());
+    added.reserve(keys.size());
     for (const std::string& key : keys) {
       try {
         const auto parsed = ParseAddressKey(key, registry);

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <unordered_set>
 #include <utility>
 
 #include "config/IniFile.h"
@@ -59,11 +58,14 @@ void TServerList::LoadFromIni(const TGameList& registry, const TServerRoles& rol
                               IGameIcons* icons, bool migrate, TDateTime now) {
   Clear();
   const TIniFile& ini = Ini();
-  // Find would scan the whole list for every new entry.
-  std::unordered_set<std::string> seen;
-  for (const std::string& key : ini.ReadSection(kSection)) {
+  const std::vector<std::string> keys = ini.ReadSection(kSection);
+  items_.reserve(keys.size());
+  index_.reserve(keys.size());
+  for (const std::string& key : keys) {
     const auto parsed = ParseAddressKey(key, registry);
-    if (!parsed || !seen.insert(IndexKey(parsed->Host, parsed->Port, parsed->GameId)).second)
+    // Everything here came through Add, so the index alone answers: Find
+    // would scan the whole list for every new entry.
+    if (!parsed || index_.contains(IndexKey(parsed->Host, parsed->Port, parsed->GameId)))
       continue;
     auto server =
         TServer::CreateFromStore(registry, roles, parsed->Host, parsed->Port, parsed->GameId, now);
