@@ -7,7 +7,7 @@ void TIniNameIndex::Reserve(std::size_t names) {
   if (wanted <= slots_.size())
     return;
   // Positions are placed again by their names, which only the caller knows:
-  // an index that already holds some is grown by Set instead.
+  // an index that already holds some is grown by Insert instead.
   if (count_ == 0)
     slots_.assign(wanted, kEmpty);
 }
