@@ -1,5 +1,6 @@
 #include "config/IniFile.h"
 
+#include <algorithm>
 #include <unistd.h>
 #include <utility>
 
@@ -17,79 +18,169 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-} // namespace
-
-TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
-  const std::optional<std::string> text = ReadWholeFile(path_);
-  // A file that is there but cannot be read must never be replaced by what
-  // little this accessor knows: the user's settings would be gone.
-  unreadable_ = !text && access(path_.c_str(), F_OK) == 0;
-  Parse(text.value_or(std::string()));
-}
-
-void TIniFile::Parse(const std::string& text) {
-  sections_.clear();
-  sections_.push_back(Section{}); // whatever stands before the first section line
-  for (const std::string& line : SplitFileLines(text)) {
-    size_t first = 0;
-    while (first < line.size() && IsBlank(line[first]))
-      ++first;
-    if (first < line.size() && line[first] == '[') {
-      size_t close = line.find(']', first + 1);
-      size_t stop = close == std::string::npos ? line.size() : close;
-      Section section;
-      section.name = TrimBlanks(line.substr(first + 1, stop - first - 1));
-      section.header = line;
-      sections_.push_back(std::move(section));
-      continue;
-    }
-
-    Line entry;
-    entry.raw = line;
-    size_t equals = line.find('=');
-    bool comment = first < line.size() && (line[first] == ';' || line[first] == '#');
-    // Key lines before the first section belong to no section and cannot be
-    // read; they are kept as they stand. A line without "=" (an address
-    // written by hand) is a key without a value, as the profile functions
-    // read it.
-    if (!comment && sections_.size() > 1) {
-      entry.key = TrimBlanks(line.substr(0, equals));
-      entry.hasValue = equals != std::string::npos;
-      if (!entry.key.empty() && entry.hasValue)
-        entry.value = line.substr(equals + 1);
-    }
-    sections_.back().lines.push_back(std::move(entry));
+// The lines of a file's text: split at "\n", a "\r" before it dropped, a
+// last line without a line end included.
+template <class Visit> void ForEachLine(std::string_view text, const Visit& visit) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos)
+      end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
+    visit(line);
   }
 }
 
-const TIniFile::Section* TIniFile::FindSection(const std::string& name) const {
-  // The leading block has no header and is never a section.
-  for (const Section& section : sections_)
-    if (!section.header.empty() && SameTextAscii(section.name, name))
-      return &section;
-  return nullptr;
+std::size_t FirstNonBlank(std::string_view line) {
+  std::size_t first = 0;
+  while (first < line.size() && IsBlank(line[first]))
+    ++first;
+  return first;
 }
 
-TIniFile::Section* TIniFile::FindSection(const std::string& name) {
+// The section name of a header line "[name]" (the first non-blank is "[").
+std::optional<std::string> SectionName(std::string_view line) {
+  const std::size_t first = FirstNonBlank(line);
+  if (first >= line.size() || line[first] != '[')
+    return std::nullopt;
+  const std::size_t close = line.find(']', first + 1);
+  const std::size_t stop = close == std::string_view::npos ? line.size() : close;
+  return TrimBlanks(line.substr(first + 1, stop - first - 1));
+}
+
+} // namespace
+
+TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
+  std::optional<std::string> text = ReadWholeFile(path_);
+  // A file that is there but cannot be read must never be replaced by what
+  // little this accessor knows: the user's settings would be gone.
+  unreadable_ = !text && access(path_.c_str(), F_OK) == 0;
+  Parse(text_.Adopt(std::move(text).value_or(std::string())));
+}
+
+TIniFile::Line TIniFile::ParseLine(std::string_view text, bool inSection) {
+  Line line;
+  line.text = text.data();
+  line.size = text.size();
+  const std::size_t first = FirstNonBlank(text);
+  const bool comment = first < text.size() && (text[first] == ';' || text[first] == '#');
+  // Key lines before the first section belong to no section and cannot be
+  // read; they are kept as they stand. A line without "=" (an address
+  // written by hand) is a key without a value, as the profile functions
+  // read it.
+  if (comment || !inSection)
+    return line;
+  const std::size_t equals = std::min(text.find('='), text.size());
+  if (equals > TIniNameIndex::kMaxPosition)
+    return line; // a name this long is kept, never read
+  std::size_t keyEnd = equals;
+  while (keyEnd > first && IsBlank(text[keyEnd - 1]))
+    --keyEnd;
+  if (keyEnd == first)
+    return line; // "=value" names no key
+  line.keyStart = static_cast<uint32_t>(first);
+  line.keyEnd = static_cast<uint32_t>(keyEnd);
+  line.equals = static_cast<uint32_t>(equals);
+  line.kind = equals < text.size() ? Line::kKeyValue : Line::kBareKey;
+  return line;
+}
+
+void TIniFile::Parse(std::string_view text) {
+  sections_.clear();
+  sectionIndex_.Clear();
+  // Counted first, so that every list is made at its final size: a big file
+  // never holds a half-grown copy of its lines.
+  std::vector<std::size_t> lineCounts{0};
+  ForEachLine(text, [&](std::string_view line) {
+    if (SectionName(line))
+      lineCounts.push_back(0);
+    else
+      ++lineCounts.back();
+  });
+  sections_.reserve(lineCounts.size());
+  sections_.push_back(Section{}); // whatever stands before the first section line
+  sections_.back().lines.reserve(lineCounts[0]);
+  ForEachLine(text, [&](std::string_view line) {
+    if (std::optional<std::string> name = SectionName(line)) {
+      AddSection(std::move(*name), line);
+      Section& added = sections_.back();
+      added.lines.reserve(lineCounts[sections_.size() - 1]);
+      added.keys.Reserve(added.lines.capacity());
+      return;
+    }
+    Section& section = sections_.back();
+    section.lines.push_back(ParseLine(line, sections_.size() > 1));
+    if (section.lines.back().kind != Line::kRaw)
+      IndexKey(section, section.lines.size() - 1);
+  });
+}
+
+void TIniFile::AddSection(std::string name, std::string_view header) {
+  Section section;
+  section.name = std::move(name);
+  section.header = header;
+  sections_.push_back(std::move(section));
+  const std::size_t position = sections_.size() - 1;
+  const auto nameAt = [this](uint32_t at) { return std::string_view(sections_[at].name); };
+  if (position <= TIniNameIndex::kMaxPosition)
+    sectionIndex_.Insert(sections_.back().name, static_cast<uint32_t>(position), nameAt);
+}
+
+void TIniFile::IndexKey(Section& section, std::size_t position) {
+  section.keyEnd = position + 1;
+  if (position > TIniNameIndex::kMaxPosition)
+    return;
+  std::vector<Line>& lines = section.lines;
+  const auto nameAt = [&lines](uint32_t at) { return lines[at].Key(); };
+  lines[position].first =
+      section.keys.Insert(lines[position].Key(), static_cast<uint32_t>(position), nameAt);
+}
+
+void TIniFile::RebuildSectionIndex() {
+  sectionIndex_.Clear();
+  const auto nameAt = [this](uint32_t at) { return std::string_view(sections_[at].name); };
+  for (std::size_t i = 1; i < sections_.size() && i <= TIniNameIndex::kMaxPosition; ++i)
+    sectionIndex_.Insert(sections_[i].name, static_cast<uint32_t>(i), nameAt);
+}
+
+void TIniFile::RebuildKeyIndex(Section& section) {
+  section.keys.Clear();
+  section.keyEnd = 0;
+  for (std::size_t i = 0; i < section.lines.size(); ++i)
+    if (section.lines[i].kind != Line::kRaw)
+      IndexKey(section, i);
+}
+
+const TIniFile::Section* TIniFile::FindSection(std::string_view name) const {
+  // The leading block has no header and is never a section.
+  const auto nameAt = [this](uint32_t at) { return std::string_view(sections_[at].name); };
+  const std::optional<uint32_t> found = sectionIndex_.Find(name, nameAt);
+  return found ? &sections_[*found] : nullptr;
+}
+
+TIniFile::Section* TIniFile::FindSection(std::string_view name) {
   return const_cast<Section*>(std::as_const(*this).FindSection(name));
 }
 
-const TIniFile::Line* TIniFile::FindKey(const std::string& section, const std::string& key) const {
+const TIniFile::Line* TIniFile::FindKey(std::string_view section, std::string_view key) const {
   const Section* found = FindSection(section);
   if (!found)
     return nullptr;
-  for (const Line& line : found->lines)
-    if (!line.key.empty() && SameTextAscii(line.key, key))
-      return &line;
-  return nullptr;
+  const std::vector<Line>& lines = found->lines;
+  const std::optional<uint32_t> at =
+      found->keys.Find(key, [&lines](uint32_t position) { return lines[position].Key(); });
+  return at ? &lines[*at] : nullptr;
 }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& fallback) const {
   const Line* line = FindKey(section, key);
-  if (!line || !line->hasValue)
+  if (!line || line->kind != Line::kKeyValue)
     return fallback;
-  std::string value = TrimBlanks(line->value);
+  std::string value = TrimBlanks(line->Value());
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
     value = value.substr(1, value.size() - 2);
@@ -99,7 +190,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 std::string TIniFile::ReadRawString(const std::string& section, const std::string& key,
                                     const std::string& fallback) const {
   const Line* line = FindKey(section, key);
-  return line && line->hasValue ? TrimBlanks(line->value) : fallback;
+  return line && line->kind == Line::kKeyValue ? TrimBlanks(line->Value()) : fallback;
 }
 
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
@@ -130,15 +221,10 @@ bool TIniFile::ValueExists(const std::string& section, const std::string& key) c
 
 std::vector<std::string> TIniFile::ReadSections() const {
   std::vector<std::string> names;
-  for (const Section& section : sections_) {
-    if (section.header.empty())
-      continue;
-    bool seen = false;
-    for (const std::string& name : names)
-      seen = seen || SameTextAscii(name, section.name);
-    if (!seen)
-      names.push_back(section.name);
-  }
+  const auto nameAt = [this](uint32_t at) { return std::string_view(sections_[at].name); };
+  for (std::size_t i = 1; i < sections_.size(); ++i)
+    if (sectionIndex_.Find(sections_[i].name, nameAt) == i)
+      names.push_back(sections_[i].name);
   return names;
 }
 
@@ -147,15 +233,9 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
   const Section* found = FindSection(section);
   if (!found)
     return keys;
-  for (const Line& line : found->lines) {
-    if (line.key.empty())
-      continue;
-    bool seen = false;
-    for (const std::string& key : keys)
-      seen = seen || SameTextAscii(key, line.key);
-    if (!seen)
-      keys.push_back(line.key);
-  }
+  for (const Line& line : found->lines)
+    if (line.first)
+      keys.emplace_back(line.Key());
   return keys;
 }
 
@@ -163,42 +243,46 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
   // Names are stored as they will be read back: trimmed.
   std::string sectionName = TrimBlanks(OneLine(section));
-  std::string keyName = TrimBlanks(OneLine(key));
-  std::string text = OneLine(value);
+  const std::string keyName = TrimBlanks(OneLine(key));
+  const std::string text = OneLine(value);
   if (keyName.empty())
     return; // a line "=value" is no key and could never be read
 
   Section* found = FindSection(sectionName);
   if (!found) {
-    Section added;
-    added.name = sectionName;
-    added.header = "[" + sectionName + "]";
-    added.lines.push_back(Line{"", keyName, text});
-    sections_.push_back(std::move(added));
-    modified_ = true;
+    const std::string_view header = text_.Join({"[", sectionName, "]"});
+    AddSection(std::move(sectionName), header);
+    found = &sections_.back();
+  }
+  std::vector<Line>& lines = found->lines;
+  const std::optional<uint32_t> at =
+      found->keys.Find(keyName, [&lines](uint32_t position) { return lines[position].Key(); });
+  if (at) {
+    Line& line = lines[*at];
+    if (line.kind != Line::kKeyValue || line.Value() != text) {
+      line = WrittenLine(line.Key(), text);
+      line.first = true;
+      modified_ = true;
+    }
     return;
   }
   // After the section's last key, so blank lines and comments that lead into
-  // the next section stay with it.
-  size_t insertAt = 0;
-  for (size_t i = 0; i < found->lines.size(); ++i) {
-    Line& line = found->lines[i];
-    if (line.key.empty())
-      continue;
-    if (SameTextAscii(line.key, keyName)) {
-      if (line.value != text || !line.hasValue) {
-        line.value = text;
-        line.hasValue = true;
-        line.raw.clear();
-        modified_ = true;
-      }
-      return;
-    }
-    insertAt = i + 1;
-  }
-  found->lines.insert(found->lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                      Line{"", keyName, text});
+  // the next section stay with it; only such lines move, no key.
+  const std::size_t insertAt = found->keyEnd;
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), WrittenLine(keyName, text));
+  IndexKey(*found, insertAt);
   modified_ = true;
+}
+
+TIniFile::Line TIniFile::WrittenLine(std::string_view key, std::string_view value) {
+  Line line;
+  const std::string_view text = text_.Join({key, "=", value});
+  line.text = text.data();
+  line.size = text.size();
+  line.keyEnd = static_cast<uint32_t>(key.size());
+  line.equals = line.keyEnd;
+  line.kind = Line::kKeyValue;
+  return line;
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
@@ -214,39 +298,46 @@ void TIniFile::WriteDate(const std::string& section, const std::string& key, TDa
 }
 
 void TIniFile::EraseSection(const std::string& section) {
-  for (size_t i = sections_.size(); i-- > 0;) {
-    if (!sections_[i].header.empty() && SameTextAscii(sections_[i].name, section)) {
-      sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(i));
-      modified_ = true;
-    }
-  }
+  const std::size_t before = sections_.size();
+  // The leading block is never a section.
+  std::erase_if(sections_, [&](const Section& each) {
+    return !each.header.empty() && SameTextAscii(each.name, section);
+  });
+  if (sections_.size() == before)
+    return;
+  RebuildSectionIndex();
+  modified_ = true;
 }
 
 void TIniFile::DeleteKey(const std::string& section, const std::string& key) {
   Section* found = FindSection(section);
   if (!found)
     return;
-  std::vector<Line>& lines = found->lines;
-  for (size_t i = lines.size(); i-- > 0;) {
-    if (!lines[i].key.empty() && SameTextAscii(lines[i].key, key)) {
-      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-      modified_ = true;
-    }
-  }
+  const std::size_t erased = std::erase_if(found->lines, [&key](const Line& line) {
+    return line.kind != Line::kRaw && SameTextAscii(line.Key(), key);
+  });
+  if (erased == 0)
+    return;
+  RebuildKeyIndex(*found);
+  modified_ = true;
 }
 
 std::string TIniFile::Text() const {
+  std::size_t size = 0;
+  for (const Section& section : sections_) {
+    size += section.header.empty() ? 0 : section.header.size() + 1;
+    for (const Line& line : section.lines)
+      size += line.size + 1;
+  }
   std::string text;
+  text.reserve(size);
   for (const Section& section : sections_) {
     if (!section.header.empty()) {
       text += section.header;
       text += '\n';
     }
     for (const Line& line : section.lines) {
-      if (line.key.empty() || !line.raw.empty())
-        text += line.raw;
-      else
-        text += line.key + "=" + line.value;
+      text += line.View();
       text += '\n';
     }
   }

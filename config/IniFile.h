@@ -1,11 +1,15 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "config/IniNameIndex.h"
+#include "config/TextArena.h"
 #include "util/datetime.h"
 
 // Raised when the settings file cannot be replaced; the text is
@@ -20,7 +24,9 @@ public:
 // section is a key without a value: it is listed, reads give the fallback, and
 // a write gives it its value in place. Lines that are neither sections nor keys
 // are kept as they stand, so a save loses nothing it does not understand.
-// Values have no length limit.
+// Values have no length limit. Look-ups take constant time, reading and
+// writing the file linear time; the text of rewritten lines is kept until the
+// object goes.
 class TIniFile {
 public:
   explicit TIniFile(std::string path); // reads the file; a missing file is empty
@@ -64,25 +70,45 @@ public:
   std::string Text() const; // the file's text as it would be written
 
 private:
+  // A line as it stands in the text read or as last written, both kept in
+  // text_, so a big file is held about once.
   struct Line {
-    std::string raw;      // the line as read; cleared when a key's value is rewritten
-    std::string key;      // empty for raw lines
-    std::string value;    // untrimmed text after "="
-    bool hasValue = true; // false for a key line without "="
+    enum Kind : uint8_t { kRaw, kBareKey, kKeyValue };
+    const char* text = nullptr;
+    std::size_t size = 0;
+    uint32_t keyStart = 0; // the trimmed name, for key lines
+    uint32_t keyEnd = 0;
+    uint32_t equals = 0; // where "=" stands, for kKeyValue
+    Kind kind = kRaw;
+    bool first = false; // the first key line of its name in its section
+
+    std::string_view View() const { return {text, size}; }
+    std::string_view Key() const { return {text + keyStart, keyEnd - keyStart}; }
+    std::string_view Value() const { return {text + equals + 1, size - equals - 1}; }
   };
   struct Section {
-    std::string name;   // empty for lines before the first section
-    std::string header; // the section line as read or written
+    std::string name;        // empty for lines before the first section
+    std::string_view header; // the section line as read or written; empty for the leading block
     std::vector<Line> lines;
+    TIniNameIndex keys;     // the first line of every key name
+    std::size_t keyEnd = 0; // one past the last key line: where a new key goes
   };
 
-  const Section* FindSection(const std::string& name) const;
-  Section* FindSection(const std::string& name);
-  const Line* FindKey(const std::string& section, const std::string& key) const;
-  void Parse(const std::string& text);
+  static Line ParseLine(std::string_view text, bool inSection);
+  Line WrittenLine(std::string_view key, std::string_view value);
+  void Parse(std::string_view text);
+  void AddSection(std::string name, std::string_view header);
+  void IndexKey(Section& section, std::size_t position);
+  void RebuildSectionIndex();
+  void RebuildKeyIndex(Section& section);
+  const Section* FindSection(std::string_view name) const;
+  Section* FindSection(std::string_view name);
+  const Line* FindKey(std::string_view section, std::string_view key) const;
 
   std::string path_;
+  TTextArena text_;
   std::vector<Section> sections_;
+  TIniNameIndex sectionIndex_; // the first section of every name
   bool modified_ = false;
   bool unreadable_ = false; // the file exists but could not be read
 };

@@ -1,6 +1,7 @@
 #include "model/address.h"
 
 #include <stdexcept>
+#include <unordered_set>
 #include <utility>
 
 #include "config/AppSettings.h"
@@ -70,6 +71,11 @@ std::vector<std::string> LegacySectionLines() {
     }
   }
   return lines;
+}
+
+// Host, port and game as one text, for telling repeated entries apart.
+std::string EntryKey(const std::string& host, int32_t port, int32_t gameId) {
+  return host + '\0' + std::to_string(port) + '\0' + std::to_string(gameId);
 }
 
 } // namespace
@@ -182,6 +188,9 @@ std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameLi
 
 std::string StoredValueKey(const TIniFile& ini, const std::string& section,
                            const std::string& canonicalKey, const std::string& writtenKey) {
+  // A key listed as written is there: the usual case needs no look-up.
+  if (canonicalKey == writtenKey)
+    return canonicalKey;
   return ini.ValueExists(section, canonicalKey) ? canonicalKey : writtenKey;
 }
 
@@ -249,6 +258,16 @@ void TAddressList::Assign(const TAddressList& other) {
 
 void TAddressList::LoadFromIni(const TGameList& registry, IGameIcons* icons, bool migrate) {
   TIniFile& ini = Ini();
+  // Later repeats of an entry are dropped; a set keeps that check constant
+  // for lists of many thousand addresses.
+  std::unordered_set<std::string> added;
+  const auto listed = [&added](const TAddressKey& key) {
+    return added.contains(EntryKey(key.Host, key.Port, key.GameId));
+  };
+  const auto addOnce = [&](std::unique_ptr<TAddress> address) {
+    added.insert(EntryKey(address->Host, address->Port, address->Id));
+    Add(std::move(address));
+  };
   if (ini.SectionExists(kLegacySection)) {
     std::vector<std::string> lines = LegacySectionLines();
     if (lines.empty())
@@ -256,25 +275,27 @@ void TAddressList::LoadFromIni(const TGameList& registry, IGameIcons* icons, boo
     Clear();
     for (const std::string& line : lines) {
       const auto parsed = ParseLegacyLine(line, registry);
-      if (!parsed || Find(parsed->Key.Host, parsed->Key.Port, parsed->Key.GameId))
+      if (!parsed || listed(parsed->Key))
         continue;
       auto address = std::make_unique<TAddress>(registry, parsed->Key.Host, parsed->Key.Port,
                                                 parsed->Key.GameId);
       address->Enabled = parsed->Enabled;
-      Add(std::move(address));
+      addOnce(std::move(address));
     }
   } else {
     const std::vector<std::string> keys = ini.ReadSection(kSection);
     Clear();
+    items_.reserve(keys.size());
+    added.reserve(keys.size());
     for (const std::string& key : keys) {
       try {
         const auto parsed = ParseAddressKey(key, registry);
-        if (!parsed || Find(parsed->Host, parsed->Port, parsed->GameId))
+        if (!parsed || listed(*parsed))
           continue;
         auto address =
             std::make_unique<TAddress>(registry, parsed->Host, parsed->Port, parsed->GameId);
         address->LoadOptions(ini, key, icons);
-        Add(std::move(address));
+        addOnce(std::move(address));
       } catch (const std::exception&) {
         // One broken entry costs only itself.
       }

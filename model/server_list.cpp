@@ -58,9 +58,14 @@ void TServerList::LoadFromIni(const TGameList& registry, const TServerRoles& rol
                               IGameIcons* icons, bool migrate, TDateTime now) {
   Clear();
   const TIniFile& ini = Ini();
-  for (const std::string& key : ini.ReadSection(kSection)) {
+  const std::vector<std::string> keys = ini.ReadSection(kSection);
+  items_.reserve(keys.size());
+  index_.reserve(keys.size());
+  for (const std::string& key : keys) {
     const auto parsed = ParseAddressKey(key, registry);
-    if (!parsed || Find(parsed->Host, parsed->Port, parsed->GameId))
+    // Everything here came through Add, so the index alone answers: Find
+    // would scan the whole list for every new entry.
+    if (!parsed || index_.contains(IndexKey(parsed->Host, parsed->Port, parsed->GameId)))
       continue;
     auto server =
         TServer::CreateFromStore(registry, roles, parsed->Host, parsed->Port, parsed->GameId, now);

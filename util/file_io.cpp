@@ -94,6 +94,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   if (fd < 0)
     return std::nullopt;
   std::string text;
+  // Made at the file's size at once: grown by doubling, a big file would
+  // briefly take three times its size.
+  struct stat info {};
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+    text.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t got = read(fd, buffer, sizeof buffer);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -376,6 +377,165 @@ TEST_F(IniFileTest, AFileThatCannotBeReadIsNeverReplaced) {
   EXPECT_THROW(ini.UpdateFile(), EIniWriteError);
   ASSERT_EQ(chmod(tmp.file("t.ini").c_str(), 0644), 0);
   EXPECT_EQ(tmp.read("t.ini"), original);
+}
+
+TEST_F(IniFileTest, LookUpsIgnoreCaseAndTakeTheFirstOfRepeatedNames) {
+  // Enough keys that the index grows several times while the file is read.
+  std::string content = "[Many]\n";
+  for (int i = 0; i < 3000; ++i)
+    content += "Key" + std::to_string(i) + "=v" + std::to_string(i) + "\n";
+  content += "KEY7=later\nkey2999=later\n[many]\nKey1=second section\nOnly=second section\n"
+             "[Other]\nkey7=other\n";
+  TIniFile ini = Load(content);
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"MANY", "kEy7", "v7"},         {"many", "KEY2999", "v2999"}, {"Many", "key0", "v0"},
+      {"mAnY", "Key1", "v1"},         {"Many", "Only", "<none>"},   {"OTHER", "KEY7", "other"},
+      {"Many", "Key3000", "<none>"},  {"Many", "Key", "<none>"},    {"Many", "Key7 ", "<none>"},
+      {"Other", "key2999", "<none>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+    EXPECT_EQ(ini.ReadString(c.section, c.key, "<none>"), c.expected);
+  }
+  const std::vector<std::string> keys = ini.ReadSection("MANY");
+  ASSERT_EQ(keys.size(), 3000u); // the repeats in either spelling are not listed again
+  EXPECT_EQ(keys[7], "Key7");
+  EXPECT_EQ(keys[2999], "Key2999");
+  EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Many", "Other"}));
+  EXPECT_EQ(ini.Text(), content);
+}
+
+TEST_F(IniFileTest, LookUpsStayRightAfterEditsMoveLinesAndSections) {
+  const std::string original = "[A]\nK=a\nDup=1\nL=a2\nDup=2\n\n; about B\n"
+                               "[B]\nK=b\n[C]\nK=c\n[a]\nK=late\n";
+  struct Case {
+    const char* name;
+    std::function<void(TIniFile&)> edit;
+    std::vector<std::pair<std::string, std::string>> reads; // "section/key", value
+    const char* text;
+  };
+  const Case cases[] = {
+      {"an erased section no longer hides the ones after it",
+       [](TIniFile& ini) { ini.EraseSection("b"); },
+       {{"C/K", "c"}, {"B/K", "-"}, {"A/L", "a2"}},
+       "[A]\nK=a\nDup=1\nL=a2\nDup=2\n\n; about B\n[C]\nK=c\n[a]\nK=late\n"},
+      {"an erased name made again is a new section at the end",
+       [](TIniFile& ini) {
+         ini.EraseSection("A");
+         ini.WriteString("a", "New", "n");
+       },
+       {{"A/New", "n"}, {"A/K", "-"}, {"B/K", "b"}, {"C/K", "c"}},
+       "[B]\nK=b\n[C]\nK=c\n[a]\nNew=n\n"},
+      {"a deleted key's repeats go; the keys after it are still found",
+       [](TIniFile& ini) {
+         ini.DeleteKey("A", "dup");
+         ini.WriteString("A", "Dup", "3");
+       },
+       {{"A/Dup", "3"}, {"A/L", "a2"}, {"A/K", "a"}},
+       "[A]\nK=a\nL=a2\nDup=3\n\n; about B\n[B]\nK=b\n[C]\nK=c\n[a]\nK=late\n"},
+      {"deleting the last key moves the place of new keys up",
+       [](TIniFile& ini) {
+         ini.DeleteKey("A", "Dup");
+         ini.DeleteKey("A", "L");
+         ini.WriteString("A", "M", "m");
+       },
+       {{"A/M", "m"}, {"A/K", "a"}},
+       "[A]\nK=a\nM=m\n\n; about B\n[B]\nK=b\n[C]\nK=c\n[a]\nK=late\n"},
+      {"added keys are found, and the first of a repeat is the one replaced",
+       [](TIniFile& ini) {
+         for (int i = 0; i < 100; ++i)
+           ini.WriteString("A", "N" + std::to_string(i), std::to_string(i));
+         ini.WriteString("A", "DUP", "x");
+       },
+       {{"A/n99", "99"}, {"A/N0", "0"}, {"A/Dup", "x"}, {"A/K", "a"}},
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TIniFile ini = Load(original);
+    c.edit(ini);
+    for (const auto& [where, value] : c.reads) {
+      const std::size_t slash = where.find('/');
+      EXPECT_EQ(ini.ReadString(where.substr(0, slash), where.substr(slash + 1), "-"), value)
+          << where;
+    }
+    if (c.text) {
+      EXPECT_EQ(ini.Text(), c.text);
+    }
+  }
+}
+
+TEST_F(IniFileTest, AMovedStoreKeepsItsText) {
+  // A short file lies inside a string object; the store must not point there.
+  TIniFile source = Load("[A]\nK=1\n");
+  source.WriteString("A", "L", "2");
+  TIniFile moved(std::move(source));
+  EXPECT_EQ(moved.ReadString("A", "K", ""), "1");
+  EXPECT_EQ(moved.ReadString("a", "l", ""), "2");
+  TIniFile assigned = Load("[B]\n");
+  assigned = std::move(moved);
+  EXPECT_EQ(assigned.Text(), "[A]\nK=1\nL=2\n");
+}
+
+// Empty when the texts are equal, else where they part: a failure on
+// megabytes of text must not print (or diff) all of it.
+std::string WhereTextsDiffer(const std::string& actual, const std::string& expected) {
+  const auto [a, e] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+  if (a == actual.end() && e == expected.end())
+    return "";
+  const std::size_t at = static_cast<std::size_t>(a - actual.begin());
+  const std::size_t from = at > 40 ? at - 40 : 0;
+  return "byte " + std::to_string(at) + ": actual \"" + actual.substr(from, 80) +
+         "\", expected \"" + expected.substr(from, 80) + "\"";
+}
+
+TEST_F(IniFileTest, BigFileRoundTripKeepsEveryByteAndEveryEdit) {
+  // 100,000 addresses, each also a known server, with comments and a repeat
+  // in another spelling; then a save that rewrites one section as the
+  // address list does and edits the other.
+  std::string addresses, servers;
+  for (int i = 0; i < 100000; ++i) {
+    const std::string host = "127." + std::to_string(i / 62500) + "." +
+                             std::to_string(i / 250 % 250) + "." + std::to_string(i % 250 + 1);
+    addresses += host + ":27960,q3=1,Server " + std::to_string(i) + ",,,\n";
+    servers += host + ":27960,Q3=Server " + std::to_string(i) + ",,,,0,1,1,0\n";
+    if (i % 1000 == 0)
+      servers += "; block " + std::to_string(i) + "\n";
+  }
+  const std::string original = "[Common]\nVersion=2.5\n\n[Address]\n" + addresses +
+                               "127.0.0.1:27960,Q3=repeat\n\n[Description]\n" + servers;
+  TIniFile ini = Load(original);
+  EXPECT_EQ(WhereTextsDiffer(ini.Text(), original), "");
+  const std::vector<std::string> keys = ini.ReadSection("address");
+  ASSERT_EQ(keys.size(), 100000u);
+  EXPECT_EQ(ini.ReadRawString("Address", "127.0.0.1:27960,q3", ""), "1,Server 0,,,");
+  EXPECT_EQ(ini.ReadRawString("description", "127.1.149.250:27960,q3", ""),
+            "Server 99999,,,,0,1,1,0");
+
+  ini.EraseSection("Address");
+  std::string expectedAddresses;
+  for (const std::string& key : keys) {
+    const std::string value = ini.ReadRawString("Description", key, "");
+    ini.WriteString("Address", key, value);
+    expectedAddresses += key + "=" + value + "\n";
+  }
+  ini.WriteString("Description", "127.0.0.2:27960,q3", "renamed");
+  ini.WriteString("Description", "127.9.9.9,q3", "new");
+  ini.UpdateFile();
+
+  std::string expectedServers = servers;
+  const std::string renamed = "127.0.0.2:27960,Q3=";
+  const std::size_t at = expectedServers.find(renamed);
+  expectedServers.replace(at, expectedServers.find('\n', at) - at, renamed + "renamed");
+  const std::string expected = "[Common]\nVersion=2.5\n\n[Description]\n" + expectedServers +
+                               "127.9.9.9,q3=new\n[Address]\n" + expectedAddresses;
+  EXPECT_EQ(WhereTextsDiffer(tmp.read("t.ini"), expected), "");
+  EXPECT_EQ(WhereTextsDiffer(TIniFile(tmp.file("t.ini")).Text(), expected), "");
 }
 
 } // namespace
