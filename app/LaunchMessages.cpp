@@ -1,17 +1,10 @@
 #include "app/LaunchMessages.h"
 
-#include "config/MsgINISupp.h"
-
-namespace {
+#include "dialogs/Message.h"
 
 // A translated text takes the names by QString::arg in one pass, so a name
 // that holds "%2" stays as it is. The texts quote with curly quotes: a
 // straight double quote in a message marks a line break.
-QString Message(const char* key, const char* builtIn) {
-  return QString::fromStdString(Lookup(key, builtIn));
-}
-
-} // namespace
 
 QString GameNotFoundText(const QString& gameTitle, const QString& executable) {
   if (executable.isEmpty())

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "config/MsgINISupp.h"
+#include "dialogs/Message.h"
 #include "model/address.h"
 
 namespace {
@@ -10,10 +10,6 @@ namespace {
 // More than this many addresses would bury the sentence.
 constexpr int kNamedAddresses = 3;
 const QString kCountMark = QStringLiteral("%1");
-
-QString Message(const char* key, const char* builtIn) {
-  return QString::fromStdString(Lookup(key, builtIn));
-}
 
 } // namespace
 

@@ -7,16 +7,12 @@
 
 #include "app/dm.h"
 #include "config/AppSettings.h"
-#include "config/MsgINISupp.h"
 #include "config/SettingsFile.h"
 #include "dialogs/ErrorReport.h"
+#include "dialogs/Message.h"
 #include "util/debug_log.h"
 
 namespace {
-
-QString Message(const char* key, const char* builtIn) {
-  return QString::fromStdString(Lookup(key, builtIn));
-}
 
 void Trace(const std::string& line) {
   try {

@@ -9,14 +9,7 @@
 #include "app/StartupMessage.h"
 #include "config/AppSettings.h"
 #include "config/MsgINISupp.h"
-
-namespace {
-
-QString Message(const char* key, const char* builtIn) {
-  return QString::fromStdString(Lookup(key, builtIn));
-}
-
-} // namespace
+#include "dialogs/Message.h"
 
 Tdm::Tdm(double stamp, QObject* parent) : QObject(parent), UpdateCheck([this] { OpenHomepage(); }) {
   setObjectName(QStringLiteral("dm"));

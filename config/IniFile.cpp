@@ -18,22 +18,6 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-// The lines of a file's text: split at "\n", a "\r" before it dropped, a
-// last line without a line end included.
-template <class Visit> void ForEachLine(std::string_view text, const Visit& visit) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos)
-      end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r')
-      line.remove_suffix(1);
-    visit(line);
-  }
-}
-
 std::size_t FirstNonBlank(std::string_view line) {
   std::size_t first = 0;
   while (first < line.size() && IsBlank(line[first]))
@@ -94,7 +78,7 @@ void TIniFile::Parse(std::string_view text) {
   // Counted first, so that every list is made at its final size: a big file
   // never holds a half-grown copy of its lines.
   std::vector<std::size_t> lineCounts{0};
-  ForEachLine(text, [&](std::string_view line) {
+  ForEachFileLine(text, [&](std::string_view line) {
     if (SectionName(line))
       lineCounts.push_back(0);
     else
@@ -103,7 +87,7 @@ void TIniFile::Parse(std::string_view text) {
   sections_.reserve(lineCounts.size());
   sections_.push_back(Section{}); // whatever stands before the first section line
   sections_.back().lines.reserve(lineCounts[0]);
-  ForEachLine(text, [&](std::string_view line) {
+  ForEachFileLine(text, [&](std::string_view line) {
     if (std::optional<std::string> name = SectionName(line)) {
       AddSection(std::move(*name), line);
       Section& added = sections_.back();

@@ -4,7 +4,7 @@
 
 #include <QAbstractButton>
 
-#include "config/MsgINISupp.h"
+#include "dialogs/Message.h"
 
 void ShowError(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::Critical, QStringLiteral("Skarvel"), text, QMessageBox::Ok, parent);
@@ -18,13 +18,13 @@ void TranslateButtons(QMessageBox& box) {
   for (QAbstractButton* button : box.buttons()) {
     switch (box.standardButton(button)) {
     case QMessageBox::Ok:
-      button->setText(QString::fromStdString(Lookup("ButtonOK", "OK")));
+      button->setText(Message("ButtonOK", "OK"));
       break;
     case QMessageBox::Yes:
-      button->setText(QString::fromStdString(Lookup("ButtonYes", "&Yes")));
+      button->setText(Message("ButtonYes", "&Yes"));
       break;
     case QMessageBox::No:
-      button->setText(QString::fromStdString(Lookup("ButtonNo", "&No")));
+      button->setText(Message("ButtonNo", "&No"));
       break;
     default:
       break;

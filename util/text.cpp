@@ -212,17 +212,7 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
 
 std::vector<std::string> SplitFileLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string::npos)
-      end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    lines.push_back(std::move(line));
-  }
+  ForEachFileLine(text, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,7 +34,22 @@ bool IsDottedQuad(const std::string& text);
 std::string Utf8ToAcp(const std::string& text);
 
 // The lines of a file's text: split at LF, a CR before it dropped; a final
-// line end opens no further line.
+// line end opens no further line. Each line is handed to `visit` as a view
+// into `text`, so a big file is split without copies.
+template <class Visit> void ForEachFileLine(std::string_view text, const Visit& visit) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos)
+      end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
+    visit(line);
+  }
+}
+// The same lines, copied.
 std::vector<std::string> SplitFileLines(const std::string& text);
 // The lines of a reply's text: split at CR LF, CR or LF; a break at the very
 // end opens no further line.

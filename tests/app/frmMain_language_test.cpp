@@ -28,6 +28,7 @@
 #include "app/ServerView.h"
 #include "config/LngFile.h"
 #include "config/MsgINISupp.h"
+#include "dialogs/Accelerators.h"
 #include "dialogs/LngINISupp.h"
 #include "dialogs/serverprop.h"
 #include "model/ServerProperties.h"
@@ -130,23 +131,11 @@ std::vector<ShownText> CaptionsWithGroups(QWidget& window) {
   return texts;
 }
 
-// The accelerator letter of a caption, if it has one ("&&" is a plain "&").
-std::optional<QChar> Accelerator(const QString& text) {
-  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != QLatin1Char('&'))
-      continue;
-    if (text[i + 1] != QLatin1Char('&'))
-      return text[i + 1].toLower();
-    ++i;
-  }
-  return std::nullopt;
-}
-
 // Fails when two captions of one group share an accelerator.
 void ExpectUniqueAccelerators(const std::vector<ShownText>& texts, const std::string& where) {
   std::map<std::pair<const QObject*, QChar>, QString> seen;
   for (const ShownText& shown : texts) {
-    std::optional<QChar> key = Accelerator(shown.text);
+    std::optional<QChar> key = AcceleratorOf(shown.text);
     if (!key || !shown.group)
       continue;
     auto [at, added] = seen.emplace(std::make_pair(shown.group, *key), shown.owner);
