@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev
   qt6-base-dev qt6-multimedia-dev libgl-dev
   clang libclang-rt-14-dev clang-format clang-tidy git
   qstat openarena-server
