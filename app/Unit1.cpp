@@ -90,7 +90,7 @@ TfrmMain::TfrmMain(Tdm& dm, QWidget* parent)
   monitor_ = std::make_unique<TMonitor>(Roles(), *shell_);
   shell_->Attach(monitor_->Engine, [this] { RefreshServers(); });
   shell_->AttachUpdateCheck(dm_.UpdateCheck);
-  sound_ = new TSoundPlayer([] { QApplication::beep(); }, this);
+  sound_ = new TSoundPlayer([] { QApplication::beep(); }, TSoundPlayer::InstalledModules(), this);
   BuildMenus();
   BuildTray();
   FormCreate();

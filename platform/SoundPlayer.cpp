@@ -1,14 +1,14 @@
 #include "platform/SoundPlayer.h"
 
-#include <QAudioDevice>
+#include <QCoreApplication>
 #include <QFile>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QLibrary>
 #include <QtEndian>
 
 #include <cstring>
 #include <utility>
+
+#include "platform/SoundOutput.h"
 
 namespace {
 
@@ -54,49 +54,45 @@ bool IsPlayableWav(const QString& path) {
 
 } // namespace
 
-TSoundPlayer::TSoundPlayer(std::function<void()> beep, QObject* parent)
-    : QObject(parent), beep_(std::move(beep)) {
+TSoundPlayer::TSoundPlayer(std::function<void()> beep, QStringList modules, QObject* parent)
+    : QObject(parent), beep_(std::move(beep)), modules_(std::move(modules)) {
+}
+
+QStringList TSoundPlayer::InstalledModules() {
+  const QString folder = QCoreApplication::applicationDirPath();
+  return {folder + QStringLiteral("/libskarvel_sound.so"),
+          folder + QStringLiteral("/../lib/skarvel/libskarvel_sound.so")};
 }
 
 void TSoundPlayer::Play(const QString& path) {
   if (path.isEmpty())
     return;
-  StopCurrent();
   if (!IsPlayableWav(path)) {
+    // The sound before is cut off all the same.
+    if (output_)
+      output_->Stop();
     beep_();
     return;
   }
-  auto* effect = new QSoundEffect(this);
-  effect_ = effect;
-  connect(effect, &QSoundEffect::statusChanged, this, &TSoundPlayer::OnStatusChanged);
-  effect->setSource(QUrl::fromLocalFile(path));
-  // A file that Qt has loaded before reports at once, and an unheard one has
-  // been let go (and beeped) by then.
-  if (effect_ != effect)
-    return;
-  // Plays as soon as the file has loaded.
-  effect->play();
+  if (ISoundOutput* output = Output())
+    output->Play(path, beep_);
+  else
+    beep_();
 }
 
-void TSoundPlayer::StopCurrent() {
-  if (!effect_)
-    return;
-  // Disconnected first, so a sound that is cut off never reports a late error.
-  effect_->disconnect(this);
-  effect_->stop();
-  // Later, as this may run inside one of the effect's own signals.
-  effect_->deleteLater();
-  effect_ = nullptr;
-}
-
-void TSoundPlayer::OnStatusChanged() {
-  // Without an audio device a good file loads and then stays silent without
-  // reporting an error.
-  const bool unheard =
-      effect_->status() == QSoundEffect::Error ||
-      (effect_->status() == QSoundEffect::Ready && QMediaDevices::defaultAudioOutput().isNull());
-  if (!unheard)
-    return;
-  StopCurrent();
-  beep_();
+ISoundOutput* TSoundPlayer::Output() {
+  if (loadTried_)
+    return output_;
+  loadTried_ = true;
+  for (const QString& file : modules_) {
+    QLibrary module(file);
+    const auto create =
+        reinterpret_cast<CreateSoundOutputFunction>(module.resolve(kCreateSoundOutputSymbol));
+    if (create) {
+      // The module stays loaded: the output lives as long as the player.
+      output_ = create(this);
+      break;
+    }
+  }
+  return output_;
 }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -13,7 +14,9 @@
 
 #include "config/IniFile.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FakeServerProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UdpTestClient.h"
 
 namespace {
 
@@ -101,6 +104,36 @@ TEST_F(StartupE2eTest, InterruptAlsoTakesTheEndOfSessionPath) {
       Eventually([this] { return home_.read("stats.txt").find("started") != std::string::npos; }));
   EXPECT_EQ(first->Stop(SIGINT), 0) << first->Errors();
   EXPECT_EQ(TIniFile(home_.file("skarvel.ini")).ReadSection("Window").size(), 12u);
+}
+
+// Whether the process has a file mapped whose name contains `part`.
+bool Maps(const ChildProcess& process, const std::string& part) {
+  std::ifstream maps("/proc/" + std::to_string(process.Pid()) + "/maps");
+  for (std::string line; std::getline(maps, line);)
+    if (line.find(part) != std::string::npos)
+      return true;
+  return false;
+}
+
+TEST_F(StartupE2eTest, TheAudioStackLoadsWithTheFirstSoundNotAtStart) {
+  const int port = FreeUdpPorts("127.0.0.1", 1);
+  home_.write("skarvel.ini", "[Network]\nCheckUpdates=0\nStats=1\nInterval=1000\n"
+                             "[Appearance]\nPopupMessages=0\n[Address]\n127.0.0.1:" +
+                                 std::to_string(port) + ",q3=1\n");
+  std::filesystem::copy_file(std::filesystem::path(SKARVEL_BIN).parent_path() / "users.wav",
+                             home_.path() / "users.wav");
+  const auto window = Launch();
+  ASSERT_TRUE(
+      Eventually([this] { return home_.read("stats.txt").find("started") != std::string::npos; }));
+  EXPECT_FALSE(Maps(*window, "libskarvel_sound"));
+  EXPECT_FALSE(Maps(*window, "libQt6Multimedia"));
+
+  // A server with players: its first players play the online sound.
+  FakeServerProcess server({"--game", "q3", "--port", std::to_string(port), "--players", "2"});
+  ASSERT_EQ(server.WaitForReadyLines(1).size(), 1u) << server.Errors();
+  EXPECT_TRUE(Eventually([&] { return Maps(*window, "libskarvel_sound"); }, 20000))
+      << window->Errors();
+  EXPECT_TRUE(window->Running());
 }
 
 // A start-up problem shown in a message box that nobody answers, as in a

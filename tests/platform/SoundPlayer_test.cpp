@@ -83,7 +83,7 @@ protected:
 
   TempDir folder_;
   int beeps_ = 0;
-  TSoundPlayer player_{[this] { ++beeps_; }};
+  TSoundPlayer player_{[this] { ++beeps_; }, {QStringLiteral(SKARVEL_SOUND_MODULE)}};
 };
 
 struct RefusedCase {
@@ -153,6 +153,27 @@ TEST_F(SoundPlayerTest, ASoundCutOffWhileLoadingNeverReports) {
   Settle();
   EXPECT_EQ(beeps_, 1);
   EXPECT_EQ(LiveEffects(), 0);
+}
+
+// The audio stack comes as a module; a program without it still signals.
+TEST_F(SoundPlayerTest, WithoutAUsableModuleEveryGoodSoundBeeps) {
+  const QString notALibrary = Write("libskarvel_sound.so", "not a library");
+  for (const QString& module : {File("missing/libskarvel_sound.so"), notALibrary}) {
+    int beeps = 0;
+    TSoundPlayer player([&beeps] { ++beeps; }, {module});
+    const QString path = Write("good.wav", Wav({}));
+    player.Play(path);
+    player.Play(path);
+    EXPECT_EQ(beeps, 2) << module.toStdString();
+    EXPECT_TRUE(player.findChildren<QSoundEffect*>().isEmpty());
+  }
+}
+
+TEST_F(SoundPlayerTest, ModulesAreTriedInTurn) {
+  TSoundPlayer player([this] { ++beeps_; },
+                      {File("missing/libskarvel_sound.so"), QStringLiteral(SKARVEL_SOUND_MODULE)});
+  player.Play(Write("good.wav", Wav({})));
+  EXPECT_EQ(player.findChildren<QSoundEffect*>().size(), 1);
 }
 
 // Qt loads a good file, finds no device and stays silent without an error, so

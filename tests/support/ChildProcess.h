@@ -44,6 +44,7 @@ public:
   int Stop(int signal, int timeoutMs = 5000);
   void Signal(int signal) const;
   bool Running() const;
+  pid_t Pid() const { return pid_; }
 
   // Every complete line of standard output so far.
   std::vector<std::string> Lines() const;
