@@ -1,5 +1,6 @@
 #include "app/GameTypeArt.h"
 
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -114,13 +115,53 @@ QPixmap Draw(int index, int size) {
   return pixmap;
 }
 
-} // namespace
-
-QIcon GameTypeImage(int index) {
+QIcon DrawEverySize(int index) {
   QIcon icon;
-  if (index < 0 || index >= kGameTypeImageCount)
-    return icon;
   for (int size : {16, 20, 22, 24, 32, 48, 64})
     icon.addPixmap(Draw(index, size));
   return icon;
+}
+
+// Draws the emblem at its first use: a start needs the images of the games
+// it shows, not of all of them. Copies of the icon share what is drawn.
+class EmblemEngine : public QIconEngine {
+public:
+  explicit EmblemEngine(int index) : index_(index) {}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    Drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Drawn().pixmap(size, mode, state);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                       qreal scale) override {
+    return Drawn().pixmap(size, scale, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Drawn().actualSize(size, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return Drawn().availableSizes(mode, state);
+  }
+  bool isNull() override { return false; }
+  QIconEngine* clone() const override { return new EmblemEngine(*this); }
+
+private:
+  const QIcon& Drawn() {
+    if (drawn_.isNull())
+      drawn_ = DrawEverySize(index_);
+    return drawn_;
+  }
+
+  int index_;
+  QIcon drawn_;
+};
+
+} // namespace
+
+QIcon GameTypeImage(int index) {
+  if (index < 0 || index >= kGameTypeImageCount)
+    return {};
+  return QIcon(new EmblemEngine(index));
 }

@@ -72,8 +72,14 @@ TDateTime TPollShell::Now() {
 }
 
 void TPollShell::SetProgress(int32_t position, int32_t maximum) {
+  if (position == pgs_.value() && maximum == pgs_.maximum())
+    return;
+  // A progress bar paints a new value at once; a poll step should not wait
+  // for that, so the bar is marked for the next paint instead.
+  pgs_.setUpdatesEnabled(false);
   pgs_.setMaximum(maximum);
   pgs_.setValue(position);
+  pgs_.setUpdatesEnabled(true);
 }
 
 void TPollShell::RefreshServers() {

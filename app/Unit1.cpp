@@ -94,7 +94,6 @@ TfrmMain::TfrmMain(Tdm& dm, QWidget* parent)
   BuildMenus();
   BuildTray();
   FormCreate();
-  CreateSettingsDialog();
 }
 
 TfrmMain::~TfrmMain() {

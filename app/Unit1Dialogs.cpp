@@ -30,6 +30,9 @@ void TfrmMain::CreateSettingsDialog() {
 }
 
 void TfrmMain::mnSettingsClick() {
+  // Made when first asked for: most starts never open it.
+  if (!frmSettings)
+    CreateSettingsDialog();
   if (frmSettings->exec() != QDialog::Accepted)
     return;
   if (frmSettings->LanguageChanged())

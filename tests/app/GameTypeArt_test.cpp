@@ -28,6 +28,20 @@ TEST(GameTypeArtTest, SevenDistinctImagesDrawnForEverySize) {
   EXPECT_EQ(seen.size(), static_cast<std::size_t>(kGameTypeImageCount));
 }
 
+// The images are drawn when first asked for; a disabled view still greys them.
+TEST(GameTypeArtTest, DisabledImagesAreGreyedAndCopiesDrawTheSame) {
+  for (int index = 0; index < kGameTypeImageCount; ++index) {
+    SCOPED_TRACE(index);
+    const QIcon icon = GameTypeImage(index);
+    const QIcon copy = icon;
+    const QImage disabled =
+        icon.pixmap(16, QIcon::Disabled).toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(disabled.size(), QSize(16, 16));
+    EXPECT_NE(disabled, At(icon, 16));
+    EXPECT_EQ(At(copy, 24), At(GameTypeImage(index), 24));
+  }
+}
+
 TEST(GameTypeArtTest, IndexesOutsideTheBuiltInImagesGiveNoImage) {
   EXPECT_TRUE(GameTypeImage(-1).isNull());
   EXPECT_TRUE(GameTypeImage(kGameTypeImageCount).isNull());

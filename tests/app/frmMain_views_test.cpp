@@ -430,6 +430,37 @@ TEST_F(FrmMainViewsTest, RefreshDuringACycleChangesNothing) {
   EXPECT_TRUE(engine.Polling());
 }
 
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+  explicit PaintCounter(QWidget& widget) { widget.installEventFilter(this); }
+  int paints = 0;
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    paints += event->type() == QEvent::Paint ? 1 : 0;
+    return false;
+  }
+};
+
+TEST_F(FrmMainViewsTest, PollStepsLeaveTheProgressBarToTheNextPaint) {
+  TfrmMain& window = Open();
+  TPollEngine& engine = window.Monitor().Engine;
+  QProgressBar& progress = *Child<QProgressBar>("pgs");
+  while (engine.Polling())
+    engine.tmSubTimer();
+  QCoreApplication::processEvents();
+  const PaintCounter counter(progress);
+
+  engine.Timer1Timer();
+  while (engine.Polling())
+    engine.tmSubTimer();
+  EXPECT_EQ(counter.paints, 0);
+  EXPECT_EQ(progress.value(), 0); // back at the start when the cycle ends
+  QCoreApplication::processEvents();
+  EXPECT_GE(counter.paints, 1);
+}
+
 TEST_F(FrmMainViewsTest, TrayClicksSelectTheServerAndToggleTheWindow) {
   TfrmMain& window = Open();
   Add("10.0.0.1", "A");
