@@ -35,9 +35,10 @@ QPixmap DrawAt(int size) {
 
 } // namespace
 
-QIcon DesignIcon() {
+QIcon DesignIcon(int largest) {
   QIcon icon;
   for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-    icon.addPixmap(DrawAt(size));
+    if (size <= largest)
+      icon.addPixmap(DrawAt(size));
   return icon;
 }

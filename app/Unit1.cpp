@@ -84,7 +84,9 @@ TfrmMain::TfrmMain(Tdm& dm, QWidget* parent)
     : QMainWindow(parent), dm_(dm), trayPolicy_(*this, AppSettings) {
   setObjectName(QStringLiteral("frmMain"));
   TLngINISupp::Exclude(this); // the title is fixed: a later start finds the window by it
-  setWindowIcon(DesignIcon());
+  // Window managers show a window's icon at 128 pixels at most, and every
+  // size is handed to the X server; the theme icons go up to 256.
+  setWindowIcon(DesignIcon(128));
   BuildViews();
   shell_ = new TPollShell(*pgs, this);
   monitor_ = std::make_unique<TMonitor>(Roles(), *shell_);

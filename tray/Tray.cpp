@@ -184,7 +184,7 @@ void TTray::DrawCounterIcon(int32_t number) {
   const int32_t shown = std::clamp(number, 0, 99);
   if (commonImage_ != kCounterImage + shown) {
     // A counter that cannot be drawn leaves the icon as it was.
-    const std::optional<QIcon> counter = CounterIcon(shown);
+    const std::optional<QIcon> counter = Counter(shown);
     if (!counter)
       return;
     ti->setIcon(*counter);
@@ -192,6 +192,15 @@ void TTray::DrawCounterIcon(int32_t number) {
   }
   if (!ti->isVisible())
     ti->show();
+}
+
+std::optional<QIcon> TTray::Counter(int32_t number) {
+  if (const auto drawn = counters_.find(number); drawn != counters_.end())
+    return drawn->second;
+  std::optional<QIcon> counter = CounterIcon(number);
+  if (counter)
+    counters_.emplace(number, *counter);
+  return counter;
 }
 
 int32_t TTray::AcquireTrayIcon(const TServer& server) {
@@ -221,7 +230,7 @@ void TTray::ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCo
   if (shown.Image != image) {
     if (image.Counter) {
       // A counter that cannot be drawn leaves the icon as it was.
-      const std::optional<QIcon> counter = CounterIcon(image.Value);
+      const std::optional<QIcon> counter = Counter(image.Value);
       if (!counter)
         return;
       own->setIcon(*counter);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -94,6 +95,8 @@ private:
   void Recompute();
   void SetTrayState(int32_t image);
   void DrawCounterIcon(int32_t number);
+  // The counter icon for a number of 0..99, drawn once.
+  std::optional<QIcon> Counter(int32_t number);
   void Toggle(int32_t clicked);
 
   const TServerList& servers_;
@@ -121,4 +124,7 @@ private:
     QString Hint;
   };
   std::unordered_map<int32_t, TOwnIconShown> ownShown_;
+  // Counters drawn so far, by number (0..99): icons of servers with as many
+  // players share one image.
+  std::unordered_map<int32_t, QIcon> counters_;
 };

@@ -172,6 +172,16 @@ TEST_F(TrayTest, AnOwnIconIsDrawnAgainOnlyWhenWhatItShowsChanged) {
   EXPECT_NE(own->icon().cacheKey(), game);
 }
 
+TEST_F(TrayTest, OwnIconsWithTheSameCountShareOneDrawnCounter) {
+  const QIcon four = tray->Pool().Icon(Add("10.0.0.1", 1, 4, "A").TrayIcon)->icon();
+  const QIcon alsoFour = tray->Pool().Icon(Add("10.0.0.2", 1, 4, "B").TrayIcon)->icon();
+  const QIcon five = tray->Pool().Icon(Add("10.0.0.3", 1, 5, "C").TrayIcon)->icon();
+  EXPECT_EQ(alsoFour.cacheKey(), four.cacheKey());
+  EXPECT_NE(five.cacheKey(), four.cacheKey());
+  EXPECT_EQ(Pixels(four), Pixels(CounterIcon(4).value()));
+  EXPECT_EQ(Pixels(five), Pixels(CounterIcon(5).value()));
+}
+
 TEST_F(TrayTest, ReleasedIconGoesToTheNextServerThatNeedsOne) {
   TServer& first = Add("10.0.0.1", 1, 0);
   const int32_t icon = first.TrayIcon;
