@@ -1,12 +1,12 @@
 #include "model/address.h"
 
 #include <stdexcept>
-#include <unordered_set>
 #include <utility>
 
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/SettingsFile.h"
+#include "model/EndpointIndex.h"
 #include "util/comma_text.h"
 #include "util/file_io.h"
 #include "util/resolve.h"
@@ -31,11 +31,12 @@ const TGame& GameOf(const TGameList& registry, int32_t gameId) {
 }
 
 // "host[:port]": the port is 0 when there is no colon or no integer after it.
-std::pair<std::string, int32_t> SplitHostPort(const std::string& text) {
+std::pair<std::string, int32_t> SplitHostPort(std::string_view text) {
   const std::size_t colon = text.find(':');
-  if (colon == std::string::npos)
-    return {text, 0};
-  return {text.substr(0, colon), TryTextToInt(text.substr(colon + 1)).value_or(0)};
+  if (colon == std::string_view::npos)
+    return {std::string(text), 0};
+  return {std::string(text.substr(0, colon)),
+          TryTextToInt(std::string(text.substr(colon + 1))).value_or(0)};
 }
 
 // A dotted quad stands as written (a trailing dot included); names are looked
@@ -71,11 +72,6 @@ std::vector<std::string> LegacySectionLines() {
     }
   }
   return lines;
-}
-
-// Host, port and game as one text, for telling repeated entries apart.
-std::string EntryKey(const std::string& host, int32_t port, int32_t gameId) {
-  return host + '\0' + std::to_string(port) + '\0' + std::to_string(gameId);
 }
 
 } // namespace
@@ -141,10 +137,8 @@ bool TAddress::LoadFromStoredText(const std::string& text, IGameIcons* icons) {
   return true;
 }
 
-void TAddress::LoadOptions(const TIniFile& ini, const std::string& writtenKey, IGameIcons* icons) {
-  // Raw: a value may begin and end with a quoted item.
-  LoadFromStoredText(
-      ini.ReadRawString(kSection, StoredValueKey(ini, kSection, IniKey(), writtenKey), ""), icons);
+void TAddress::LoadOptions(const TIniFile& ini, const TIniEntry& written, IGameIcons* icons) {
+  LoadFromStoredText(StoredValueOf(ini, kSection, IniKey(), written), icons);
 }
 
 void TAddress::SaveOptions(TIniFile& ini) const {
@@ -173,10 +167,10 @@ const TGame& TAddress::RegistryGame() const {
   return GameOf(*registry_, Id);
 }
 
-std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameList& registry) {
+std::optional<TAddressKey> ParseAddressKey(std::string_view key, const TGameList& registry) {
   const std::size_t comma = key.find(',');
-  const TGame* game =
-      registry.FindByKey(comma == std::string::npos ? std::string() : key.substr(comma + 1));
+  const TGame* game = registry.FindByKey(
+      comma == std::string_view::npos ? std::string() : std::string(key.substr(comma + 1)));
   if (!game)
     return std::nullopt;
   auto [host, port] = SplitHostPort(key.substr(0, comma));
@@ -186,12 +180,13 @@ std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameLi
   return TAddressKey{host, port != 0 ? port : game->Defs.Port, game->Id};
 }
 
-std::string StoredValueKey(const TIniFile& ini, const std::string& section,
-                           const std::string& canonicalKey, const std::string& writtenKey) {
-  // A key listed as written is there: the usual case needs no look-up.
-  if (canonicalKey == writtenKey)
-    return canonicalKey;
-  return ini.ValueExists(section, canonicalKey) ? canonicalKey : writtenKey;
+std::string StoredValueOf(const TIniFile& ini, const std::string& section,
+                          const std::string& canonicalKey, const TIniEntry& written) {
+  // Raw: a value may begin and end with a quoted item. The usual case, a key
+  // listed as written, needs no look-up.
+  if (canonicalKey == written.Key || !ini.ValueExists(section, canonicalKey))
+    return std::string(written.Value);
+  return ini.ReadRawString(section, canonicalKey, "");
 }
 
 std::optional<TLegacyAddress> ParseLegacyLine(const std::string& line, const TGameList& registry) {
@@ -258,14 +253,14 @@ void TAddressList::Assign(const TAddressList& other) {
 
 void TAddressList::LoadFromIni(const TGameList& registry, IGameIcons* icons, bool migrate) {
   TIniFile& ini = Ini();
-  // Later repeats of an entry are dropped; a set keeps that check constant
+  // Later repeats of an entry are dropped; an index keeps that check constant
   // for lists of many thousand addresses.
-  std::unordered_set<std::string> added;
+  TEndpointIndex<TAddress> added;
   const auto listed = [&added](const TAddressKey& key) {
-    return added.contains(EntryKey(key.Host, key.Port, key.GameId));
+    return added.Find(key.Host, key.Port, key.GameId) != nullptr;
   };
   const auto addOnce = [&](std::unique_ptr<TAddress> address) {
-    added.insert(EntryKey(address->Host, address->Port, address->Id));
+    added.Insert(*address);
     Add(std::move(address));
   };
   if (ini.SectionExists(kLegacySection)) {
@@ -283,23 +278,22 @@ void TAddressList::LoadFromIni(const TGameList& registry, IGameIcons* icons, boo
       addOnce(std::move(address));
     }
   } else {
-    const std::vector<std::string> keys = ini.ReadSection(kSection);
     Clear();
-    items_.reserve(keys.size());
-    added.reserve(keys.size());
-    for (const std::string& key : keys) {
+    items_.reserve(ini.KeyCount(kSection));
+    added.Reserve(ini.KeyCount(kSection));
+    ini.ForEachEntry(kSection, [&](const TIniEntry& entry) {
       try {
-        const auto parsed = ParseAddressKey(key, registry);
+        const auto parsed = ParseAddressKey(entry.Key, registry);
         if (!parsed || listed(*parsed))
-          continue;
+          return;
         auto address =
             std::make_unique<TAddress>(registry, parsed->Host, parsed->Port, parsed->GameId);
-        address->LoadOptions(ini, key, icons);
+        address->LoadOptions(ini, entry, icons);
         addOnce(std::move(address));
       } catch (const std::exception&) {
         // One broken entry costs only itself.
       }
-    }
+    });
   }
   if (items_.empty())
     Add(std::make_unique<TAddress>(registry, kDefaultHost, 0, 0));

@@ -4,12 +4,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "games/ComRef.h"
 #include "games/game.h"
 
 class TIniFile;
+struct TIniEntry;
 
 // One place the user polls: a server or a broadcast address, with its game
 // type and its own description, icon, sound and log overrides. It carries a
@@ -34,9 +36,9 @@ public:
   // from the game's current ones.
   std::string StoredValue() const;
   bool LoadFromStoredText(const std::string& text, IGameIcons* icons);
-  // The value under IniKey, else under the key as the file spells it
-  // (`writtenKey`: a default port written out, a host name).
-  void LoadOptions(const TIniFile& ini, const std::string& writtenKey, IGameIcons* icons);
+  // The value under IniKey, else the one of the entry as the file spells it
+  // (`written`: a default port written out, a host name).
+  void LoadOptions(const TIniFile& ini, const TIniEntry& written, IGameIcons* icons);
   void SaveOptions(TIniFile& ini) const;
 
   int32_t EffectiveIconIndex() const;
@@ -65,13 +67,13 @@ struct TAddressKey {
   int32_t GameId = 0;
 };
 // Nothing when the game is unknown or the host does not resolve.
-std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameList& registry);
+std::optional<TAddressKey> ParseAddressKey(std::string_view key, const TGameList& registry);
 
-// The key whose value belongs to an entry listed as `writtenKey`: its canonical
-// key (IniKey) when the section holds that, else the key as written, so a key
+// The value that belongs to an entry listed as `written`: the one under its
+// canonical key (IniKey) when the section holds that, else its own, so a key
 // spelled otherwise by hand keeps its value until a save writes it canonically.
-std::string StoredValueKey(const TIniFile& ini, const std::string& section,
-                           const std::string& canonicalKey, const std::string& writtenKey);
+std::string StoredValueOf(const TIniFile& ini, const std::string& section,
+                          const std::string& canonicalKey, const TIniEntry& written);
 
 // A line "host[:port]=gamekey[,0|1]" of the older "Addresses" layout.
 struct TLegacyAddress {

@@ -358,11 +358,8 @@ bool TServer::LoadFromStoredText(const std::string& text, IGameIcons* icons) {
   return true;
 }
 
-void TServer::LoadProperties(const TIniFile& ini, const std::string& writtenKey,
-                             IGameIcons* icons) {
-  // Raw: the comma text may begin and end with a quoted item.
-  LoadFromStoredText(
-      ini.ReadRawString(kSection, StoredValueKey(ini, kSection, IniKey(), writtenKey), ""), icons);
+void TServer::LoadProperties(const TIniFile& ini, const TIniEntry& written, IGameIcons* icons) {
+  LoadFromStoredText(StoredValueOf(ini, kSection, IniKey(), written), icons);
 }
 
 void TServer::SaveProperties(TIniFile& ini) const {

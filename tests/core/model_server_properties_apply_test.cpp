@@ -63,7 +63,9 @@ TEST_F(ServerPropertiesValueTest, AppliedPropertiesAreStoredAndReadBackUnderTheS
             "\"Clan \"\"A\"\", Arena\",own.ico,\"missing dir/x.wav\",/nonexistent/log.txt,3,0,1,1");
 
   const auto reloaded = Make();
-  reloaded->LoadProperties(stored, reloaded->IniKey(), &icons);
+  stored.ForEachEntry("Description", [&](const TIniEntry& entry) {
+    reloaded->LoadProperties(stored, entry, &icons);
+  });
   EXPECT_EQ(PropertiesOf(*reloaded), edited);
   EXPECT_EQ(reloaded->IconIndex, kLoadedImage);
 }
