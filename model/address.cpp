@@ -45,6 +45,17 @@ std::string ResolveAddressHost(const std::string& host) {
   return IsDottedQuad(host) ? host : ResolveHost(host);
 }
 
+// The port only when it is not the game's own.
+std::string HostPortOf(const std::string& host, int32_t port, const TDefs& defs) {
+  if (port == 0 || port == defs.Port)
+    return host;
+  return host + ":" + std::to_string(port);
+}
+
+std::string IniKeyOf(const std::string& host, int32_t port, const TDefs& defs) {
+  return HostPortOf(host, port, defs) + "," + defs.Key;
+}
+
 std::string ItemOrEmpty(const std::vector<std::string>& items, std::size_t index) {
   return index < items.size() ? items[index] : std::string();
 }
@@ -106,13 +117,11 @@ void TAddress::Assign(const TAddress& source) {
 }
 
 std::string TAddress::HostPort() const {
-  if (Port == 0 || Port == Defs.Port)
-    return Host;
-  return Host + ":" + std::to_string(Port);
+  return HostPortOf(Host, Port, Defs);
 }
 
 std::string TAddress::IniKey() const {
-  return HostPort() + "," + Defs.Key;
+  return IniKeyOf(Host, Port, Defs);
 }
 
 std::string TAddress::DisplayName() const {
@@ -135,10 +144,6 @@ bool TAddress::LoadFromStoredText(const std::string& text, IGameIcons* icons) {
   Log = ItemOrEmpty(items, 4);
   LoadIcon(icons);
   return true;
-}
-
-void TAddress::LoadOptions(const TIniFile& ini, const TIniEntry& written, IGameIcons* icons) {
-  LoadFromStoredText(StoredValueOf(ini, kSection, IniKey(), written), icons);
 }
 
 void TAddress::SaveOptions(TIniFile& ini) const {
@@ -180,13 +185,30 @@ std::optional<TAddressKey> ParseAddressKey(std::string_view key, const TGameList
   return TAddressKey{host, port != 0 ? port : game->Defs.Port, game->Id};
 }
 
-std::string StoredValueOf(const TIniFile& ini, const std::string& section,
-                          const std::string& canonicalKey, const TIniEntry& written) {
-  // Raw: a value may begin and end with a quoted item. The usual case, a key
-  // listed as written, needs no look-up.
-  if (canonicalKey == written.Key || !ini.ValueExists(section, canonicalKey))
-    return std::string(written.Value);
-  return ini.ReadRawString(section, canonicalKey, "");
+std::vector<TStoredEntry> ReadStoredEntries(const TIniFile& ini, const std::string& section,
+                                            const TGameList& registry) {
+  std::vector<TStoredEntry> entries;
+  // Made at its final size: the index points into it.
+  entries.reserve(ini.KeyCount(section));
+  TEndpointIndex<TStoredEntry> listed;
+  listed.Reserve(entries.capacity());
+  ini.ForEachEntry(section, [&](const TIniEntry& written) {
+    const auto key = ParseAddressKey(written.Key, registry);
+    if (!key)
+      return;
+    // The section lists each name once, so the entry under the canonical key
+    // is the one a look-up by that name would find.
+    const bool canonical = SameTextAscii(
+        written.Key, IniKeyOf(key->Host, key->Port, GameOf(registry, key->GameId).Defs));
+    if (TStoredEntry* first = listed.Find(key->Host, key->Port, key->GameId)) {
+      if (canonical)
+        first->Value = written.Value;
+      return;
+    }
+    entries.push_back(TStoredEntry{key->Host, key->Port, key->GameId, written.Value});
+    listed.Insert(entries.back());
+  });
+  return entries;
 }
 
 std::optional<TLegacyAddress> ParseLegacyLine(const std::string& line, const TGameList& registry) {
@@ -253,47 +275,36 @@ void TAddressList::Assign(const TAddressList& other) {
 
 void TAddressList::LoadFromIni(const TGameList& registry, IGameIcons* icons, bool migrate) {
   TIniFile& ini = Ini();
-  // Later repeats of an entry are dropped; an index keeps that check constant
-  // for lists of many thousand addresses.
-  TEndpointIndex<TAddress> added;
-  const auto listed = [&added](const TAddressKey& key) {
-    return added.Find(key.Host, key.Port, key.GameId) != nullptr;
-  };
-  const auto addOnce = [&](std::unique_ptr<TAddress> address) {
-    added.Insert(*address);
-    Add(std::move(address));
-  };
   if (ini.SectionExists(kLegacySection)) {
     std::vector<std::string> lines = LegacySectionLines();
     if (lines.empty())
       lines.push_back(kDefaultLegacyLine);
     Clear();
+    // Later repeats of an entry are dropped.
+    TEndpointIndex<TAddress> added;
     for (const std::string& line : lines) {
       const auto parsed = ParseLegacyLine(line, registry);
-      if (!parsed || listed(parsed->Key))
+      if (!parsed || added.Find(parsed->Key.Host, parsed->Key.Port, parsed->Key.GameId))
         continue;
       auto address = std::make_unique<TAddress>(registry, parsed->Key.Host, parsed->Key.Port,
                                                 parsed->Key.GameId);
       address->Enabled = parsed->Enabled;
-      addOnce(std::move(address));
+      added.Insert(*address);
+      Add(std::move(address));
     }
   } else {
+    const std::vector<TStoredEntry> entries = ReadStoredEntries(ini, kSection, registry);
     Clear();
-    items_.reserve(ini.KeyCount(kSection));
-    added.Reserve(ini.KeyCount(kSection));
-    ini.ForEachEntry(kSection, [&](const TIniEntry& entry) {
+    items_.reserve(entries.size());
+    for (const TStoredEntry& entry : entries) {
       try {
-        const auto parsed = ParseAddressKey(entry.Key, registry);
-        if (!parsed || listed(*parsed))
-          return;
-        auto address =
-            std::make_unique<TAddress>(registry, parsed->Host, parsed->Port, parsed->GameId);
-        address->LoadOptions(ini, entry, icons);
-        addOnce(std::move(address));
+        auto address = std::make_unique<TAddress>(registry, entry.Host, entry.Port, entry.Id);
+        address->LoadFromStoredText(std::string(entry.Value), icons);
+        Add(std::move(address));
       } catch (const std::exception&) {
         // One broken entry costs only itself.
       }
-    });
+    }
   }
   if (items_.empty())
     Add(std::make_unique<TAddress>(registry, kDefaultHost, 0, 0));

@@ -11,7 +11,6 @@
 #include "games/game.h"
 
 class TIniFile;
-struct TIniEntry;
 
 // One place the user polls: a server or a broadcast address, with its game
 // type and its own description, icon, sound and log overrides. It carries a
@@ -36,9 +35,6 @@ public:
   // from the game's current ones.
   std::string StoredValue() const;
   bool LoadFromStoredText(const std::string& text, IGameIcons* icons);
-  // The value under IniKey, else the one of the entry as the file spells it
-  // (`written`: a default port written out, a host name).
-  void LoadOptions(const TIniFile& ini, const TIniEntry& written, IGameIcons* icons);
   void SaveOptions(TIniFile& ini) const;
 
   int32_t EffectiveIconIndex() const;
@@ -69,11 +65,22 @@ struct TAddressKey {
 // Nothing when the game is unknown or the host does not resolve.
 std::optional<TAddressKey> ParseAddressKey(std::string_view key, const TGameList& registry);
 
-// The value that belongs to an entry listed as `written`: the one under its
-// canonical key (IniKey) when the section holds that, else its own, so a key
-// spelled otherwise by hand keeps its value until a save writes it canonically.
-std::string StoredValueOf(const TIniFile& ini, const std::string& section,
-                          const std::string& canonicalKey, const TIniEntry& written);
+// An entry of a section of addresses or servers: where it points and the
+// value that belongs to it, a view of the settings text.
+struct TStoredEntry {
+  std::string Host;
+  int32_t Port = 0;
+  int32_t Id = 0; // the game's
+  std::string_view Value;
+};
+// The entries of the section whose keys name an address, in file order, each
+// host, port and game once, where it is listed first. Its value is the one
+// under its canonical key (IniKey) when the section holds that, wherever it
+// stands, else the one of the key as written (a default port written out, a
+// host name), so a key spelled otherwise by hand keeps its value until a save
+// writes it canonically. One pass over the section, no look-up by name.
+std::vector<TStoredEntry> ReadStoredEntries(const TIniFile& ini, const std::string& section,
+                                            const TGameList& registry);
 
 // A line "host[:port]=gamekey[,0|1]" of the older "Addresses" layout.
 struct TLegacyAddress {

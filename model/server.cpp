@@ -358,10 +358,6 @@ bool TServer::LoadFromStoredText(const std::string& text, IGameIcons* icons) {
   return true;
 }
 
-void TServer::LoadProperties(const TIniFile& ini, const TIniEntry& written, IGameIcons* icons) {
-  LoadFromStoredText(StoredValueOf(ini, kSection, IniKey(), written), icons);
-}
-
 void TServer::SaveProperties(TIniFile& ini) const {
   ini.WriteString(kSection, IniKey(), StoredValue());
 }

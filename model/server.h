@@ -71,8 +71,6 @@ public:
   // Section "Description": description, files, tray mode and the three options.
   std::string StoredValue() const;
   bool LoadFromStoredText(const std::string& text, IGameIcons* icons);
-  // The value under IniKey, else the one of the entry as the file spells it.
-  void LoadProperties(const TIniFile& ini, const TIniEntry& written, IGameIcons* icons);
   void SaveProperties(TIniFile& ini) const;
 
   void NotifyOnline();

@@ -48,20 +48,14 @@ void TServerList::Delete(int32_t index) {
 void TServerList::LoadFromIni(const TGameList& registry, const TServerRoles& roles,
                               IGameIcons* icons, bool migrate, TDateTime now) {
   Clear();
-  const TIniFile& ini = Ini();
-  items_.reserve(ini.KeyCount(kSection));
-  index_.Reserve(ini.KeyCount(kSection));
-  ini.ForEachEntry(kSection, [&](const TIniEntry& entry) {
-    const auto parsed = ParseAddressKey(entry.Key, registry);
-    // Everything here came through Add, so the index alone answers: Find
-    // would scan the whole list for every new entry.
-    if (!parsed || index_.Find(parsed->Host, parsed->Port, parsed->GameId))
-      return;
-    auto server =
-        TServer::CreateFromStore(registry, roles, parsed->Host, parsed->Port, parsed->GameId, now);
-    server->LoadProperties(ini, entry, icons);
+  const std::vector<TStoredEntry> entries = ReadStoredEntries(Ini(), kSection, registry);
+  items_.reserve(entries.size());
+  index_.Reserve(entries.size());
+  for (const TStoredEntry& entry : entries) {
+    auto server = TServer::CreateFromStore(registry, roles, entry.Host, entry.Port, entry.Id, now);
+    server->LoadFromStoredText(std::string(entry.Value), icons);
     Add(std::move(server));
-  });
+  }
   if (!migrate)
     return;
   for (const auto& server : items_)

@@ -63,9 +63,7 @@ TEST_F(ServerPropertiesValueTest, AppliedPropertiesAreStoredAndReadBackUnderTheS
             "\"Clan \"\"A\"\", Arena\",own.ico,\"missing dir/x.wav\",/nonexistent/log.txt,3,0,1,1");
 
   const auto reloaded = Make();
-  stored.ForEachEntry("Description", [&](const TIniEntry& entry) {
-    reloaded->LoadProperties(stored, entry, &icons);
-  });
+  reloaded->LoadFromStoredText(stored.ReadRawString("Description", reloaded->IniKey(), ""), &icons);
   EXPECT_EQ(PropertiesOf(*reloaded), edited);
   EXPECT_EQ(reloaded->IconIndex, kLoadedImage);
 }

