@@ -4,11 +4,15 @@
 
 void TIniNameIndex::Reserve(std::size_t names) {
   const std::size_t wanted = std::bit_ceil(std::max<std::size_t>(16, names * 2));
-  if (wanted > slots_.size())
-    Rehash(wanted);
+  if (wanted <= slots_.size())
+    return;
+  // Positions are placed again by their names, which only the caller knows:
+  // an index that already holds some is grown by Insert instead.
+  if (count_ == 0)
+    slots_.assign(wanted, kEmpty);
 }
 
-uint32_t TIniNameIndex::Hash(std::string_view name) {
+std::size_t TIniNameIndex::Hash(std::string_view name) {
   // FNV-1a over the upper-case letters, then mixed so the low bits that pick
   // the slot depend on every byte.
   uint64_t hash = 14695981039346656037ULL;
@@ -20,20 +24,13 @@ uint32_t TIniNameIndex::Hash(std::string_view name) {
   hash ^= hash >> 29;
   hash *= 0xbf58476d1ce4e5b9ULL;
   hash ^= hash >> 32;
-  return static_cast<uint32_t>(hash);
+  return static_cast<std::size_t>(hash);
 }
 
-void TIniNameIndex::Rehash(std::size_t slotCount) {
-  // The stored hashes place every position again without reading a name.
-  std::vector<Slot> old(slotCount);
-  old.swap(slots_);
+void TIniNameIndex::Place(std::string_view name, uint32_t position) {
   const std::size_t mask = slots_.size() - 1;
-  for (const Slot& slot : old) {
-    if (slot.position == kEmpty)
-      continue;
-    std::size_t i = slot.hash & mask;
-    while (slots_[i].position != kEmpty)
-      i = (i + 1) & mask;
-    slots_[i] = slot;
-  }
+  std::size_t i = Hash(name) & mask;
+  while (slots_[i] != kEmpty)
+    i = (i + 1) & mask;
+  slots_[i] = position;
 }

@@ -10,11 +10,9 @@
 #include "util/text.h"
 
 // Finds the position of a name among many, without regard to ASCII letter
-// case, in constant time. It stores positions and hashes only (8 bytes a slot,
-// at most half the slots used); the caller's `nameAt(position)` gives the name
-// that stands at a position, so no name is copied. A name is read only where
-// the hashes agree: a look-up of a name that is not there, or a probe past
-// other names, reads nothing but the table.
+// case, in constant time. It stores positions only (4 bytes a slot, at most
+// half the slots used); the caller's `nameAt(position)` gives the name that
+// stands at a position, so no name is copied.
 class TIniNameIndex {
 public:
   static constexpr uint32_t kMaxPosition = UINT32_MAX - 1;
@@ -31,14 +29,12 @@ public:
   std::optional<uint32_t> Find(std::string_view name, const NameAt& nameAt) const {
     if (slots_.empty())
       return std::nullopt;
-    const uint32_t hash = Hash(name);
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      const Slot& slot = slots_[i];
-      if (slot.position == kEmpty)
+    for (std::size_t i = Hash(name) & mask;; i = (i + 1) & mask) {
+      if (slots_[i] == kEmpty)
         return std::nullopt;
-      if (slot.hash == hash && SameTextAscii(nameAt(slot.position), name))
-        return slot.position;
+      if (SameTextAscii(nameAt(slots_[i]), name))
+        return slots_[i];
     }
   }
 
@@ -47,17 +43,15 @@ public:
   template <class NameAt>
   bool Insert(std::string_view name, uint32_t position, const NameAt& nameAt) {
     if ((count_ + 1) * 2 > slots_.size())
-      Rehash(std::max<std::size_t>(16, slots_.size() * 2));
-    const uint32_t hash = Hash(name);
+      Rehash(std::max<std::size_t>(16, slots_.size() * 2), nameAt);
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-      Slot& slot = slots_[i];
-      if (slot.position == kEmpty) {
-        slot = {hash, position};
+    for (std::size_t i = Hash(name) & mask;; i = (i + 1) & mask) {
+      if (slots_[i] == kEmpty) {
+        slots_[i] = position;
         ++count_;
         return true;
       }
-      if (slot.hash == hash && SameTextAscii(nameAt(slot.position), name))
+      if (SameTextAscii(nameAt(slots_[i]), name))
         return false;
     }
   }
@@ -65,14 +59,17 @@ public:
 private:
   static constexpr uint32_t kEmpty = UINT32_MAX;
 
-  struct Slot {
-    uint32_t hash = 0;
-    uint32_t position = kEmpty;
-  };
+  static std::size_t Hash(std::string_view name);
+  void Place(std::string_view name, uint32_t position);
 
-  static uint32_t Hash(std::string_view name);
-  void Rehash(std::size_t slotCount);
+  template <class NameAt> void Rehash(std::size_t slotCount, const NameAt& nameAt) {
+    std::vector<uint32_t> old(slotCount, kEmpty);
+    old.swap(slots_);
+    for (uint32_t position : old)
+      if (position != kEmpty)
+        Place(nameAt(position), position);
+  }
 
-  std::vector<Slot> slots_; // a power of two of them, or none
+  std::vector<uint32_t> slots_; // a power of two of them, or none
   std::size_t count_ = 0;
 };
