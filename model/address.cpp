@@ -188,26 +188,44 @@ std::optional<TAddressKey> ParseAddressKey(std::string_view key, const TGameList
 std::vector<TStoredEntry> ReadStoredEntries(const TIniFile& ini, const std::string& section,
                                             const TGameList& registry) {
   std::vector<TStoredEntry> entries;
-  // Made at its final size: the index points into it.
+  std::vector<bool> canonical; // listed under the canonical key of its address
   entries.reserve(ini.KeyCount(section));
-  TEndpointIndex<TStoredEntry> listed;
-  listed.Reserve(entries.capacity());
+  canonical.reserve(entries.capacity());
   ini.ForEachEntry(section, [&](const TIniEntry& written) {
-    const auto key = ParseAddressKey(written.Key, registry);
+    auto key = ParseAddressKey(written.Key, registry);
     if (!key)
       return;
-    // The section lists each name once, so the entry under the canonical key
-    // is the one a look-up by that name would find.
-    const bool canonical = SameTextAscii(
-        written.Key, IniKeyOf(key->Host, key->Port, GameOf(registry, key->GameId).Defs));
-    if (TStoredEntry* first = listed.Find(key->Host, key->Port, key->GameId)) {
-      if (canonical)
-        first->Value = written.Value;
-      return;
-    }
-    entries.push_back(TStoredEntry{key->Host, key->Port, key->GameId, written.Value});
-    listed.Insert(entries.back());
+    canonical.push_back(SameTextAscii(
+        written.Key, IniKeyOf(key->Host, key->Port, GameOf(registry, key->GameId).Defs)));
+    entries.push_back(TStoredEntry{std::move(key->Host), key->Port, key->GameId, written.Value});
   });
+
+  // The repeats go in a pass of index work alone: between the parsing of
+  // entries, each probe of a big index waited for memory by itself.
+  TEndpointIndex<TStoredEntry> listed;
+  listed.Reserve(entries.size());
+  std::vector<bool> repeated(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    TStoredEntry& entry = entries[i];
+    if (TStoredEntry* first = listed.Find(entry.Host, entry.Port, entry.Id)) {
+      // The section lists each name once, so the entry under the canonical
+      // key is the one a look-up by that name would find.
+      if (canonical[i])
+        first->Value = entry.Value;
+      repeated[i] = true;
+    } else {
+      listed.Insert(entry);
+    }
+  }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (repeated[i])
+      continue;
+    if (kept != i)
+      entries[kept] = std::move(entries[i]);
+    ++kept;
+  }
+  entries.resize(kept);
   return entries;
 }
 

@@ -50,12 +50,16 @@ void TServerList::LoadFromIni(const TGameList& registry, const TServerRoles& rol
   Clear();
   const std::vector<TStoredEntry> entries = ReadStoredEntries(Ini(), kSection, registry);
   items_.reserve(entries.size());
-  index_.Reserve(entries.size());
   for (const TStoredEntry& entry : entries) {
     auto server = TServer::CreateFromStore(registry, roles, entry.Host, entry.Port, entry.Id, now);
     server->LoadFromStoredText(std::string(entry.Value), icons);
-    Add(std::move(server));
+    items_.push_back(std::move(server));
   }
+  // Indexed in a pass of its own: between the making of servers, each
+  // insertion into a big index waited for memory by itself.
+  index_.Reserve(items_.size());
+  for (const auto& server : items_)
+    index_.Insert(*server);
   if (!migrate)
     return;
   for (const auto& server : items_)
