@@ -106,11 +106,14 @@ void TIniFile::Parse(std::string_view text) {
       added.keys.Reserve(added.lines.capacity());
       return;
     }
-    Section& section = sections_.back();
-    section.lines.push_back(ParseLine(line, sections_.size() > 1));
-    if (section.lines.back().kind != Line::kRaw)
-      IndexKey(section, section.lines.size() - 1);
+    sections_.back().lines.push_back(ParseLine(line, sections_.size() > 1));
   });
+  // Indexed in a pass of its own: between the parsing of lines, each
+  // insertion into a big index waited for memory by itself.
+  for (Section& section : sections_)
+    for (std::size_t i = 0; i < section.lines.size(); ++i)
+      if (section.lines[i].kind != Line::kRaw)
+        IndexKey(section, i);
 }
 
 void TIniFile::AddSection(std::string name, std::string_view header) {
