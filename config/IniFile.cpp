@@ -45,6 +45,17 @@ TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
   Parse(text_.Adopt(std::move(text).value_or(std::string())));
 }
 
+std::string_view TIniFile::RawValue(const Line& line) {
+  if (line.kind != Line::kKeyValue)
+    return {};
+  std::string_view value = line.Value();
+  while (!value.empty() && IsBlank(value.front()))
+    value.remove_prefix(1);
+  while (!value.empty() && IsBlank(value.back()))
+    value.remove_suffix(1);
+  return value;
+}
+
 TIniFile::Line TIniFile::ParseLine(std::string_view text, bool inSection) {
   Line line;
   line.text = text.data();
@@ -95,11 +106,14 @@ void TIniFile::Parse(std::string_view text) {
       added.keys.Reserve(added.lines.capacity());
       return;
     }
-    Section& section = sections_.back();
-    section.lines.push_back(ParseLine(line, sections_.size() > 1));
-    if (section.lines.back().kind != Line::kRaw)
-      IndexKey(section, section.lines.size() - 1);
+    sections_.back().lines.push_back(ParseLine(line, sections_.size() > 1));
   });
+  // Indexed in a pass of its own: between the parsing of lines, each
+  // insertion into a big index waited for memory by itself.
+  for (Section& section : sections_)
+    for (std::size_t i = 0; i < section.lines.size(); ++i)
+      if (section.lines[i].kind != Line::kRaw)
+        IndexKey(section, i);
 }
 
 void TIniFile::AddSection(std::string name, std::string_view header) {
@@ -174,7 +188,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 std::string TIniFile::ReadRawString(const std::string& section, const std::string& key,
                                     const std::string& fallback) const {
   const Line* line = FindKey(section, key);
-  return line && line->kind == Line::kKeyValue ? TrimBlanks(line->Value()) : fallback;
+  return line && line->kind == Line::kKeyValue ? std::string(RawValue(*line)) : fallback;
 }
 
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
@@ -221,6 +235,11 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
     if (line.first)
       keys.emplace_back(line.Key());
   return keys;
+}
+
+std::size_t TIniFile::KeyCount(const std::string& section) const {
+  const Section* found = FindSection(section);
+  return found ? found->keys.Count() : 0;
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,

@@ -19,6 +19,13 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+// A key as a section lists it and its value as ReadRawString reads it (empty
+// for a key without a value): views of the text its TIniFile keeps.
+struct TIniEntry {
+  std::string_view Key;
+  std::string_view Value;
+};
+
 // An INI file held in memory. Names match without regard to letter case; the
 // first of duplicate sections or keys is the one read. A line without "=" in a
 // section is a key without a value: it is listed, reads give the fallback, and
@@ -53,6 +60,12 @@ public:
   std::vector<std::string> ReadSections() const;
   std::vector<std::string>
   ReadSection(const std::string& section) const; // key names, in file order
+  // How many names ReadSection lists, without listing them.
+  std::size_t KeyCount(const std::string& section) const;
+  // The entries of the names ReadSection lists, in the same order, without a
+  // copy or a look-up each: a big section is read whole in one pass. The views
+  // stay valid while this object lives, writes included.
+  template <class Visit> void ForEachEntry(const std::string& section, const Visit& visit) const;
 
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   void WriteInteger(const std::string& section, const std::string& key, int32_t value);
@@ -94,6 +107,7 @@ private:
     std::size_t keyEnd = 0; // one past the last key line: where a new key goes
   };
 
+  static std::string_view RawValue(const Line& line);
   static Line ParseLine(std::string_view text, bool inSection);
   Line WrittenLine(std::string_view key, std::string_view value);
   void Parse(std::string_view text);
@@ -112,3 +126,13 @@ private:
   bool modified_ = false;
   bool unreadable_ = false; // the file exists but could not be read
 };
+
+template <class Visit>
+void TIniFile::ForEachEntry(const std::string& section, const Visit& visit) const {
+  const Section* found = FindSection(section);
+  if (!found)
+    return;
+  for (const Line& line : found->lines)
+    if (line.first)
+      visit(TIniEntry{line.Key(), RawValue(line)});
+}

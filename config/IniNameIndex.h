@@ -21,6 +21,7 @@ public:
     slots_.clear();
     count_ = 0;
   }
+  std::size_t Count() const { return count_; }
   // Room for `names` names without growing.
   void Reserve(std::size_t names);
 

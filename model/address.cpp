@@ -1,12 +1,12 @@
 #include "model/address.h"
 
 #include <stdexcept>
-#include <unordered_set>
 #include <utility>
 
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/SettingsFile.h"
+#include "model/EndpointIndex.h"
 #include "util/comma_text.h"
 #include "util/file_io.h"
 #include "util/resolve.h"
@@ -31,17 +31,29 @@ const TGame& GameOf(const TGameList& registry, int32_t gameId) {
 }
 
 // "host[:port]": the port is 0 when there is no colon or no integer after it.
-std::pair<std::string, int32_t> SplitHostPort(const std::string& text) {
+std::pair<std::string, int32_t> SplitHostPort(std::string_view text) {
   const std::size_t colon = text.find(':');
-  if (colon == std::string::npos)
-    return {text, 0};
-  return {text.substr(0, colon), TryTextToInt(text.substr(colon + 1)).value_or(0)};
+  if (colon == std::string_view::npos)
+    return {std::string(text), 0};
+  return {std::string(text.substr(0, colon)),
+          TryTextToInt(std::string(text.substr(colon + 1))).value_or(0)};
 }
 
 // A dotted quad stands as written (a trailing dot included); names are looked
 // up. Empty when the name does not resolve.
 std::string ResolveAddressHost(const std::string& host) {
   return IsDottedQuad(host) ? host : ResolveHost(host);
+}
+
+// The port only when it is not the game's own.
+std::string HostPortOf(const std::string& host, int32_t port, const TDefs& defs) {
+  if (port == 0 || port == defs.Port)
+    return host;
+  return host + ":" + std::to_string(port);
+}
+
+std::string IniKeyOf(const std::string& host, int32_t port, const TDefs& defs) {
+  return HostPortOf(host, port, defs) + "," + defs.Key;
 }
 
 std::string ItemOrEmpty(const std::vector<std::string>& items, std::size_t index) {
@@ -71,11 +83,6 @@ std::vector<std::string> LegacySectionLines() {
     }
   }
   return lines;
-}
-
-// Host, port and game as one text, for telling repeated entries apart.
-std::string EntryKey(const std::string& host, int32_t port, int32_t gameId) {
-  return host + '\0' + std::to_string(port) + '\0' + std::to_string(gameId);
 }
 
 } // namespace
@@ -110,13 +117,11 @@ void TAddress::Assign(const TAddress& source) {
 }
 
 std::string TAddress::HostPort() const {
-  if (Port == 0 || Port == Defs.Port)
-    return Host;
-  return Host + ":" + std::to_string(Port);
+  return HostPortOf(Host, Port, Defs);
 }
 
 std::string TAddress::IniKey() const {
-  return HostPort() + "," + Defs.Key;
+  return IniKeyOf(Host, Port, Defs);
 }
 
 std::string TAddress::DisplayName() const {
@@ -139,12 +144,6 @@ bool TAddress::LoadFromStoredText(const std::string& text, IGameIcons* icons) {
   Log = ItemOrEmpty(items, 4);
   LoadIcon(icons);
   return true;
-}
-
-void TAddress::LoadOptions(const TIniFile& ini, const std::string& writtenKey, IGameIcons* icons) {
-  // Raw: a value may begin and end with a quoted item.
-  LoadFromStoredText(
-      ini.ReadRawString(kSection, StoredValueKey(ini, kSection, IniKey(), writtenKey), ""), icons);
 }
 
 void TAddress::SaveOptions(TIniFile& ini) const {
@@ -173,10 +172,10 @@ const TGame& TAddress::RegistryGame() const {
   return GameOf(*registry_, Id);
 }
 
-std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameList& registry) {
+std::optional<TAddressKey> ParseAddressKey(std::string_view key, const TGameList& registry) {
   const std::size_t comma = key.find(',');
-  const TGame* game =
-      registry.FindByKey(comma == std::string::npos ? std::string() : key.substr(comma + 1));
+  const TGame* game = registry.FindByKey(
+      comma == std::string_view::npos ? std::string() : std::string(key.substr(comma + 1)));
   if (!game)
     return std::nullopt;
   auto [host, port] = SplitHostPort(key.substr(0, comma));
@@ -186,12 +185,48 @@ std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameLi
   return TAddressKey{host, port != 0 ? port : game->Defs.Port, game->Id};
 }
 
-std::string StoredValueKey(const TIniFile& ini, const std::string& section,
-                           const std::string& canonicalKey, const std::string& writtenKey) {
-  // A key listed as written is there: the usual case needs no look-up.
-  if (canonicalKey == writtenKey)
-    return canonicalKey;
-  return ini.ValueExists(section, canonicalKey) ? canonicalKey : writtenKey;
+std::vector<TStoredEntry> ReadStoredEntries(const TIniFile& ini, const std::string& section,
+                                            const TGameList& registry) {
+  std::vector<TStoredEntry> entries;
+  std::vector<bool> canonical; // listed under the canonical key of its address
+  entries.reserve(ini.KeyCount(section));
+  canonical.reserve(entries.capacity());
+  ini.ForEachEntry(section, [&](const TIniEntry& written) {
+    auto key = ParseAddressKey(written.Key, registry);
+    if (!key)
+      return;
+    canonical.push_back(SameTextAscii(
+        written.Key, IniKeyOf(key->Host, key->Port, GameOf(registry, key->GameId).Defs)));
+    entries.push_back(TStoredEntry{std::move(key->Host), key->Port, key->GameId, written.Value});
+  });
+
+  // The repeats go in a pass of index work alone: between the parsing of
+  // entries, each probe of a big index waited for memory by itself.
+  TEndpointIndex<TStoredEntry> listed;
+  listed.Reserve(entries.size());
+  std::vector<bool> repeated(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    TStoredEntry& entry = entries[i];
+    if (TStoredEntry* first = listed.Find(entry.Host, entry.Port, entry.Id)) {
+      // The section lists each name once, so the entry under the canonical
+      // key is the one a look-up by that name would find.
+      if (canonical[i])
+        first->Value = entry.Value;
+      repeated[i] = true;
+    } else {
+      listed.Insert(entry);
+    }
+  }
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (repeated[i])
+      continue;
+    if (kept != i)
+      entries[kept] = std::move(entries[i]);
+    ++kept;
+  }
+  entries.resize(kept);
+  return entries;
 }
 
 std::optional<TLegacyAddress> ParseLegacyLine(const std::string& line, const TGameList& registry) {
@@ -258,44 +293,32 @@ void TAddressList::Assign(const TAddressList& other) {
 
 void TAddressList::LoadFromIni(const TGameList& registry, IGameIcons* icons, bool migrate) {
   TIniFile& ini = Ini();
-  // Later repeats of an entry are dropped; a set keeps that check constant
-  // for lists of many thousand addresses.
-  std::unordered_set<std::string> added;
-  const auto listed = [&added](const TAddressKey& key) {
-    return added.contains(EntryKey(key.Host, key.Port, key.GameId));
-  };
-  const auto addOnce = [&](std::unique_ptr<TAddress> address) {
-    added.insert(EntryKey(address->Host, address->Port, address->Id));
-    Add(std::move(address));
-  };
   if (ini.SectionExists(kLegacySection)) {
     std::vector<std::string> lines = LegacySectionLines();
     if (lines.empty())
       lines.push_back(kDefaultLegacyLine);
     Clear();
+    // Later repeats of an entry are dropped.
+    TEndpointIndex<TAddress> added;
     for (const std::string& line : lines) {
       const auto parsed = ParseLegacyLine(line, registry);
-      if (!parsed || listed(parsed->Key))
+      if (!parsed || added.Find(parsed->Key.Host, parsed->Key.Port, parsed->Key.GameId))
         continue;
       auto address = std::make_unique<TAddress>(registry, parsed->Key.Host, parsed->Key.Port,
                                                 parsed->Key.GameId);
       address->Enabled = parsed->Enabled;
-      addOnce(std::move(address));
+      added.Insert(*address);
+      Add(std::move(address));
     }
   } else {
-    const std::vector<std::string> keys = ini.ReadSection(kSection);
+    const std::vector<TStoredEntry> entries = ReadStoredEntries(ini, kSection, registry);
     Clear();
-    items_.reserve(keys.size());
-    added.reserve(keys.size());
-    for (const std::string& key : keys) {
+    items_.reserve(entries.size());
+    for (const TStoredEntry& entry : entries) {
       try {
-        const auto parsed = ParseAddressKey(key, registry);
-        if (!parsed || listed(*parsed))
-          continue;
-        auto address =
-            std::make_unique<TAddress>(registry, parsed->Host, parsed->Port, parsed->GameId);
-        address->LoadOptions(ini, key, icons);
-        addOnce(std::move(address));
+        auto address = std::make_unique<TAddress>(registry, entry.Host, entry.Port, entry.Id);
+        address->LoadFromStoredText(std::string(entry.Value), icons);
+        Add(std::move(address));
       } catch (const std::exception&) {
         // One broken entry costs only itself.
       }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "games/ComRef.h"
@@ -34,9 +35,6 @@ public:
   // from the game's current ones.
   std::string StoredValue() const;
   bool LoadFromStoredText(const std::string& text, IGameIcons* icons);
-  // The value under IniKey, else under the key as the file spells it
-  // (`writtenKey`: a default port written out, a host name).
-  void LoadOptions(const TIniFile& ini, const std::string& writtenKey, IGameIcons* icons);
   void SaveOptions(TIniFile& ini) const;
 
   int32_t EffectiveIconIndex() const;
@@ -65,13 +63,24 @@ struct TAddressKey {
   int32_t GameId = 0;
 };
 // Nothing when the game is unknown or the host does not resolve.
-std::optional<TAddressKey> ParseAddressKey(const std::string& key, const TGameList& registry);
+std::optional<TAddressKey> ParseAddressKey(std::string_view key, const TGameList& registry);
 
-// The key whose value belongs to an entry listed as `writtenKey`: its canonical
-// key (IniKey) when the section holds that, else the key as written, so a key
-// spelled otherwise by hand keeps its value until a save writes it canonically.
-std::string StoredValueKey(const TIniFile& ini, const std::string& section,
-                           const std::string& canonicalKey, const std::string& writtenKey);
+// An entry of a section of addresses or servers: where it points and the
+// value that belongs to it, a view of the settings text.
+struct TStoredEntry {
+  std::string Host;
+  int32_t Port = 0;
+  int32_t Id = 0; // the game's
+  std::string_view Value;
+};
+// The entries of the section whose keys name an address, in file order, each
+// host, port and game once, where it is listed first. Its value is the one
+// under its canonical key (IniKey) when the section holds that, wherever it
+// stands, else the one of the key as written (a default port written out, a
+// host name), so a key spelled otherwise by hand keeps its value until a save
+// writes it canonically. One pass over the section, no look-up by name.
+std::vector<TStoredEntry> ReadStoredEntries(const TIniFile& ini, const std::string& section,
+                                            const TGameList& registry);
 
 // A line "host[:port]=gamekey[,0|1]" of the older "Addresses" layout.
 struct TLegacyAddress {

@@ -358,13 +358,6 @@ bool TServer::LoadFromStoredText(const std::string& text, IGameIcons* icons) {
   return true;
 }
 
-void TServer::LoadProperties(const TIniFile& ini, const std::string& writtenKey,
-                             IGameIcons* icons) {
-  // Raw: the comma text may begin and end with a quoted item.
-  LoadFromStoredText(
-      ini.ReadRawString(kSection, StoredValueKey(ini, kSection, IniKey(), writtenKey), ""), icons);
-}
-
 void TServer::SaveProperties(TIniFile& ini) const {
   ini.WriteString(kSection, IniKey(), StoredValue());
 }

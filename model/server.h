@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "games/ComRef.h"
 #include "games/plugin.h"
+#include "model/EndpointIndex.h"
 #include "model/GameLauncher.h"
 #include "model/ServerRoles.h"
 #include "model/address.h"
@@ -71,8 +71,6 @@ public:
   // Section "Description": description, files, tray mode and the three options.
   std::string StoredValue() const;
   bool LoadFromStoredText(const std::string& text, IGameIcons* icons);
-  // The value under IniKey, else under the key as the file spells it.
-  void LoadProperties(const TIniFile& ini, const std::string& writtenKey, IGameIcons* icons);
   void SaveProperties(TIniFile& ini) const;
 
   void NotifyOnline();
@@ -158,7 +156,7 @@ public:
   void Add(std::unique_ptr<TServer> server);
   void Delete(int32_t index);
   void Clear() {
-    index_.clear();
+    index_.Clear();
     items_.clear();
   }
 
@@ -183,13 +181,11 @@ public:
   bool AllOnlineHaveOwnIcon() const;
 
 private:
-  static std::string IndexKey(const std::string& host, int32_t port, int32_t gameId);
-
   std::vector<std::unique_ptr<TServer>> items_;
   // Every reply is looked up here, so a long list must not make each lookup
   // a walk over all of it. A record whose port changed after it was added is
-  // still found by the walk that a stale entry falls back to.
-  mutable std::unordered_map<std::string, TServer*> index_;
+  // still found by the walk that a miss falls back to.
+  mutable TEndpointIndex<TServer> index_;
 };
 
 // A datagram from sourceIp:gamePort while `polled` is polled at `step`: it

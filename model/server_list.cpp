@@ -24,54 +24,42 @@ bool IsUnreal(int32_t gameId) {
 
 } // namespace
 
-std::string TServerList::IndexKey(const std::string& host, int32_t port, int32_t gameId) {
-  return host + '\0' + std::to_string(port) + '\0' + std::to_string(gameId);
-}
-
 TServer* TServerList::Find(const std::string& host, int32_t port, int32_t gameId) const {
-  const std::string key = IndexKey(host, port, gameId);
-  if (const auto it = index_.find(key); it != index_.end()) {
-    const TServer& server = *it->second;
-    if (server.Host == host && server.Port == port && server.Id == gameId)
-      return it->second;
-  }
+  if (TServer* server = index_.Find(host, port, gameId))
+    return server;
   for (const auto& server : items_)
     if (server->Host == host && server->Port == port && server->Id == gameId) {
-      index_[key] = server.get();
+      index_.Insert(*server);
       return server.get();
     }
   return nullptr;
 }
 
 void TServerList::Add(std::unique_ptr<TServer> server) {
-  index_.emplace(IndexKey(server->Host, server->Port, server->Id), server.get());
+  index_.Insert(*server);
   items_.push_back(std::move(server));
 }
 
 void TServerList::Delete(int32_t index) {
-  const TServer* server = items_.at(static_cast<std::size_t>(index)).get();
-  std::erase_if(index_, [server](const auto& entry) { return entry.second == server; });
+  index_.Erase(*items_.at(static_cast<std::size_t>(index)));
   items_.erase(items_.begin() + index);
 }
 
 void TServerList::LoadFromIni(const TGameList& registry, const TServerRoles& roles,
                               IGameIcons* icons, bool migrate, TDateTime now) {
   Clear();
-  const TIniFile& ini = Ini();
-  const std::vector<std::string> keys = ini.ReadSection(kSection);
-  items_.reserve(keys.size());
-  index_.reserve(keys.size());
-  for (const std::string& key : keys) {
-    const auto parsed = ParseAddressKey(key, registry);
-    // Everything here came through Add, so the index alone answers: Find
-    // would scan the whole list for every new entry.
-    if (!parsed || index_.contains(IndexKey(parsed->Host, parsed->Port, parsed->GameId)))
-      continue;
-    auto server =
-        TServer::CreateFromStore(registry, roles, parsed->Host, parsed->Port, parsed->GameId, now);
-    server->LoadProperties(ini, key, icons);
-    Add(std::move(server));
+  const std::vector<TStoredEntry> entries = ReadStoredEntries(Ini(), kSection, registry);
+  items_.reserve(entries.size());
+  for (const TStoredEntry& entry : entries) {
+    auto server = TServer::CreateFromStore(registry, roles, entry.Host, entry.Port, entry.Id, now);
+    server->LoadFromStoredText(std::string(entry.Value), icons);
+    items_.push_back(std::move(server));
   }
+  // Indexed in a pass of its own: between the making of servers, each
+  // insertion into a big index waited for memory by itself.
+  index_.Reserve(items_.size());
+  for (const auto& server : items_)
+    index_.Insert(*server);
   if (!migrate)
     return;
   for (const auto& server : items_)

@@ -229,6 +229,47 @@ TEST_F(IniFileTest, ALineWithoutEqualsIsAKeyWithoutAValue) {
   EXPECT_EQ(ini.ReadRawString("Address", "10.0.0.1:7778,ut", "dflt"), "");
 }
 
+TEST_F(IniFileTest, EntriesAreTheListedKeysWithTheirRawValues) {
+  TIniFile ini = Load("[Address]\n"
+                      "  a,q3 = \"1,Quoted\" \t\n"
+                      "bare,ut\n"
+                      "; c,ut=comment\n"
+                      "A,Q3=repeat\n"
+                      "empty,ut=\n"
+                      "[Other]\n"
+                      "x=other\n"
+                      "[address]\n"
+                      "late,ut=second section of the name\n");
+  const auto entries = [&ini](const std::string& section) {
+    std::vector<std::string> listed;
+    ini.ForEachEntry(section, [&listed](const TIniEntry& entry) {
+      listed.push_back(std::string(entry.Key) + "|" + std::string(entry.Value));
+    });
+    return listed;
+  };
+  // What ReadSection lists, valued as ReadRawString reads each name.
+  const std::vector<std::string> expected{"a,q3|\"1,Quoted\"", "bare,ut|", "empty,ut|"};
+  EXPECT_EQ(entries("ADDRESS"), expected);
+  std::vector<std::string> byLookUp;
+  for (const std::string& key : ini.ReadSection("Address"))
+    byLookUp.push_back(key + "|" + ini.ReadRawString("Address", key, ""));
+  EXPECT_EQ(byLookUp, expected);
+  EXPECT_EQ(ini.KeyCount("address"), 3u);
+  EXPECT_TRUE(entries("Missing").empty());
+  EXPECT_EQ(ini.KeyCount("Missing"), 0u);
+
+  // Views handed out earlier outlive the writes that replace their lines.
+  std::vector<TIniEntry> kept;
+  ini.ForEachEntry("Address", [&kept](const TIniEntry& entry) { kept.push_back(entry); });
+  ini.WriteString("Address", "a,q3", "2");
+  ini.WriteString("Address", "new,ut", "3");
+  ini.DeleteKey("Address", "empty,ut");
+  EXPECT_EQ(kept[0].Key, "a,q3");
+  EXPECT_EQ(kept[0].Value, "\"1,Quoted\"");
+  EXPECT_EQ(entries("Address"), (std::vector<std::string>{"a,q3|2", "bare,ut|", "new,ut|3"}));
+  EXPECT_EQ(ini.KeyCount("Address"), 3u);
+}
+
 TEST_F(IniFileTest, AcceptsCrLfAndAMissingFinalLineEnd) {
   TIniFile crlf = Load("[A]\r\nK= v \r\nL=w\r\n");
   EXPECT_EQ(crlf.ReadString("A", "K", ""), "v");

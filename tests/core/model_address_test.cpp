@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/AppSettings.h"
+#include "config/IniFile.h"
 #include "games/game.h"
 #include "model/address.h"
 #include "protocols/builtin_games.h"
@@ -256,6 +257,36 @@ TEST_F(AddressTest, ParseAddressKey) {
     EXPECT_EQ(parsed->Host, *c.host);
     EXPECT_EQ(parsed->Port, c.port);
     EXPECT_EQ(parsed->GameId, c.gameId);
+  }
+}
+
+TEST_F(AddressTest, StoredEntriesTakeEachAddressOnceWithTheValueOfItsCanonicalKey) {
+  const struct {
+    std::string lines;
+    std::vector<std::string> entries; // "host port game value"
+  } cases[] = {
+      {"127.0.0.1:27960,q3=written\n", {"127.0.0.1 27960 3 written"}},
+      // The canonical key counts wherever it stands, in any letter case,
+      // even without a value.
+      {"localhost:27960,q3=written\n127.0.0.1,q3=canonical\n", {"127.0.0.1 27960 3 canonical"}},
+      {"127.0.0.1,q3=canonical\nlocalhost,q3=written\n", {"127.0.0.1 27960 3 canonical"}},
+      {"127.0.0.1:27960,q3=written\n127.0.0.1,Q3=canonical\n", {"127.0.0.1 27960 3 canonical"}},
+      {"127.0.0.1:27960,q3=written\n127.0.0.1,q3\n", {"127.0.0.1 27960 3 "}},
+      {"10.0.0.5:7778,ut=written\n10.0.0.5:7778,UT=again\n", {"10.0.0.5 7778 0 written"}},
+      // Otherwise the first spelling counts; other ports and games are others.
+      {"localhost,q3=first\n127.0.0.1:27960,q3=second\n127.0.0.1:27961,q3=port\n"
+       "127.0.0.1,cs=game\n127.0.0.1,zz=unknown\nnosuch.invalid,q3=unresolved\n",
+       {"127.0.0.1 27960 3 first", "127.0.0.1 27961 3 port", "127.0.0.1 27015 4 game"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines);
+    folder.write("skarvel.ini", "[Address]\n" + c.lines);
+    const TIniFile ini(folder.file("skarvel.ini"));
+    std::vector<std::string> entries;
+    for (const TStoredEntry& entry : ReadStoredEntries(ini, "Address", games))
+      entries.push_back(entry.Host + " " + std::to_string(entry.Port) + " " +
+                        std::to_string(entry.Id) + " " + std::string(entry.Value));
+    EXPECT_EQ(entries, c.entries);
   }
 }
 

@@ -63,7 +63,7 @@ TEST_F(ServerPropertiesValueTest, AppliedPropertiesAreStoredAndReadBackUnderTheS
             "\"Clan \"\"A\"\", Arena\",own.ico,\"missing dir/x.wav\",/nonexistent/log.txt,3,0,1,1");
 
   const auto reloaded = Make();
-  reloaded->LoadProperties(stored, reloaded->IniKey(), &icons);
+  reloaded->LoadFromStoredText(stored.ReadRawString("Description", reloaded->IniKey(), ""), &icons);
   EXPECT_EQ(PropertiesOf(*reloaded), edited);
   EXPECT_EQ(reloaded->IconIndex, kLoadedImage);
 }

@@ -114,7 +114,7 @@ TEST_F(ServerPropertiesTest, PropertiesAreReadAndWrittenUnderTheServersKey) {
                               "10.0.0.5,q3=Other,,,,0,0,0,0\n");
   TIniFile ini(folder.file("skarvel.ini"));
   const auto server = Make(kQ3, 27961);
-  server->LoadProperties(ini, server->IniKey(), nullptr);
+  server->LoadFromStoredText(ini.ReadRawString("Description", server->IniKey(), ""), nullptr);
   EXPECT_EQ(server->Description, "Big \"Q\" server");
   EXPECT_EQ(server->TrayMode, kTrayNoIcon);
   EXPECT_TRUE(server->Popup && server->RealPlayersNumber);
