@@ -183,7 +183,9 @@ std::optional<std::string> TLngINISupp::Translate(const QList<QObject*>& topLeve
     return std::nullopt;
   TLngFile file(fileName_);
   GrowTemplate(file, topLevels);
-  std::optional<std::string> writeError = file.Save();
+  std::optional<std::string> writeError;
+  if (LanguageFileGrows(fileName_))
+    writeError = file.Save();
   ApplyTexts(file, topLevels);
   return writeError;
 }
