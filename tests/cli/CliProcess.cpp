@@ -7,8 +7,3 @@ CliProcess::CliProcess(const std::string& home, const std::vector<std::string>& 
                     .environment = {"SKARVEL_HOME=" + home},
                     .workingFolder = startFolder}) {
 }
-
-CliProcess::CliProcess(const std::vector<std::string>& args,
-                       const std::vector<std::string>& environment)
-    : ChildProcess({.program = SKARVEL_CLI_PATH, .args = args, .environment = environment}) {
-}

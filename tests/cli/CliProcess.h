@@ -11,6 +11,4 @@ class CliProcess : public ChildProcess {
 public:
   CliProcess(const std::string& home, const std::vector<std::string>& args,
              const std::string& startFolder = {});
-  // Started with these "NAME=value" entries instead, for the folder rule.
-  CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& environment);
 };

@@ -350,7 +350,9 @@ TEST_F(CliEndToEnd, WithoutSkarvelHomeTheSettingsComeFromTheUserConfigFolder) {
   const int port = StartEmulator("q3", 0, {"--name", "Per User"});
   home.write("config/skarvel/skarvel.ini",
              LoopbackSettings({"127.0.0.1:" + std::to_string(port) + ",q3"}));
-  CliProcess cli({"--json"}, {"SKARVEL_HOME=", "XDG_CONFIG_HOME=" + home.file("config")});
+  ChildProcess cli({.program = SKARVEL_CLI_PATH,
+                    .args = {"--json"},
+                    .environment = {"SKARVEL_HOME=", "XDG_CONFIG_HOME=" + home.file("config")}});
   ASSERT_EQ(cli.Wait(kRunMs), 0) << cli.Errors();
   const json servers = json::parse(cli.Output());
   ASSERT_EQ(servers.size(), 1u) << servers.dump(2);
@@ -360,7 +362,9 @@ TEST_F(CliEndToEnd, WithoutSkarvelHomeTheSettingsComeFromTheUserConfigFolder) {
 // Nothing is polled when there is no place for the settings.
 TEST_F(CliEndToEnd, AnUnusableUserConfigFolderStopsItWithTheReason) {
   const std::string file = home.write("plain", "");
-  CliProcess cli({"--once"}, {"SKARVEL_HOME=", "XDG_CONFIG_HOME=" + file});
+  ChildProcess cli({.program = SKARVEL_CLI_PATH,
+                    .args = {"--once"},
+                    .environment = {"SKARVEL_HOME=", "XDG_CONFIG_HOME=" + file}});
   EXPECT_EQ(cli.Wait(kRunMs), 1);
   EXPECT_EQ(cli.Errors(), "skarvel-cli: cannot create the program folder " + file +
                               "/skarvel: Not a directory\n");
