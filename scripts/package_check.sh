@@ -24,7 +24,8 @@ if [ "${1:-}" = --inside ]; then
   skarvel-fakeserver --game q3 --port 27960 --name "Package Check" --players 2 \
     >"$work/emulator.out" 2>&1 &
   emulator=$!
-  trap 'kill "$emulator" 2>/dev/null || true' EXIT
+  window=
+  trap 'kill "$emulator" $window 2>/dev/null || true' EXIT
   for _ in $(seq 100); do
     grep -q '^ready ' "$work/emulator.out" && break
     sleep 0.1
@@ -53,12 +54,32 @@ if [ "${1:-}" = --inside ]; then
     exit 1
   }
 
-  echo "== skarvel offscreen for 5 seconds"
+  echo "== skarvel offscreen"
+  QT_QPA_PLATFORM=offscreen skarvel -debug &
+  window=$!
+  # The emulated server has players, so the online sound plays: the shipped
+  # users.wav, through the installed audio module. Up to 15 s.
+  sound=0
+  for _ in $(seq 150); do
+    grep -q '/skarvel/libskarvel_sound\.so' "/proc/$window/maps" 2>/dev/null && sound=1 && break
+    kill -0 "$window" 2>/dev/null || break
+    sleep 0.1
+  done
+  sleep 2 # a few seconds more of polling
+  kill -TERM "$window" 2>/dev/null || true
+  for _ in $(seq 100); do
+    kill -0 "$window" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL "$window" 2>/dev/null || true
   code=0
-  QT_QPA_PLATFORM=offscreen timeout -s TERM -k 10 5 skarvel -debug || code=$?
-  # 124: still running after 5 s and ended by SIGTERM, as it should be.
-  [ "$code" -eq 124 ] || {
-    echo "skarvel ended early with exit code $code" >&2
+  wait "$window" || code=$?
+  [ "$code" -eq 0 ] || {
+    echo "skarvel ended with exit code $code (0 expected after SIGTERM)" >&2
+    exit 1
+  }
+  [ "$sound" -eq 1 ] || {
+    echo "skarvel did not load the installed audio module for the shipped users.wav" >&2
     exit 1
   }
   # The layout is saved at a clean end, into the per-user folder.
