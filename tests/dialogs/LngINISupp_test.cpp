@@ -195,12 +195,14 @@ TEST_F(LngINISuppTest, AnExcludedWindowKeepsOnlyItsTitle) {
 TEST_F(LngINISuppTest, AnInstalledFileTranslatesButNeverGrows) {
   TempDir installed;
   SetInstalledFolder(TDataKind::Language, installed.path().string());
-  const std::string shipped = "[frmTest]\nbtOk=Ja\n";
+  // Windows-1252, as an old file: still not converted on disk.
+  const std::string shipped = "[frmTest]\nbtOk=Ja\nchStat=\xC4nderungen\n";
   installed.write("Test.lng", shipped);
   lis.SetFileName("Test.lng");
   EXPECT_EQ(lis.FileName(), installed.file("Test.lng"));
   EXPECT_EQ(lis.Translate(w.TopLevels()), std::nullopt);
   EXPECT_EQ(w.ok->text(), "Ja");
+  EXPECT_EQ(w.stats->text(), "Änderungen");
   EXPECT_EQ(installed.read("Test.lng"), shipped);
   EXPECT_FALSE(tmp.exists("Test.lng"));
   SetInstalledFolder(TDataKind::Language, "");
