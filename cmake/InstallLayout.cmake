@@ -1,7 +1,8 @@
 # Where an installed copy keeps its files (GNUInstallDirs):
 #   bin/                      skarvel, skarvel-cli, skarvel-fakeserver
 #   lib/skarvel/              the audio module
-#   lib/skarvel/plugins/      the plug-ins
+#   lib/skarvel/plugins/      the plug-ins every user gets
+#   lib/skarvel/optional/     plug-ins a user copies into the program folder
 #   share/skarvel/            users.wav
 #   share/skarvel/lang/       the language files
 # The programs find the last four from their own folder, so the paths are
@@ -10,6 +11,7 @@ include(GNUInstallDirs)
 
 set(SKARVEL_INSTALL_PKGLIBDIR ${CMAKE_INSTALL_LIBDIR}/skarvel)
 set(SKARVEL_INSTALL_PLUGINDIR ${SKARVEL_INSTALL_PKGLIBDIR}/plugins)
+set(SKARVEL_INSTALL_OPTIONALDIR ${SKARVEL_INSTALL_PKGLIBDIR}/optional)
 set(SKARVEL_INSTALL_PKGDATADIR ${CMAKE_INSTALL_DATADIR}/skarvel)
 set(SKARVEL_INSTALL_LANGDIR ${SKARVEL_INSTALL_PKGDATADIR}/lang)
 

@@ -21,25 +21,32 @@ if [ "${1:-}" = --inside ]; then
   export HOME=$work/home XDG_CONFIG_HOME=$work/config
   folder=$XDG_CONFIG_HOME/skarvel
 
+  # A Quake 3 server, and a Source server that only the installed a2s
+  # plug-in can poll.
   skarvel-fakeserver --game q3 --port 27960 --name "Package Check" --players 2 \
-    >"$work/emulator.out" 2>&1 &
-  emulator=$!
+    >"$work/q3.out" 2>&1 &
+  emulators=($!)
+  skarvel-fakeserver --game a2s --port 27020 --name "Package Plugin" --players 1 \
+    >"$work/a2s.out" 2>&1 &
+  emulators+=($!)
   window=
-  trap 'kill "$emulator" $window 2>/dev/null || true' EXIT
-  for _ in $(seq 100); do
-    grep -q '^ready ' "$work/emulator.out" && break
-    sleep 0.1
+  trap 'kill "${emulators[@]}" $window 2>/dev/null || true' EXIT
+  for out in q3 a2s; do
+    for _ in $(seq 100); do
+      grep -q '^ready ' "$work/$out.out" && break
+      sleep 0.1
+    done
+    grep -q '^ready ' "$work/$out.out" || {
+      echo "the installed emulator did not start:" >&2
+      cat "$work/$out.out" >&2
+      exit 1
+    }
   done
-  grep -q '^ready ' "$work/emulator.out" || {
-    echo "the installed emulator did not start:" >&2
-    cat "$work/emulator.out" >&2
-    exit 1
-  }
 
   # Only loopback, no update check; no version, so that the program writes
   # one: that shows it took its settings from the per-user folder.
   mkdir -p "$folder"
-  printf '[Network]\nInterval=1000\nMaxWaitAnswer=300\nCheckUpdates=0\n[Address]\n127.0.0.1:27960,q3=1\n' \
+  printf '[Network]\nInterval=1000\nMaxWaitAnswer=300\nCheckUpdates=0\n[Address]\n127.0.0.1:27960,q3=1\n127.0.0.1:27020,a2s=1\n' \
     >"$folder/skarvel.ini"
 
   echo "== skarvel-cli --once --json"
@@ -47,6 +54,15 @@ if [ "${1:-}" = --inside ]; then
   cat "$work/once.json"
   grep -q '"name": *"Package Check"' "$work/once.json" || {
     echo "skarvel-cli did not list the emulated server" >&2
+    exit 1
+  }
+  grep -q '"game": *"a2s", *"name": *"Package Plugin"' "$work/once.json" || {
+    echo "skarvel-cli did not poll through the installed a2s plug-in" >&2
+    exit 1
+  }
+  # The optional history plug-in is installed but not loaded.
+  [ ! -e "$folder/history.db" ] || {
+    echo "the optional history plug-in was loaded without being copied" >&2
     exit 1
   }
   grep -q '^Version=' "$folder/skarvel.ini" || {
