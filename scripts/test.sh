@@ -2,10 +2,10 @@
 # Checks the formatting of every C and C++ file, then builds Skarvel twice
 # and runs every test: the full build (programs, window tests and end-to-end
 # tests on the offscreen platform) and the core alone, without Qt, under
-# AddressSanitizer and UndefinedBehaviorSanitizer; then a short run of every
-# parser fuzz target, after a check that a fuzz target's finding does fail
-# that run; then the Debian package is built, checked, installed, tried and
-# removed (scripts/package_check.sh).
+# AddressSanitizer and UndefinedBehaviorSanitizer; then the Debian package is
+# built, checked, installed, tried and removed (scripts/package_check.sh);
+# then a short run of every parser fuzz target, after a check that a fuzz
+# target's finding does fail that run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
