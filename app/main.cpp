@@ -3,7 +3,9 @@
 
 #include <clocale>
 #include <csignal>
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,14 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Skarvel"));
   QApplication::setQuitOnLastWindowClosed(false);
+
+  // The per-user folder is made on the first start; without it there is no
+  // place for the settings, so say why and stop.
+  if (const std::optional<std::string> problem = CreateProgramFolder()) {
+    std::fprintf(stderr, "skarvel: %s\n", problem->c_str());
+    QMessageBox::critical(nullptr, QStringLiteral("Skarvel"), QString::fromStdString(*problem));
+    return 1;
+  }
 
   SingleInstance instance(QString::fromStdString(ProgramFolder()));
   switch (instance.Acquire()) {

@@ -24,7 +24,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageText() {
   return "Usage: skarvel-cli [--once] [--json] [-debug] [--help] [--version]\n"
          "Polls the game servers of skarvel.ini in the program folder ($SKARVEL_HOME, else the\n"
-         "folder of this program) and prints each event line (online, offline, entered, left).\n"
+         "folder of this program when it holds a skarvel.ini, else $XDG_CONFIG_HOME/skarvel or\n"
+         "~/.config/skarvel) and prints each event line (online, offline, entered, left).\n"
          "\n"
          "  --once     run one poll cycle and print the servers found, each with its players\n"
          "  --json     as --once, printed as a JSON array\n"

@@ -36,8 +36,13 @@ void Error(const std::string& text) {
 }
 
 // The current folder becomes the program folder, where the trace and the
-// logs are written; false (reported) when there is no such folder.
+// logs are written (the per-user one is made on the first start); false
+// (reported) when there is no such folder.
 bool EnterProgramFolder(const std::string& folder) {
+  if (const auto problem = CreateProgramFolder()) {
+    Error(*problem);
+    return false;
+  }
   if (const auto problem = ProgramFolderProblem(folder)) {
     Error(*problem);
     return false;

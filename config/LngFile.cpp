@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "util/app_dir.h"
+#include "util/data_folders.h"
 #include "util/display_text.h"
 #include "util/file_io.h"
 
@@ -132,5 +133,9 @@ std::optional<std::string> TLngFile::Save() {
 std::string LanguageFilePath(const std::string& setting) {
   std::string::size_type slash = setting.rfind('/');
   std::string name = slash == std::string::npos ? setting : setting.substr(slash + 1);
-  return name.empty() ? std::string() : InAppDir(name);
+  return name.empty() ? std::string() : FindDataFile(TDataKind::Language, name);
+}
+
+bool LanguageFileGrows(const std::string& path) {
+  return FolderOf(path) == ProgramFolder();
 }

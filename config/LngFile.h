@@ -46,6 +46,11 @@ private:
   std::optional<std::string> writeError_;
 };
 
-// The full path of a language file: only the name part of the setting counts,
-// and it is always looked for in the program folder.
+// The full path of a language file: only the name part of the setting counts;
+// the program folder's file of that name, else the installed one, else the
+// program folder's path (where a new file would go).
 std::string LanguageFilePath(const std::string& setting);
+// Whether the windows add their missing texts to the file: only to one in the
+// program folder. An installed file is shared by every user and stays as it
+// is, even for root, who could write it.
+bool LanguageFileGrows(const std::string& path);

@@ -182,8 +182,13 @@ std::optional<std::string> TLngINISupp::Translate(const QList<QObject*>& topLeve
   if (fileName_.empty())
     return std::nullopt;
   TLngFile file(fileName_);
-  GrowTemplate(file, topLevels);
-  std::optional<std::string> writeError = file.Save();
+  // An installed file is used as it is: growing it would write (or, for an
+  // old Windows-1252 file, convert) a file that every user shares.
+  std::optional<std::string> writeError;
+  if (LanguageFileGrows(fileName_)) {
+    GrowTemplate(file, topLevels);
+    writeError = file.Save();
+  }
   ApplyTexts(file, topLevels);
   return writeError;
 }

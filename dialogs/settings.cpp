@@ -24,7 +24,7 @@
 #include "dialogs/DialogServices.h"
 #include "dialogs/DialogTranslation.h"
 #include "dialogs/settings_layout.h"
-#include "util/app_dir.h"
+#include "util/data_folders.h"
 
 namespace {
 
@@ -197,14 +197,9 @@ void TfrmSettings::ShowAppSettings() {
 
 void TfrmSettings::FillLanguages() {
   coLang->clear();
-  std::error_code error;
-  for (std::filesystem::directory_iterator entry(ProgramFolder(), error), end;
-       !error && entry != end; entry.increment(error)) {
-    const std::filesystem::path& path = entry->path();
-    std::error_code kindError;
-    if (path.extension() == ".lng" && entry->is_regular_file(kindError))
-      coLang->addItem(QString::fromStdString(path.filename().string()));
-  }
+  // The program folder's files and the installed ones, each name once.
+  for (const std::string& path : ListDataFiles(TDataKind::Language, ".lng"))
+    coLang->addItem(QString::fromStdString(std::filesystem::path(path).filename().string()));
   // Until a file of the list is chosen, the setting itself stands: its file
   // may not exist yet, and the built-in texts serve then.
   const QString current = QString::fromStdString(AppSettings.Language);

@@ -16,11 +16,11 @@
 #include <stdexcept>
 
 #include "config/AppSettings.h"
+#include "config/LngFile.h"
 #include "config/MsgINISupp.h"
 #include "config/SettingsFile.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/settings.h"
-#include "util/app_dir.h"
 #include "util/text.h"
 
 namespace {
@@ -103,7 +103,7 @@ void TfrmSettings::TakeAppSettings() {
   const std::string language = coLang->currentText().toStdString();
   const bool changed = language != s.Language;
   std::error_code error;
-  if (changed && !std::filesystem::is_regular_file(InAppDir(language), error))
+  if (changed && !std::filesystem::is_regular_file(LanguageFilePath(language), error))
     throw ESettingsRefused(Lookup("LangFileMissing", "Language file not found"));
   languageChanged_ = changed;
 

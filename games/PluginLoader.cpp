@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <set>
 
 #include "config/MsgINISupp.h"
 #include "games/LibraryFile.h"
@@ -72,16 +73,23 @@ TPluginLoader::TPluginLoader(const THostInfo& host, TStatPluginList& statPlugins
 }
 
 void TPluginLoader::LoadFolder(TGameList& games, const std::string& folder) const {
-  const std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(folder.c_str()), closedir);
-  if (!directory)
-    return;
-  // Names first: loading a plug-in must not disturb the listing.
-  std::vector<std::string> names;
-  while (const dirent* entry = readdir(directory.get()))
-    if (EndsWith(entry->d_name, ".so"))
-      names.emplace_back(entry->d_name);
-  for (const std::string& name : names)
-    LoadFile(games, folder, name);
+  LoadFolders(games, {folder});
+}
+
+void TPluginLoader::LoadFolders(TGameList& games, const std::vector<std::string>& folders) const {
+  std::set<std::string> met;
+  for (const std::string& folder : folders) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(folder.c_str()), closedir);
+    if (!directory)
+      continue;
+    // Names first: loading a plug-in must not disturb the listing.
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(directory.get()))
+      if (EndsWith(entry->d_name, ".so") && met.insert(entry->d_name).second)
+        names.emplace_back(entry->d_name);
+    for (const std::string& name : names)
+      LoadFile(games, folder, name);
+  }
 }
 
 bool TPluginLoader::LoadFile(TGameList& games, const std::string& folder,

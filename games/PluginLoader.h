@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "games/StatPluginList.h"
 #include "games/game.h"
@@ -20,6 +21,10 @@ public:
 
   // Every "*.so" file of the folder, in the order the directory lists them.
   void LoadFolder(TGameList& games, const std::string& folder) const;
+  // Every "*.so" file of the folders, folder by folder; a name already met in
+  // an earlier folder is not looked at again, so the first file of a name
+  // wins (even one that is then skipped).
+  void LoadFolders(TGameList& games, const std::vector<std::string>& folders) const;
   // One file of the folder; false when it was skipped.
   bool LoadFile(TGameList& games, const std::string& folder, const std::string& fileName) const;
 

@@ -7,7 +7,7 @@
 #include "config/MsgINISupp.h"
 #include "config/StatsLog.h"
 #include "model/server.h"
-#include "util/app_dir.h"
+#include "util/data_folders.h"
 
 void TServer::NotifyOnline() {
   // Announced before its first commit: the name is that of the answer of
@@ -57,7 +57,7 @@ void TServer::LogEvent(const std::string& text) {
 void TServer::PlayOnlineSound() {
   const std::string sound = EffectiveSound();
   if (!sound.empty())
-    roles_.Notifications.PlaySound(InAppDir(sound));
+    roles_.Notifications.PlaySound(FindDataFile(TDataKind::Sound, sound));
 }
 
 void TServer::UpdateTrayIcon() {

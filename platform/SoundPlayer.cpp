@@ -61,7 +61,7 @@ TSoundPlayer::TSoundPlayer(std::function<void()> beep, QStringList modules, QObj
 QStringList TSoundPlayer::InstalledModules() {
   const QString folder = QCoreApplication::applicationDirPath();
   return {folder + QStringLiteral("/libskarvel_sound.so"),
-          folder + QStringLiteral("/../lib/skarvel/libskarvel_sound.so")};
+          folder + QStringLiteral("/" SKARVEL_BIN_TO_PKGLIBDIR "/libskarvel_sound.so")};
 }
 
 void TSoundPlayer::Play(const QString& path) {

@@ -6,7 +6,7 @@
 #include "games/HostInfo.h"
 #include "games/PluginLoader.h"
 #include "protocols/builtin_games.h"
-#include "util/app_dir.h"
+#include "util/data_folders.h"
 #include "util/version.h"
 
 namespace {
@@ -50,8 +50,9 @@ void TMonitor::LoadFromIni(const TStartupOptions& options) {
   host.HostVersion = ProgramVersion();
   host.Interval = AppSettings.Interval;
   const TPluginLoader plugins(host, StatPlugins, options.Icons, options.PluginFailed);
-  Games.LoadGames(BuiltinGames(), host,
-                  [&](TGameList& games) { plugins.LoadFolder(games, ProgramFolder()); });
+  Games.LoadGames(BuiltinGames(), host, [&](TGameList& games) {
+    plugins.LoadFolders(games, DataFolders(TDataKind::Plugin));
+  });
   if (options.ReadFrontEndSettings)
     options.ReadFrontEndSettings();
   Games.LoadSettings(options.Icons);

@@ -12,6 +12,7 @@ packages=(
   xvfb procps strace
   nlohmann-json3-dev
   libsqlite3-dev sqlite3
+  dpkg-dev desktop-file-utils appstream lintian iproute2
   "$@"
 )
 

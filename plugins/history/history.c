@@ -64,10 +64,10 @@ SKARVEL_EXPORT int32_t SKARVEL_STDCALL Init(const THostInfo* hostInfo, TPluginIn
   Close();
   setting = DatabaseSetting(hostInfo);
   if (setting != NULL)
-    history.DatabasePath = HistoryDatabasePath(setting, FileVersion);
+    history.DatabasePath = HistoryDatabasePath(setting);
   free(setting);
   if (history.DatabasePath == NULL)
-    HistoryTrace("out of memory; no history is kept");
+    HistoryTrace("no working folder or out of memory; no history is kept");
   *info = &pluginInfo;
   return 1;
 }

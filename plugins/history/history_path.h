@@ -7,8 +7,10 @@
 
 /* The database path for the setting's value: an absolute value as it is, a
  * relative one (an empty one stands for HISTORY_DEFAULT_DATABASE) inside the
- * folder of the library that holds address, which is the program folder the
- * host loads plug-ins from. A new text for free(); NULL when out of memory. */
-char* HistoryDatabasePath(const char* setting, const void* address);
+ * working folder, which the host makes its program folder before it loads
+ * plug-ins. Not the library's own folder: an installed plug-in lies in a
+ * system folder, shared by every user. A new text for free(); NULL when out
+ * of memory or when there is no working folder. */
+char* HistoryDatabasePath(const char* setting);
 
 #endif

@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
+
 int main(int argc, char** argv) {
   // Window tests run without a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   // Windows whose automatic update check comes due ask no real server.
   qputenv("SKARVEL_UPDATE_HOST", "");
+  // Windows read and grow the files of the program folder: each run gets a
+  // scratch one, never the user's own ~/.config/skarvel.
+  const TempDir programFolder;
+  if (qEnvironmentVariableIsEmpty("SKARVEL_HOME"))
+    qputenv("SKARVEL_HOME", programFolder.path().string().c_str());
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   ::testing::InitGoogleTest(&argc, argv);

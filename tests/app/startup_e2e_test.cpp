@@ -115,6 +115,23 @@ bool Maps(const ChildProcess& process, const std::string& part) {
   return false;
 }
 
+// Without a place for its settings the window says why and polls nothing; a
+// request to end the program still ends it while the message waits.
+TEST_F(StartupE2eTest, AnUnusableUserConfigFolderIsReportedNotACrash) {
+  const std::string file = home_.write("plain", "");
+  ChildProcess skarvel(
+      {.program = SKARVEL_BIN,
+       .environment = {"SKARVEL_HOME=", "XDG_CONFIG_HOME=" + file, "QT_QPA_PLATFORM=offscreen"}});
+  const std::string reason =
+      "skarvel: cannot create the program folder " + file + "/skarvel: Not a directory\n";
+  ASSERT_TRUE(Eventually([&] { return skarvel.Errors().find(reason) != std::string::npos; }))
+      << skarvel.Errors();
+  EXPECT_TRUE(skarvel.Running()); // the message waits for the user
+  skarvel.Stop(SIGTERM);
+  EXPECT_FALSE(skarvel.Running());
+  EXPECT_TRUE(std::filesystem::is_regular_file(file));
+}
+
 TEST_F(StartupE2eTest, TheAudioStackLoadsWithTheFirstSoundNotAtStart) {
   const int port = FreeUdpPorts("127.0.0.1", 1);
   home_.write("skarvel.ini", "[Network]\nCheckUpdates=0\nStats=1\nInterval=1000\n"

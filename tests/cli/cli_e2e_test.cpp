@@ -342,6 +342,35 @@ TEST_F(CliEndToEnd, AMissingRelativeSkarvelHomeIsReportedByItsFullPath) {
   EXPECT_EQ(cli.Output(), "");
 }
 
+// An installed copy keeps its settings in $XDG_CONFIG_HOME/skarvel.
+TEST_F(CliEndToEnd, WithoutSkarvelHomeTheSettingsComeFromTheUserConfigFolder) {
+  if (std::filesystem::exists(std::filesystem::path(SKARVEL_CLI_PATH).parent_path() /
+                              "skarvel.ini"))
+    GTEST_SKIP() << "the build folder holds a skarvel.ini: it is a portable copy";
+  const int port = StartEmulator("q3", 0, {"--name", "Per User"});
+  home.write("config/skarvel/skarvel.ini",
+             LoopbackSettings({"127.0.0.1:" + std::to_string(port) + ",q3"}));
+  ChildProcess cli({.program = SKARVEL_CLI_PATH,
+                    .args = {"--json"},
+                    .environment = {"SKARVEL_HOME=", "XDG_CONFIG_HOME=" + home.file("config")}});
+  ASSERT_EQ(cli.Wait(kRunMs), 0) << cli.Errors();
+  const json servers = json::parse(cli.Output());
+  ASSERT_EQ(servers.size(), 1u) << servers.dump(2);
+  EXPECT_EQ(servers[0]["name"], "Per User");
+}
+
+// Nothing is polled when there is no place for the settings.
+TEST_F(CliEndToEnd, AnUnusableUserConfigFolderStopsItWithTheReason) {
+  const std::string file = home.write("plain", "");
+  ChildProcess cli({.program = SKARVEL_CLI_PATH,
+                    .args = {"--once"},
+                    .environment = {"SKARVEL_HOME=", "XDG_CONFIG_HOME=" + file}});
+  EXPECT_EQ(cli.Wait(kRunMs), 1);
+  EXPECT_EQ(cli.Errors(), "skarvel-cli: cannot create the program folder " + file +
+                              "/skarvel: Not a directory\n");
+  EXPECT_EQ(cli.Output(), "");
+}
+
 struct UsageCase {
   std::vector<std::string> args;
   int exitCode;

@@ -9,6 +9,7 @@
 #include "config/LngIndexedKey.h"
 #include "config/MsgINISupp.h"
 #include "tests/support/ScratchProgramFolder.h"
+#include "util/data_folders.h"
 #include "util/file_io.h"
 
 namespace {
@@ -173,10 +174,28 @@ TEST_F(LngFileTest, BadFilesNeverStopThePrograms) {
   }
 }
 
-TEST_F(LngFileTest, NamesAreAlwaysTakenFromTheProgramFolder) {
-  EXPECT_EQ(LanguageFilePath("Deutsch.lng"), tmp.file("Deutsch.lng"));
-  EXPECT_EQ(LanguageFilePath("/elsewhere/lang/Deutsch.lng"), tmp.file("Deutsch.lng"));
-  EXPECT_EQ(LanguageFilePath(""), "");
+TEST_F(LngFileTest, OnlyTheNameCountsAndTheProgramFolderComesFirst) {
+  TempDir installed;
+  SetInstalledFolder(TDataKind::Language, installed.path().string());
+  installed.write("Deutsch.lng", "");
+  installed.write("English.lng", "");
+  tmp.write("English.lng", "");
+  const struct {
+    std::string setting, expected;
+  } cases[] = {
+      {"English.lng", tmp.file("English.lng")},
+      {"Deutsch.lng", installed.file("Deutsch.lng")},
+      {"/elsewhere/lang/Deutsch.lng", installed.file("Deutsch.lng")},
+      {"Missing.lng", tmp.file("Missing.lng")}, // where a new file would grow
+      {"", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LanguageFilePath(c.setting), c.expected) << c.setting;
+  // The windows grow only the user's own files; the installed copy is shared.
+  EXPECT_TRUE(LanguageFileGrows(tmp.file("English.lng")));
+  EXPECT_TRUE(LanguageFileGrows(tmp.file("Missing.lng")));
+  EXPECT_FALSE(LanguageFileGrows(installed.file("Deutsch.lng")));
+  SetInstalledFolder(TDataKind::Language, "");
 }
 
 class MsgINISuppTest : public LngFileTest {

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "tests/support/NotifyFixture.h"
+#include "tests/support/TempDir.h"
+#include "util/data_folders.h"
 
 namespace {
 
@@ -107,6 +109,22 @@ TEST_F(NotifyTest, SoundFileFollowsItsPrecedence) {
     server->PlayOnlineSound();
     EXPECT_EQ(events.Take(), c.expected.empty() ? Lines{} : Lines{"PlaySound " + c.expected});
   }
+}
+
+// A sound named without a folder is the program folder's, else the one an
+// installed copy ships.
+TEST_F(NotifyTest, TheProgramFolderSoundHidesTheInstalledOne) {
+  TempDir installed;
+  SetInstalledFolder(TDataKind::Sound, installed.path().string());
+  installed.write("users.wav", "shipped");
+  AppSettings.OnlineSound = "users.wav";
+  const auto server = Make();
+  server->PlayOnlineSound();
+  EXPECT_EQ(events.Take(), Lines{"PlaySound " + installed.file("users.wav")});
+  folder.write("users.wav", "mine");
+  server->PlayOnlineSound();
+  EXPECT_EQ(events.Take(), Lines{"PlaySound " + folder.file("users.wav")});
+  SetInstalledFolder(TDataKind::Sound, "");
 }
 
 TEST_F(NotifyTest, PopupsNeedTheGlobalSwitchTheServerOptionAndPlayerTips) {

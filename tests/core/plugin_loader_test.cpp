@@ -22,6 +22,7 @@
 #include "protocols/builtin_games.h"
 #include "tests/support/FakePollPorts.h"
 #include "tests/support/ScratchProgramFolder.h"
+#include "util/data_folders.h"
 #include "util/version.h"
 
 namespace {
@@ -229,6 +230,27 @@ TEST_F(PluginLoaderTest, TheFirstPluginOfAKeyWins) {
   ASSERT_EQ(inits.size(), 2u);
   ASSERT_EQ(games.Count(), kBuiltinCount + 1);
   EXPECT_EQ(games.Items(kBuiltinCount).PluginFile, inits.front() + ".so");
+}
+
+// A user's copy in the program folder hides the installed plug-in of the same
+// file name; the installed plug-ins of other names load after the user's.
+TEST_F(PluginLoaderTest, TheProgramFolderCopyOfAPluginHidesTheInstalledOne) {
+  TempDir installed;
+  SetInstalledFolder(TDataKind::Plugin, installed.path().string());
+  AddFixtures({"fx_game"});
+  std::filesystem::copy_file(Fixture("fy_game"), installed.file("fx_game.so"));
+  std::filesystem::copy_file(Fixture("fx_stats"), installed.file("fx_stats.so"));
+  folder.write("skarvel.ini", "[Common]\nVersion=2.5\n[Network]\nInterval=0\nCheckUpdates=0\n");
+  FakePollPorts ports;
+  PollEvents events;
+  {
+    TMonitor monitor(events.Roles(), ports);
+    monitor.Start(TStartupOptions{});
+    EXPECT_EQ(monitor.Games.Count(), kBuiltinCount + 1);
+    EXPECT_EQ(monitor.StatPlugins.Count(), 1);
+    EXPECT_EQ(Inits(), (Lines{"fx_game", "fx_stats"}));
+  }
+  SetInstalledFolder(TDataKind::Plugin, "");
 }
 
 // Texts a plug-in leaves out are empty; texts of any length are taken up to

@@ -22,6 +22,7 @@
 #include "config/LngFile.h"
 #include "dialogs/LngINISupp.h"
 #include "tests/support/ScratchProgramFolder.h"
+#include "util/data_folders.h"
 
 namespace {
 
@@ -187,6 +188,24 @@ TEST_F(LngINISuppTest, AnExcludedWindowKeepsOnlyItsTitle) {
   TLngFile file(Path());
   EXPECT_FALSE(file.Has("frmTest", "Self"));
   EXPECT_TRUE(file.Has("frmTest", "chStat"));
+}
+
+// An installed language file is used as it is: it is shared by every user
+// and never grown, not even by root, who could write it.
+TEST_F(LngINISuppTest, AnInstalledFileTranslatesButNeverGrows) {
+  TempDir installed;
+  SetInstalledFolder(TDataKind::Language, installed.path().string());
+  // Windows-1252, as an old file: still not converted on disk.
+  const std::string shipped = "[frmTest]\nbtOk=Ja\nchStat=\xC4nderungen\n";
+  installed.write("Test.lng", shipped);
+  lis.SetFileName("Test.lng");
+  EXPECT_EQ(lis.FileName(), installed.file("Test.lng"));
+  EXPECT_EQ(lis.Translate(w.TopLevels()), std::nullopt);
+  EXPECT_EQ(w.ok->text(), "Ja");
+  EXPECT_EQ(w.stats->text(), "Änderungen");
+  EXPECT_EQ(installed.read("Test.lng"), shipped);
+  EXPECT_FALSE(tmp.exists("Test.lng"));
+  SetInstalledFolder(TDataKind::Language, "");
 }
 
 TEST_F(LngINISuppTest, WithoutAFileOrAWritableFolderTheWindowKeepsWorking) {

@@ -75,8 +75,8 @@ private:
 struct Location {
   std::string name;
   std::optional<std::string> setting; // nothing: the host has no settings callbacks
-  std::string database;               // relative to the plug-in's folder
-  bool loadByRelativeName = false;
+  std::string database;               // relative to the program folder
+  bool installed = false; // the plug-in lies in an installed folder, not the program folder
 };
 
 void PrintTo(const Location& location, std::ostream* out) {
@@ -85,31 +85,32 @@ void PrintTo(const Location& location, std::ostream* out) {
 
 class HistoryLocationTest : public ::testing::TestWithParam<Location> {};
 
-// The plug-in keeps its database in the folder it was loaded from, the
-// program folder, unless the settings name another file.
+// The plug-in keeps its database in the program folder, which the host has
+// made the working folder when it loads plug-ins, unless the settings name
+// another file; never beside an installed plug-in, in a system folder.
 TEST_P(HistoryLocationTest, TheDatabaseIsWhereTheSettingsSay) {
   TempDir folder;
   fs::create_directory(folder.path() / "programs");
   fs::create_directory(folder.path() / "programs/sub");
-  fs::copy_file(HISTORY_PLUGIN, folder.path() / "programs/history.so");
-  std::optional<WorkingFolder> working;
-  std::string library = folder.file("programs/history.so");
-  if (GetParam().loadByRelativeName) {
-    working.emplace(folder.path());
-    library = "./programs/history.so";
-  }
+  fs::create_directory(folder.path() / "installed");
+  const fs::path library =
+      folder.path() / (GetParam().installed ? "installed" : "programs") / "history.so";
+  fs::copy_file(HISTORY_PLUGIN, library);
 
-  HistoryPlugin plugin(library);
+  HistoryPlugin plugin(library.string());
   std::optional<std::string> setting = GetParam().setting;
   if (setting && setting->starts_with("<folder>"))
     setting = folder.path().string() + setting->substr(8);
-  ASSERT_NE(setting ? plugin.Init(setting) : plugin.InitWithoutSettings(), 0);
-  working.reset();
+  {
+    WorkingFolder working(folder.path() / "programs");
+    ASSERT_NE(setting ? plugin.Init(setting) : plugin.InitWithoutSettings(), 0);
+  }
   plugin.ServerState(ServerPoll{});
 
   const std::string expected = (folder.path() / "programs" / GetParam().database).string();
   ASSERT_TRUE(fs::exists(expected)) << expected;
   EXPECT_EQ(PollCount(expected), "1");
+  EXPECT_FALSE(fs::exists(folder.path() / "installed" / GetParam().database));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -120,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Location{"RelativePath", "sub/stats.db", "sub/stats.db"},
                       Location{"AbsolutePath", "<folder>/programs/sub/elsewhere.db",
                                "sub/elsewhere.db"},
-                      Location{"LoadedByRelativeName", "", "history.db", true}),
+                      Location{"Installed", "", "history.db", true},
+                      Location{"InstalledFileName", "stats.db", "stats.db", true}),
     [](const ::testing::TestParamInfo<Location>& test) { return test.param.name; });
 
 } // namespace
