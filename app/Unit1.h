@@ -90,6 +90,8 @@ public:
   void ServerDestroyed(const TServer& server) override;
   void PlaySound(const std::string& path) override;
   void EventLine(const TServer& server, const std::string& line) override;
+  void BuddyEntered(const TServer& server, const std::string& player,
+                    const std::string& text) override;
   void NotifyStatistics(const TServer& server) override;
   std::optional<std::string> SelectExecutable(const std::string& defaultName,
                                               const std::string& gameTitle) override;

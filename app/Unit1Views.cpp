@@ -13,6 +13,7 @@
 #include "app/ServerViewHint.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
+#include "config/BuddyList.h"
 #include "dialogs/ErrorReport.h"
 #include "model/StatisticsPlugins.h"
 #include "platform/ServerText.h"
@@ -105,8 +106,17 @@ void TfrmMain::RefreshPlayers(const TServer* server) {
       return lvPlayersCompare(std::to_string(a->Frags), std::to_string(b->Frags)) < 0;
     });
     QList<QTreeWidgetItem*> rows;
-    for (const TPlayer* player : players)
-      rows.append(new QTreeWidgetItem({ServerText(player->Name), QString::number(player->Frags)}));
+    for (const TPlayer* player : players) {
+      auto* row = new QTreeWidgetItem({ServerText(player->Name), QString::number(player->Frags)});
+      // Buddies stand out in bold.
+      if (Buddies.Matches(player->Name)) {
+        QFont bold = lvPlayers->font();
+        bold.setBold(true);
+        row->setFont(0, bold);
+        row->setFont(1, bold);
+      }
+      rows.append(row);
+    }
     lvPlayers->addTopLevelItems(rows);
   }
   // Rows come back by position, not by player.
@@ -169,6 +179,10 @@ void TfrmMain::PlaySound(const std::string& path) {
 
 // The window has no place for event lines; the event log keeps them.
 void TfrmMain::EventLine(const TServer&, const std::string&) {
+}
+
+// The balloon and the sound say it; the tray menu lists where buddies play.
+void TfrmMain::BuddyEntered(const TServer&, const std::string&, const std::string&) {
 }
 
 void TfrmMain::NotifyStatistics(const TServer& server) {

@@ -14,8 +14,10 @@
 // tray icons and no sound.
 class TConsoleEvents final : public IServerNotifications, public IServerStatistics {
 public:
-  // Lines go to `out`; none when it is null.
-  explicit TConsoleEvents(std::FILE* out) : out_(out) {}
+  // Lines go to `out`; none when it is null. With `buddiesOnly` only the
+  // buddy announcements are printed.
+  explicit TConsoleEvents(std::FILE* out, bool buddiesOnly = false)
+      : out_(out), buddiesOnly_(buddiesOnly) {}
   TConsoleEvents(const TConsoleEvents&) = delete;
   TConsoleEvents& operator=(const TConsoleEvents&) = delete;
 
@@ -26,11 +28,16 @@ public:
   void AttachStatPlugins(const TStatPluginList& plugins) { statPlugins_ = &plugins; }
 
   void EventLine(const TServer& server, const std::string& line) override;
+  void BuddyEntered(const TServer& server, const std::string& player,
+                    const std::string& text) override;
   void PlaySound(const std::string&) override {} // a console has no sound to play
   void NotifyStatistics(const TServer& server) override;
 
 private:
+  void Print(const std::string& line);
+
   std::FILE* out_;
+  bool buddiesOnly_;
   TNoServerViews views_;
   TNoTrayIcons trayIcons_;
   TTrayPolicy tray_{trayIcons_, AppSettings};

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "config/BuddyList.h"
 #include "model/server.h"
 #include "util/display_text.h"
 
@@ -39,7 +40,8 @@ std::string JsonPlayers(const TServer& server) {
     if (i > 0)
       out += ", ";
     out += "{\"name\": " + JsonString(player.Name) +
-           ", \"frags\": " + std::to_string(player.Frags) + "}";
+           ", \"frags\": " + std::to_string(player.Frags) +
+           (Buddies.Matches(player.Name) ? ", \"buddy\": true}" : "}");
   }
   return out + "]";
 }

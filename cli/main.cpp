@@ -78,7 +78,7 @@ int Run(const TCommandLine& options) {
   TUdpSocket socket;
   TConsolePorts ports(socket);
   ports.Trace(ReceiveBufferTraceLine(socket.ReceiveBuffer()));
-  TConsoleEvents events(options.Once ? nullptr : stdout);
+  TConsoleEvents events(options.Once ? nullptr : stdout, options.BuddiesOnly);
   TMonitor monitor(events.Roles(), ports);
   events.AttachStatPlugins(monitor.StatPlugins);
   StartConsoleMonitor(monitor, Error);

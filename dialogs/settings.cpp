@@ -60,12 +60,16 @@ TfrmSettings::TfrmSettings(TGameList& games, TAddressList& addresses, IDialogSer
   tsGames->setObjectName(QStringLiteral("tsGames"));
   tsApp = new QWidget(PageControl1);
   tsApp->setObjectName(QStringLiteral("tsApp"));
+  tsBuddies = new QWidget(PageControl1);
+  tsBuddies->setObjectName(QStringLiteral("tsBuddies"));
   BuildAddressPage(tsAddr);
   BuildGamesPage(tsGames);
   BuildAppPage(tsApp);
+  BuildBuddiesPage(tsBuddies);
   PageControl1->addTab(tsAddr, QStringLiteral("Add&resses"));
   PageControl1->addTab(tsGames, QStringLiteral("&Games"));
   PageControl1->addTab(tsApp, QStringLiteral("A&pplication"));
+  PageControl1->addTab(tsBuddies, QStringLiteral("&Buddies"));
   column->addWidget(PageControl1, 1);
   column->addLayout(BuildButtonRow());
   PreviewKeys();
@@ -162,6 +166,7 @@ void TfrmSettings::FormShow() {
 
   ShowAppSettings();
   ShowAutostart();
+  ShowBuddies();
   FillLanguages();
   if (lvAddr->topLevelItemCount() > 0)
     SelectRow(0);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "config/BuddyList.h"
 #include "games/game.h"
 #include "model/address.h"
 
@@ -15,6 +16,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
@@ -25,7 +27,7 @@ class QTreeWidgetItem;
 class QWidget;
 
 // The settings dialog: the address list, each game's launch and notification
-// files, and the application settings. It edits working copies; only OK
+// files, the application settings and the buddy list. It edits working copies; only OK
 // reaches the live lists, the settings file and the autostart entry.
 class TfrmSettings : public QDialog {
   Q_OBJECT
@@ -65,6 +67,8 @@ public:
   void btOnlineSoundClick();
   void chUpdateClick();
   void btCheckClick();
+  void btBuddyAddClick();
+  void btBuddyDelClick();
   void btOkClick();
 
   void done(int result) override;
@@ -81,6 +85,7 @@ private:
   void BuildAddressPage(QWidget* page);
   void BuildGamesPage(QWidget* page);
   void BuildAppPage(QWidget* page);
+  void BuildBuddiesPage(QWidget* page);
   QLayout* BuildButtonRow();
   void PreviewKeys();
 
@@ -94,6 +99,10 @@ private:
   int ChosenRow() const;
   void SelectRow(int row);
   void ShowAutostart();
+  void ShowBuddies();
+  void AddBuddyItem(const QString& pattern);
+  // The patterns of the page, as OK would store them.
+  TBuddyList ListedBuddies() const;
   void StoreAutostart();
 
   void WaitForPollCycle();
@@ -113,6 +122,7 @@ private:
   QWidget* tsAddr = nullptr;
   QWidget* tsGames = nullptr;
   QWidget* tsApp = nullptr;
+  QWidget* tsBuddies = nullptr;
 
   QTreeWidget* lvAddr = nullptr;
   QPushButton* btAdd = nullptr;
@@ -148,6 +158,11 @@ private:
   QLabel* laCheckInterval = nullptr;
   QLineEdit* edCheck = nullptr;
   QPushButton* btCheck = nullptr;
+
+  QListWidget* lbBuddies = nullptr;
+  QLineEdit* edBuddy = nullptr;
+  QPushButton* btBuddyAdd = nullptr;
+  QPushButton* btBuddyDel = nullptr;
 
   QPushButton* btOk = nullptr;
   QPushButton* btCancel = nullptr;

@@ -16,6 +16,7 @@
 #include <stdexcept>
 
 #include "config/AppSettings.h"
+#include "config/BuddyList.h"
 #include "config/LngFile.h"
 #include "config/MsgINISupp.h"
 #include "config/SettingsFile.h"
@@ -129,9 +130,12 @@ void TfrmSettings::Commit() {
   gamesBefore.Assign(games_);
   TAddressList addressesBefore;
   addressesBefore.Assign(addresses_);
+  const TBuddyList buddiesBefore = Buddies;
   try {
     WithIni([this] {
       SaveAppSettings();
+      Buddies = ListedBuddies();
+      SaveBuddies();
       games_.Assign(WorkGames);
       games_.SaveSettings();
       addresses_.Assign(WorkAddresses);
@@ -140,6 +144,7 @@ void TfrmSettings::Commit() {
   } catch (...) {
     games_.Assign(gamesBefore);
     addresses_.Assign(addressesBefore);
+    Buddies = buddiesBefore;
     throw;
   }
   // After the file, so that a refused write leaves the log-on start as it was too.

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "config/BuddyList.h"
 #include "config/IniFile.h"
 #include "config/MsgINISupp.h"
 #include "games/ComBase.h"
@@ -275,9 +276,15 @@ void TServer::CommitPass(TDateTime now) {
       Info[i] = NewInfo[i];
   roles_.Views.ServerChanged(*this);
   TPlayerChanges changes;
+  std::vector<std::string> buddies;
   if (!playersKept)
     changes = ComparePlayers(
-        Players, NewPlayers, now, [this](const std::string& name) { NotifyPlayerEntered(name); },
+        Players, NewPlayers, now,
+        [this, &buddies](const std::string& name) {
+          NotifyPlayerEntered(name);
+          if (Buddies.Matches(name))
+            buddies.push_back(name);
+        },
         [this](const std::string& name) { NotifyPlayerLeft(name); });
   if (changes.Changed) {
     roles_.Views.RefreshPlayers(this);
@@ -296,6 +303,10 @@ void TServer::CommitPass(TDateTime now) {
               changes.Left;
     ShowPopup(text, DisplayName() + " (" + UpperAscii(Defs.Tag) + ")");
   }
+  // Last, so its balloon is the one left standing; the sound has just
+  // played when the buddies are the server's first players.
+  if (!buddies.empty())
+    AnnounceBuddies(buddies, !changes.FirstPlayers);
 
   roles_.Statistics.NotifyStatistics(*this);
 }

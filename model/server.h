@@ -77,6 +77,12 @@ public:
   void NotifyOffline();
   void NotifyPlayerEntered(const std::string& name);
   void NotifyPlayerLeft(const std::string& name);
+  // Buddies who entered in one commit: each is told to the notifications
+  // role, and one balloon (whatever Popup and PlayerTips say) lists them all,
+  // with the server's sound when `withSound`.
+  void AnnounceBuddies(const std::vector<std::string>& names, bool withSound);
+  // "Anna joined Q3 server “Arena” (q3dm17, 5/16)".
+  std::string BuddyJoinedText(const std::string& name) const;
   void ShowPopup(const std::string& text, const std::string& title);
   void LogEvent(const std::string& text);
   void PlayOnlineSound();

@@ -1,4 +1,4 @@
-// The four events of a server and the channels they use: event log lines,
+// The events of a server and the channels they use: event log lines,
 // balloons, the online sound and the server's own tray icon. Texts from game
 // servers are joined by concatenation only, never used as formats.
 
@@ -8,6 +8,7 @@
 #include "config/StatsLog.h"
 #include "model/server.h"
 #include "util/data_folders.h"
+#include "util/placeholders.h"
 
 void TServer::NotifyOnline() {
   // Announced before its first commit: the name is that of the answer of
@@ -62,4 +63,23 @@ void TServer::PlayOnlineSound() {
 
 void TServer::UpdateTrayIcon() {
   roles_.Tray.UpdateTrayIcon(*this);
+}
+
+std::string TServer::BuddyJoinedText(const std::string& name) const {
+  // Curly quotes: a straight one is a line-break marker in message files.
+  return FillPlaceholders(Lookup("BuddyJoined", "%1 joined %2 server “%3” (%4, %5/%6)"),
+                          {name, Defs.ShortName, Info[SKARVEL_INFO_NAME], Info[SKARVEL_INFO_MAP],
+                           std::to_string(PlayerCount()), Info[SKARVEL_INFO_MAX_PLAYERS]});
+}
+
+void TServer::AnnounceBuddies(const std::vector<std::string>& names, bool withSound) {
+  std::string balloon;
+  for (const std::string& name : names) {
+    const std::string text = BuddyJoinedText(name);
+    roles_.Notifications.BuddyEntered(*this, name, text);
+    balloon += (balloon.empty() ? "" : "\r\n") + text;
+  }
+  ShowPopup(balloon, "Skarvel");
+  if (withSound)
+    PlayOnlineSound();
 }

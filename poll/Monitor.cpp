@@ -1,6 +1,7 @@
 #include "poll/Monitor.h"
 
 #include "config/AppSettings.h"
+#include "config/BuddyList.h"
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
 #include "games/HostInfo.h"
@@ -44,6 +45,7 @@ void TMonitor::Start(const TStartupOptions& options) {
 void TMonitor::LoadFromIni(const TStartupOptions& options) {
   versionlessIni_ = Ini().ReadString("Common", "Version", "").empty();
   LoadAppSettings();
+  LoadBuddies();
   if (options.ApplyLanguage)
     options.ApplyLanguage();
   THostInfo& host = ProgramHostInfo();

@@ -5,7 +5,8 @@
 # a2s plug-in (challenges, a player list split over several datagrams), and a
 # demo program folder whose settings list only them. The program folder holds
 # the a2s and history plug-ins; history.db there records every poll. Two servers have tray icons of their own, and two
-# announce players coming and going in balloons. Without a display the console front end runs
+# announce players coming and going in balloons. Two of the emulated players are buddies,
+# announced wherever they join. Without a display the console front end runs
 # instead of the window. Ctrl+C (or closing Skarvel) stops everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,6 +41,9 @@ TrayNew=0
 127.0.0.1,ut="Demo UT",,,,1,1,1,0
 127.0.0.1,q2="Demo Quake 2",,,,1,1,1,0
 127.0.0.1,cs="Demo Counter-Strike",,,,0,1,1,0
+[Buddies]
+0=*baron
+1=Klesk
 INI
 
 # The notification sound played when a server gets its first players.

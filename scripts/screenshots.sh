@@ -2,7 +2,7 @@
 # Takes the README's screenshots: Skarvel on its demo (loopback only) under a
 # virtual X display with a window manager (openbox) and a tray host (trayer).
 # Writes docs/main-window.png, docs/tray.png, docs/balloon.png,
-# docs/tray-menu.png, docs/about-box.png, the three pages of the settings
+# docs/tray-menu.png, docs/about-box.png, the four pages of the settings
 # dialog (docs/settings-*.png), docs/address-dialog.png and
 # docs/server-properties.png, and in German docs/main-window-de.png and
 # docs/settings-de.png.
@@ -76,7 +76,9 @@ for _ in $(seq 120); do balloon_shown && break; sleep 0.5; done
 sleep 0.5
 import -window root -crop 480x200+480+400 +repage docs/balloon.png
 
-# The tray menu of the first icon of the tray host.
+# The tray menu of the first icon of the tray host, once no balloon (a buddy
+# joining, say) stands in front of it.
+for _ in $(seq 60); do balloon_shown || break; sleep 0.5; done
 read -r panel_x panel_y < <(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {
   split($NF, at, "+"); print at[2], at[3]; exit }')
 xdotool mousemove $((panel_x + 12)) $((panel_y + 12)) click 3
@@ -125,6 +127,9 @@ import -window "$settings" -frame docs/settings-games.png
 xdotool key alt+p
 sleep 0.5
 import -window "$settings" -frame docs/settings-application.png
+xdotool key alt+b
+sleep 0.5
+import -window "$settings" -frame docs/settings-buddies.png
 # The address dialog on the first address (Edit).
 xdotool key alt+r
 sleep 0.3

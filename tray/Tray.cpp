@@ -42,6 +42,17 @@ TTray::TTray(QWidget& window, const TServerList& servers, TTrayWindow hooks)
     connect(entry, &QAction::triggered, this, [this, i] { NClick(static_cast<int32_t>(i)); });
     entries_[i] = entry;
   }
+  // Where buddies play, below the servers; shown only while any does.
+  buddySeparator_ = pmTray->addSeparator();
+  buddySeparator_->setVisible(false);
+  for (std::size_t i = 0; i < buddyEntries_.size(); ++i) {
+    QAction* entry = pmTray->addAction(QString());
+    entry->setObjectName(QStringLiteral("B%11").arg(i + 1));
+    TLngINISupp::Exclude(entry); // a player's name and a server's, set at run time
+    entry->setVisible(false);
+    connect(entry, &QAction::triggered, this, [this, i] { BuddyClick(static_cast<int32_t>(i)); });
+    buddyEntries_[i] = entry;
+  }
   pmTray->addSeparator();
   QAction* mnAbout = pmTray->addAction(QStringLiteral("&About..."));
   mnAbout->setObjectName(QStringLiteral("mnAbout"));
@@ -74,6 +85,9 @@ void TTray::Forget(const TServer& server) {
   for (std::size_t i = 0; i < entryServers_.size(); ++i)
     if (entryServers_[i] == &server)
       entryServers_[i] = nullptr;
+  for (std::size_t i = 0; i < buddyServers_.size(); ++i)
+    if (buddyServers_[i] == &server)
+      buddyServers_[i] = nullptr;
   if (shown_.erase(&server) > 0)
     stale_ = true;
 }
@@ -86,7 +100,8 @@ void TTray::Invalidate() {
 TTray::TSignature TTray::SignatureOf(const TServer& server) {
   return {server.TrayMode, server.PlayerCount(),
           server.DisplayName() + '\0' + server.Info[SKARVEL_INFO_NAME] + '\0' +
-              server.Info[SKARVEL_INFO_MAP]};
+              server.Info[SKARVEL_INFO_MAP],
+          BuddiesOn(server)};
 }
 
 bool TTray::Listed(const TServer& server) const {
@@ -145,22 +160,10 @@ void TTray::Recompute() {
     break;
   }
 
-  // Unchanged entries are not touched, so an open menu does not flicker.
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    QAction* entry = entries_[i];
-    if (i < state.Entries.size()) {
-      const QString caption = ServerText(state.Entries[i].Caption);
-      if (entry->text() != caption)
-        entry->setText(caption);
-      entryServers_[i] = state.Entries[i].Server;
-      if (!entry->isVisible())
-        entry->setVisible(true);
-    } else {
-      entryServers_[i] = nullptr;
-      if (entry->isVisible())
-        entry->setVisible(false);
-    }
-  }
+  ShowEntries(state.Entries, entries_, entryServers_);
+  ShowEntries(state.BuddyEntries, buddyEntries_, buddyServers_);
+  if (buddySeparator_->isVisible() != !state.BuddyEntries.empty())
+    buddySeparator_->setVisible(!state.BuddyEntries.empty());
 
   QStringList lines;
   for (const std::string& line : state.HintLines)
@@ -169,6 +172,27 @@ void TTray::Recompute() {
                                        : lines.join(QLatin1Char('\n'));
   if (ti->toolTip() != hint)
     ti->setToolTip(hint);
+}
+
+void TTray::ShowEntries(const std::vector<TTrayState::TEntry>& shown,
+                        std::array<QAction*, 16>& entries,
+                        std::array<const TServer*, 16>& servers) {
+  // Unchanged entries are not touched, so an open menu does not flicker.
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    QAction* entry = entries[i];
+    if (i < shown.size()) {
+      const QString caption = ServerText(shown[i].Caption);
+      if (entry->text() != caption)
+        entry->setText(caption);
+      servers[i] = shown[i].Server;
+      if (!entry->isVisible())
+        entry->setVisible(true);
+    } else {
+      servers[i] = nullptr;
+      if (entry->isVisible())
+        entry->setVisible(false);
+    }
+  }
 }
 
 void TTray::SetTrayState(int32_t image) {
@@ -293,6 +317,12 @@ void TTray::Toggle(int32_t clicked) {
 
 void TTray::NClick(int32_t entry) {
   if (const TServer* server = EntryServer(entry))
+    window_.SelectServer(*server);
+  window_.Show();
+}
+
+void TTray::BuddyClick(int32_t entry) {
+  if (const TServer* server = buddyServers_.at(static_cast<std::size_t>(entry)))
     window_.SelectServer(*server);
   window_.Show();
 }

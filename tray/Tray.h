@@ -12,9 +12,11 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "tray/TrayIconList.h"
 #include "tray/TrayIcons.h"
+#include "tray/TrayState.h"
 
 class QAction;
 class QMenu;
@@ -69,6 +71,8 @@ public:
   void tiClick();
   void OwnIconClick(int32_t icon);
   void NClick(int32_t entry);
+  // A buddy's entry: shows the server the buddy plays on.
+  void BuddyClick(int32_t entry);
 
   QSystemTrayIcon& CommonIcon() const { return *ti; }
   QMenu& Menu() const { return *pmTray; }
@@ -76,6 +80,9 @@ public:
   QAction& Entry(int32_t entry) const { return *entries_.at(static_cast<std::size_t>(entry)); }
   const TServer* EntryServer(int32_t entry) const {
     return entryServers_.at(static_cast<std::size_t>(entry));
+  }
+  QAction& BuddyEntry(int32_t entry) const {
+    return *buddyEntries_.at(static_cast<std::size_t>(entry));
   }
   int32_t LastTrayTag() const { return lastTrayTag_; }
 
@@ -86,6 +93,7 @@ private:
     uint8_t TrayMode = 0;
     int32_t PlayerCount = 0;
     std::string Caption;
+    std::vector<std::string> Buddies;
     bool operator==(const TSignature&) const = default;
   };
   static TSignature SignatureOf(const TServer& server);
@@ -98,6 +106,10 @@ private:
   // The counter icon for a number of 0..99, drawn once.
   std::optional<QIcon> Counter(int32_t number);
   void Toggle(int32_t clicked);
+  // Shows an entry per caption of `shown`, in order, and hides the rest.
+  static void ShowEntries(const std::vector<TTrayState::TEntry>& shown,
+                          std::array<QAction*, 16>& entries,
+                          std::array<const TServer*, 16>& servers);
 
   const TServerList& servers_;
   TTrayWindow window_;
@@ -105,6 +117,9 @@ private:
   QMenu* pmTray = nullptr;
   std::array<QAction*, 16> entries_{};
   std::array<const TServer*, 16> entryServers_{};
+  QAction* buddySeparator_ = nullptr;
+  std::array<QAction*, 16> buddyEntries_{};
+  std::array<const TServer*, 16> buddyServers_{};
   std::unique_ptr<TTrayIconList> pool_;
   int32_t lastTrayTag_ = kCommonIcon;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "config/BuddyList.h"
 #include "model/server.h"
 
 namespace {
@@ -18,6 +19,16 @@ bool InCommonHint(const TServer& server) {
 std::string TrayHintLine(const TServer& server) {
   return server.Info[SKARVEL_INFO_NAME] + " - " + server.Info[SKARVEL_INFO_MAP] + " (" +
          std::to_string(server.PlayerCount()) + ")";
+}
+
+std::vector<std::string> BuddiesOn(const TServer& server) {
+  std::vector<std::string> names;
+  if (Buddies.Empty())
+    return names;
+  for (int32_t i = 0; i < server.Players.Count(); ++i)
+    if (const std::string& name = server.Players.Items(i).Name; Buddies.Matches(name))
+      names.push_back(name);
+  return names;
 }
 
 TTrayState ComputeTrayState(const TServerList& servers, bool digits) {
@@ -42,6 +53,9 @@ TTrayState ComputeTrayState(const TServerList& servers, bool digits) {
       if (InCommonHint(server))
         state.HintLines.push_back(TrayHintLine(server));
     }
+    for (const std::string& buddy : BuddiesOn(server))
+      if (state.BuddyEntries.size() < TTrayState::kMenuEntries)
+        state.BuddyEntries.push_back({&server, buddy + " @ " + server.Info[SKARVEL_INFO_NAME]});
   }
 
   if (anyOwnOnline && commonOnline == 0) {

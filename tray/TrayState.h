@@ -19,9 +19,12 @@ struct TTrayState {
   };
 
   TCommonIcon Common = TCommonIcon::StateImage;
-  int32_t StateImage = 0;             // 0 nothing counted, 1 online and empty, 2 somebody plays
-  int32_t Counter = 0;                // players, when Common is Counter
-  std::vector<TEntry> Entries;        // the first online servers, in list order
+  int32_t StateImage = 0;      // 0 nothing counted, 1 online and empty, 2 somebody plays
+  int32_t Counter = 0;         // players, when Common is Counter
+  std::vector<TEntry> Entries; // the first online servers, in list order
+  // "<player> @ <server name>" for the first buddies playing, by server in
+  // list order, each server's buddies in its player order.
+  std::vector<TEntry> BuddyEntries;
   std::vector<std::string> HintLines; // none: the hint says there are no servers
 };
 
@@ -30,3 +33,6 @@ TTrayState ComputeTrayState(const TServerList& servers, bool digits);
 
 // "<name> - <map> (<players>)": the hint line of a server and its own icon's hint.
 std::string TrayHintLine(const TServer& server);
+
+// The names of the server's players on the buddy list, in player order.
+std::vector<std::string> BuddiesOn(const TServer& server);

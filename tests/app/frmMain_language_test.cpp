@@ -279,7 +279,7 @@ TEST_F(FrmMainLanguageTest, EveryCaptionOfEveryWindowComesFromTheFile) {
           << shown.objectName().toStdString() << "." << caption.owner.toStdString() << " shows \""
           << caption.text.toStdString() << "\"";
   });
-  EXPECT_EQ(windows, 1 + 3 + 2);
+  EXPECT_EQ(windows, 1 + 4 + 2);
   EXPECT_EQ(ReadWholeFile(InHome("Marked.lng")), before) << "the file had every key";
   // The messages too: the empty server view's hint and the tray's tooltip.
   const QLabel* hint = window.findChild<TServerView*>("lvServers")->findChild<QLabel*>();

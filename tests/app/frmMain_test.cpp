@@ -226,12 +226,17 @@ TEST_F(FrmMainTest, ViewsAndTrayMenuHaveTheirShape) {
 
   auto* tray = Child<QMenu>("pmTray");
   ASSERT_NE(tray, nullptr);
-  ASSERT_EQ(tray->actions().size(), 19); // 16 server entries, a separator, About, Exit
+  // 16 server entries, a separator, 16 buddy entries, a separator, About, Exit.
+  ASSERT_EQ(tray->actions().size(), 36);
   for (int i = 0; i < 16; ++i) {
     EXPECT_EQ(tray->actions()[i]->objectName(), QStringLiteral("N%11").arg(i + 1));
     EXPECT_FALSE(tray->actions()[i]->isVisible());
+    EXPECT_EQ(tray->actions()[17 + i]->objectName(), QStringLiteral("B%11").arg(i + 1));
+    EXPECT_FALSE(tray->actions()[17 + i]->isVisible());
   }
   EXPECT_TRUE(tray->actions()[16]->isSeparator());
+  EXPECT_FALSE(tray->actions()[16]->isVisible()); // while no buddy plays
+  EXPECT_TRUE(tray->actions()[33]->isSeparator());
 }
 
 TEST_F(FrmMainTest, GoAndServerPropertiesNeedAServer) {

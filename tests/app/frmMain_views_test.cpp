@@ -261,6 +261,23 @@ TEST_F(FrmMainViewsTest, PlayersAreSortedByFragsAndRestoredByPosition) {
   EXPECT_TRUE(Players().currentItem()->isSelected());
 }
 
+TEST_F(FrmMainViewsTest, BuddiesStandOutInBold) {
+  TfrmMain& window = Start(std::string(kShown) + "[Buddies]\n0=b*\n");
+  TServer& server = Add("10.0.0.1", "A", {"anna", "bert", "Bob"});
+  window.RefreshServers();
+  window.SelectServer(server);
+  ASSERT_EQ(Players().topLevelItemCount(), 3);
+  QStringList bold;
+  for (int i = 0; i < Players().topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* row = Players().topLevelItem(i);
+    EXPECT_EQ(row->font(0).bold(), row->font(1).bold()) << i;
+    if (row->font(0).bold())
+      bold << row->text(0);
+  }
+  bold.sort();
+  EXPECT_EQ(bold, (QStringList{"Bob", "bert"}));
+}
+
 TEST_F(FrmMainViewsTest, GoAndServerPropertiesNeedARowCopyNeedsAPlayer) {
   TfrmMain& window = Open();
   const auto enabled = [&] {

@@ -242,6 +242,29 @@ TEST_F(CliEndToEnd, ChurnPrintsEnteredAndLeftLinesAsTheyHappen) {
   EXPECT_EQ(cli->Errors(), "");
 }
 
+// The emulator's Quake 3 players include "^1Red^7Baron", whom the protocol
+// hands on as "RedBaron".
+TEST_F(CliEndToEnd, BuddiesAreAnnouncedAloneWithBuddiesAndMarkedInJson) {
+  const int port = StartEmulator("q3", 0, {"--players", "3", "--name", "Rail"});
+  home.write("skarvel.ini", LoopbackSettings({"127.0.0.1:" + std::to_string(port) + ",q3"}) +
+                                "[Buddies]\n0=*baron\n1=Nobody\n");
+
+  auto cli = Start({"--buddies"});
+  const std::string joined = "RedBaron joined Q3 server “Rail” (q3dm17, 3/16)";
+  EXPECT_EQ(cli->WaitForLine("joined", kEventMs), joined) << cli->Output();
+  EXPECT_EQ(cli->Stop(SIGINT), 0);
+  EXPECT_EQ(cli->Lines(), std::vector<std::string>{joined}) << "only buddy events";
+  EXPECT_EQ(cli->Errors(), "");
+
+  const json servers = OnceJson();
+  ASSERT_EQ(servers.size(), 1u) << servers.dump(2);
+  std::vector<std::string> buddies;
+  for (const json& player : servers[0]["playerlist"])
+    if (player.value("buddy", false))
+      buddies.push_back(player["name"]);
+  EXPECT_EQ(buddies, std::vector<std::string>{"RedBaron"}) << servers.dump(2);
+}
+
 TEST_F(CliEndToEnd, AKilledServerGoesOfflineOnceAfterTheThresholdAndComesBackOnline) {
   const int port = StartEmulator("q3", 0, {"--name", "Doomed"});
   WriteSettings({"127.0.0.1:" + std::to_string(port) + ",q3"});

@@ -44,4 +44,13 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{
             {"--once", "-x", "--y"}, true, false, false, false, false, "unknown option \"-x\""}));
 
+TEST(ParseCommandLine, BuddiesLimitsTheEventsAndCombinesWithTheOthers) {
+  EXPECT_FALSE(ParseCommandLine({}).BuddiesOnly);
+  const TCommandLine line = ParseCommandLine({"--buddies", "-debug"});
+  EXPECT_TRUE(line.BuddiesOnly);
+  EXPECT_TRUE(line.Debug);
+  EXPECT_EQ(line.Error, "");
+  EXPECT_EQ(ParseCommandLine({"--buddy"}).Error, "unknown option \"--buddy\"");
+}
+
 } // namespace

@@ -10,11 +10,13 @@
 #include "cli/ConsoleEvents.h"
 #include "cli/ServerJson.h"
 #include "cli/ServerTable.h"
+#include "config/BuddyList.h"
 #include "games/game.h"
 #include "games/plugin.h"
 #include "model/address.h"
 #include "model/server.h"
 #include "protocols/builtin_games.h"
+#include "tests/support/ScratchProgramFolder.h"
 
 namespace {
 
@@ -63,6 +65,21 @@ TEST_F(ServerReportTest, JsonHoldsEveryOnlineServerWithTypedCountsAndPlayers) {
      "fraglimit": null, "players": 3, "maxplayers": 16, "playerlist": []}
   ])");
   EXPECT_EQ(parsed, expected) << parsed.dump(2);
+}
+
+TEST_F(ServerReportTest, JsonMarksBuddiesOnly) {
+  ScratchProgramFolder folder;
+  Buddies.Add("j?rg");
+  Buddies.Add("*bot*");
+  Add(kQ3, "127.0.0.1", 27500, {"Rail", "q3dm17", "20", "3", "16"},
+      {{"J\xC3\xB6rg", 5}, {"Zoë", 1}, {"[Bot] Ann", 0}});
+  const json players = json::parse(FormatServerJson(servers))[0]["playerlist"];
+  const json expected = json::parse(R"([
+    {"name": "Jörg", "frags": 5, "buddy": true},
+    {"name": "Zoë", "frags": 1},
+    {"name": "[Bot] Ann", "frags": 0, "buddy": true}
+  ])");
+  EXPECT_EQ(players, expected) << players.dump(2);
 }
 
 TEST_F(ServerReportTest, JsonOfNoServersIsAnEmptyArray) {

@@ -20,6 +20,7 @@
 
 #include "FakeDialogServices.h"
 #include "config/AppSettings.h"
+#include "config/BuddyList.h"
 #include "config/IniFile.h"
 #include "config/SettingsFile.h"
 #include "dialogs/settings.h"
@@ -71,6 +72,7 @@ protected:
   void TearDown() override {
     dialog_.reset();
     AppSettings = TAppSettings{};
+    Buddies.Clear();
     SetProgramFolder(savedFolder_);
     if (savedConfig_)
       setenv("XDG_CONFIG_HOME", savedConfig_->c_str(), 1);
@@ -89,7 +91,10 @@ protected:
   TfrmSettings& Make(const std::string& ini) {
     tmp_.write("home/skarvel.ini", ini);
     EnsureIniFile();
-    WithIni([] { LoadAppSettings(); });
+    WithIni([] {
+      LoadAppSettings();
+      LoadBuddies();
+    });
     games_.LoadGames(BuiltinGames(), THostInfo{}, extraGames_);
     games_.LoadSettings(&services_.GameIcons());
     WithIni([this] { addresses_.LoadFromIni(games_, &services_.GameIcons(), false); });

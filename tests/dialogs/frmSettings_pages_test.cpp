@@ -26,13 +26,15 @@ TEST_F(FrmSettingsTest, PagesCarryTheirCaptions) {
   Open(kTwoAddresses);
   EXPECT_EQ(dialog_->windowTitle(), "Settings");
   const QTabWidget& pages = Child<QTabWidget>("PageControl1");
-  ASSERT_EQ(pages.count(), 3);
+  ASSERT_EQ(pages.count(), 4);
   EXPECT_EQ(pages.tabText(0), "Add&resses");
   EXPECT_EQ(pages.tabText(1), "&Games");
   EXPECT_EQ(pages.tabText(2), "A&pplication");
   EXPECT_EQ(pages.widget(0)->objectName(), "tsAddr");
   EXPECT_EQ(pages.widget(1)->objectName(), "tsGames");
+  EXPECT_EQ(pages.tabText(3), "&Buddies");
   EXPECT_EQ(pages.widget(2)->objectName(), "tsApp");
+  EXPECT_EQ(pages.widget(3)->objectName(), "tsBuddies");
   EXPECT_TRUE(Child<QPushButton>("btOk").isDefault());
   EXPECT_EQ(Child<QPushButton>("btOk").text(), "&OK");
   EXPECT_EQ(Child<QPushButton>("btCancel").text(), "Cancel");

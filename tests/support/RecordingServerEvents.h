@@ -76,6 +76,10 @@ public:
   }
   void PlaySound(const std::string& path) override { Record("PlaySound " + path); }
   void EventLine(const TServer&, const std::string&) override {}
+  void BuddyEntered(const TServer& server, const std::string& player,
+                    const std::string& text) override {
+    Record("BuddyEntered " + server.Host + " " + player + ": " + text);
+  }
   void NotifyStatistics(const TServer& server) override {
     Record("NotifyStatistics " + server.Host);
   }

@@ -31,6 +31,7 @@ public:
   void RefreshPlayers(const TServer*) override {}
   void PlaySound(const std::string&) override {}
   void EventLine(const TServer&, const std::string&) override {}
+  void BuddyEntered(const TServer&, const std::string&, const std::string&) override {}
 
 private:
   TNoServerStatistics statistics_;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "config/BuddyList.h"
 #include "tests/tray/TrayFixture.h"
 #include "tray/CounterIcon.h"
 #include "tray/TrayArt.h"
@@ -255,13 +256,68 @@ TEST_F(TrayTest, MenuEntrySelectsItsServerAndShowsTheWindow) {
 }
 
 TEST_F(TrayTest, AboutAndExitReachTheWindow) {
+  // 16 servers, a separator, 16 buddies, a separator, About, Exit.
   const QList<QAction*> actions = tray->Menu().actions();
-  ASSERT_EQ(actions.size(), 19);
-  actions[17]->trigger();
-  actions[18]->trigger();
-  EXPECT_EQ(actions[17]->objectName(), "mnAbout");
-  EXPECT_EQ(actions[18]->objectName(), "mnExit");
+  ASSERT_EQ(actions.size(), 36);
+  actions[34]->trigger();
+  actions[35]->trigger();
+  EXPECT_EQ(actions[34]->objectName(), "mnAbout");
+  EXPECT_EQ(actions[35]->objectName(), "mnExit");
   EXPECT_EQ(asked, (std::vector<std::string>{"About", "Exit"}));
+}
+
+// Below the servers, the menu lists which buddies play where.
+class TrayBuddyTest : public TrayTest {
+protected:
+  void SetUp() override {
+    TrayTest::SetUp();
+    Buddies.Add("p2");
+    Buddies.Add("*3");
+  }
+  void TearDown() override {
+    TrayTest::TearDown();
+    Buddies.Clear();
+  }
+  QStringList BuddyCaptions() const {
+    QStringList captions;
+    for (int i = 0; i < 16; ++i)
+      if (tray->BuddyEntry(i).isVisible())
+        captions << tray->BuddyEntry(i).text();
+    return captions;
+  }
+  bool SeparatorShown() const {
+    return tray->Menu().actions().at(16)->isSeparator() &&
+           tray->Menu().actions().at(16)->isVisible();
+  }
+};
+
+TEST_F(TrayBuddyTest, MenuListsBuddiesByServerAndFollowsThem) {
+  Add("10.0.0.1", kTrayCommonIcon, 1, "Empty of buddies");
+  TServer& rail = Add("10.0.0.2", kTrayCommonIcon, 3, "Rail");
+  Add("10.0.0.3", kTrayOwnIcon, 2, "Dust");
+  tray->RefreshTray();
+  EXPECT_EQ(BuddyCaptions(), (QStringList{"p2 @ Rail", "p3 @ Rail", "p2 @ Dust"}));
+  EXPECT_TRUE(SeparatorShown());
+
+  // Other players, as many as before: the entries still follow.
+  rail.AnsweredInPass = false;
+  rail.ApplyReply(0, notify_fixture::Q3Reply("Rail", {"a", "b", "player3"}),
+                  notify_fixture::kStart);
+  rail.CommitPass(notify_fixture::kStart);
+  tray->RefreshTray();
+  EXPECT_EQ(BuddyCaptions(), (QStringList{"player3 @ Rail", "p2 @ Dust"}));
+
+  // A click shows the buddy's server.
+  asked.clear();
+  tray->BuddyEntry(1).trigger();
+  EXPECT_EQ(asked, (std::vector<std::string>{"Select 10.0.0.3", "Show"}));
+
+  // No buddy playing: no entries, no separator.
+  servers.Delete(2);
+  servers.Delete(1);
+  tray->RefreshTray();
+  EXPECT_EQ(BuddyCaptions(), QStringList{});
+  EXPECT_FALSE(SeparatorShown());
 }
 
 TEST_F(TrayTest, TrayStateOfAnEmptyListCountsNothing) {
