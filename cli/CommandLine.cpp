@@ -26,12 +26,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageText() {
   return "Usage: skarvel-cli [--once] [--json] [--buddies] [-debug] [--help] [--version]\n"
          "Polls the game servers of skarvel.ini in the program folder ($SKARVEL_HOME, else the\n"
-         "folder of this program when it holds a skarvel.ini, else $XDG_CONFIG_HOME/skarvel or
-"
-         "~/.config/skarvel) and prints each event line (online, offline, entered, left)
-"
-         "and each buddy announcement (a player of section [Buddies] joined a server).
-"
+         "folder of this program when it holds a skarvel.ini, else $XDG_CONFIG_HOME/skarvel or\n"
+         "~/.config/skarvel) and prints each event line (online, offline, entered, left)\n"
+         "and each buddy announcement (a player of section [Buddies] joined a server).\n"
          "\n"
          "  --once     run one poll cycle and print the servers found, each with its players\n"
          "  --json     as --once, printed as a JSON array; buddies have \"buddy\": true\n"
