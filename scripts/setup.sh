@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev
-  qt6-base-dev qt6-multimedia-dev libgl-dev
+  qt6-base-dev qt6-multimedia-dev qt6-charts-dev libgl-dev dbus-daemon
   clang libclang-rt-14-dev clang-format clang-tidy git
   qstat openarena-server
-  xvfb procps strace
+  xvfb procps strace dunst
   nlohmann-json3-dev
   libsqlite3-dev sqlite3
   dpkg-dev desktop-file-utils appstream lintian iproute2
