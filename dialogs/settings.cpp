@@ -250,7 +250,8 @@ void TfrmSettings::PreviewKeys() {
 bool TfrmSettings::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (lvAddrKeyDown(key->key(), key->modifiers()))
+    if (lvAddrKeyDown(key->key(), key->modifiers()) ||
+        BuddiesKeyDown(watched, key->key(), key->modifiers()))
       return true;
   }
   return QDialog::eventFilter(watched, event);

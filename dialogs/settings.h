@@ -60,6 +60,7 @@ public:
   // Insert adds, Delete deletes, F2 edits: on the Addresses page, without
   // Shift, Ctrl or Alt. True when the key was one of them.
   bool lvAddrKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  bool BuddiesKeyDown(QObject* watched, int key, Qt::KeyboardModifiers modifiers);
   void btExeClick();
   void btIconClick();
   void btSoundClick();

@@ -81,3 +81,20 @@ void TfrmSettings::btBuddyAddClick() {
 void TfrmSettings::btBuddyDelClick() {
   delete lbBuddies->takeItem(lbBuddies->currentRow());
 }
+
+bool TfrmSettings::BuddiesKeyDown(QObject* watched, int key, Qt::KeyboardModifiers modifiers) {
+  if (PageControl1->currentWidget() != tsBuddies ||
+      (modifiers & ~Qt::KeypadModifier) != Qt::NoModifier)
+    return false;
+  // Enter in the name field adds the name; it must not press OK and lose it.
+  if (watched == edBuddy && (key == Qt::Key_Return || key == Qt::Key_Enter) &&
+      !edBuddy->text().trimmed().isEmpty()) {
+    btBuddyAddClick();
+    return true;
+  }
+  if (watched == lbBuddies && key == Qt::Key_Delete && lbBuddies->currentRow() >= 0) {
+    btBuddyDelClick();
+    return true;
+  }
+  return false;
+}

@@ -1,6 +1,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include "frmSettingsFixture.h"
 
@@ -85,6 +86,24 @@ TEST_F(FrmSettingsBuddiesTest, AnEmptyListLeavesNoSection) {
   ASSERT_TRUE(Accepted());
   EXPECT_TRUE(Buddies.Empty());
   EXPECT_FALSE(Stored().SectionExists("Buddies"));
+}
+
+TEST_F(FrmSettingsBuddiesTest, EnterInTheNameFieldAddsAndDeleteInTheListRemoves) {
+  Open(kTwoBuddies);
+  ShowPage();
+  QLineEdit& name = Child<QLineEdit>("edBuddy");
+  name.setText(QStringLiteral("Carl"));
+  QTest::keyClick(&name, Qt::Key_Return);
+  EXPECT_TRUE(dialog_->isVisible()) << "Enter with a name typed must not press OK";
+  EXPECT_EQ(Shown(), (QStringList{"Anna", "*bob*", "Carl"}));
+
+  BuddyList().setCurrentRow(0);
+  QTest::keyClick(&BuddyList(), Qt::Key_Delete);
+  EXPECT_EQ(Shown(), (QStringList{"*bob*", "Carl"}));
+
+  QTest::keyClick(&name, Qt::Key_Enter, Qt::KeypadModifier); // empty: OK as usual
+  ASSERT_TRUE(Accepted());
+  EXPECT_EQ(Buddies.Patterns(), (Patterns{"*bob*", "Carl"}));
 }
 
 } // namespace
