@@ -34,10 +34,6 @@ QString EscapeMarkup(QString text) {
   return text;
 }
 
-QString Caption(const char* key, const char* builtIn) {
-  return QString::fromStdString(Lookup(key, builtIn));
-}
-
 } // namespace
 
 TDesktopNotifier::TDesktopNotifier(QDBusConnection bus, ActionHandler onAction, QObject* parent)
@@ -94,8 +90,8 @@ void TDesktopNotifier::CapabilitiesArrived(QDBusPendingCallWatcher* watcher) {
 void TDesktopNotifier::Send(TPending pending) {
   QStringList actions;
   if (pending.Server)
-    actions << QStringLiteral("join") << Caption("NotifyJoin", "Join");
-  actions << QStringLiteral("show") << Caption("NotifyShow", "Show");
+    actions << QStringLiteral("join") << QString::fromStdString(Lookup("NotifyJoin", "Join"));
+  actions << QStringLiteral("show") << QString::fromStdString(Lookup("NotifyShow", "Show"));
   const uint32_t replaced = Replaced(pending.Server);
   QDBusMessage call = Call(QStringLiteral("Notify"));
   call << QStringLiteral("Skarvel") << replaced << QStringLiteral("skarvel") << pending.Title
