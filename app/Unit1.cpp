@@ -222,6 +222,7 @@ void TfrmMain::BuildMenus() {
 void TfrmMain::BuildTray() {
   TTrayWindow hooks;
   hooks.SelectServer = [this](const TServer& server) { SelectServer(server); };
+  hooks.Join = [this](const TServer& server) { Go(server); };
   hooks.Show = [this] { ShowMainWindow(); };
   hooks.Hide = [this] { HideToTray(); };
   hooks.Shown = [this] { return isVisible(); };

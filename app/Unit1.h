@@ -73,6 +73,9 @@ public:
 
   // Commands.
   void mnGoClick();
+  // Starts the game at the server (Go!, and Join on a notification); with
+  // "Quit" set, a started game ends the program.
+  void Go(const TServer& server);
   void mnExitClick();
   void mnRefreshClick();
   void mnHideClick();
@@ -107,7 +110,8 @@ public:
   void ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount,
                     int32_t imageIndex) override;
   void HideTrayIcon(int32_t icon) override;
-  void ShowBalloon(int32_t icon, const std::string& title, const std::string& text) override;
+  void ShowBalloon(const TServer& server, int32_t icon, const std::string& title,
+                   const std::string& text) override;
 
 protected:
   void closeEvent(QCloseEvent* event) override;

@@ -17,10 +17,12 @@
 
 void TfrmMain::mnGoClick() {
   // Go! takes the focused row, as the keyboard user sees it.
-  const TServer* focused = lvServers->FocusedServer();
-  if (!focused)
-    return;
-  TServer* server = monitor_->Servers.Find(focused->Host, focused->Port, focused->Id);
+  if (const TServer* focused = lvServers->FocusedServer())
+    Go(*focused);
+}
+
+void TfrmMain::Go(const TServer& shown) {
+  TServer* server = monitor_->Servers.Find(shown.Host, shown.Port, shown.Id);
   if (!server || !server->LaunchGame(monitor_->Games, *this))
     return; // a start that failed is not reported, and the program stays
   if (AppSettings.Quit) {

@@ -169,8 +169,9 @@ void TfrmMain::HideTrayIcon(int32_t icon) {
   tray_->HideTrayIcon(icon);
 }
 
-void TfrmMain::ShowBalloon(int32_t icon, const std::string& title, const std::string& text) {
-  tray_->ShowBalloon(icon, title, text);
+void TfrmMain::ShowBalloon(const TServer& server, int32_t icon, const std::string& title,
+                           const std::string& text) {
+  tray_->ShowBalloon(server, icon, title, text);
 }
 
 void TfrmMain::PlaySound(const std::string& path) {

@@ -5,9 +5,12 @@
 # docs/tray-menu.png, docs/about-box.png, the four pages of the settings
 # dialog (docs/settings-*.png), docs/address-dialog.png and
 # docs/server-properties.png, and in German docs/main-window-de.png and
-# docs/settings-de.png.
+# docs/settings-de.png; then scripts/notification-screenshot.sh takes
+# docs/notification.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# No session bus, so no notification service: announcements are balloons.
+unset DBUS_SESSION_BUS_ADDRESS
 
 scripts/setup.sh xvfb openbox trayer xdotool x11-utils x11-xserver-utils imagemagick
 
@@ -170,6 +173,8 @@ xdotool key alt+s
 settings=$(wait_window Einstellungen)
 import -window "$settings" -frame docs/settings-de.png
 xdotool key Escape
+stop
+scripts/notification-screenshot.sh
 echo "docs/main-window.png docs/tray.png docs/balloon.png docs/tray-menu.png docs/about-box.png" \
   "docs/settings-*.png docs/address-dialog.png docs/server-properties.png" \
-  "docs/main-window-de.png docs/settings-de.png written"
+  "docs/main-window-de.png docs/settings-de.png docs/notification.png written"

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
 
 #include "config/MsgINISupp.h"
 #include "dialogs/LngINISupp.h"
@@ -62,6 +63,17 @@ TTray::TTray(QWidget& window, const TServerList& servers, TTrayWindow hooks)
   connect(mnExit, &QAction::triggered, this, [this] { window_.Exit(); });
 
   pool_ = std::make_unique<TTrayIconList>(window, *pmTray);
+
+  TAnnouncer::THooks announce;
+  announce.Balloon = [this](int32_t icon, const std::string& title, const std::string& text) {
+    BalloonAt(icon, title, text);
+  };
+  announce.Action = [this](const QString& action, const std::optional<TServerKey>& server) {
+    NotificationAction(action, server);
+  };
+  announce.Enabled = [this] { return window_.PopupMessages(); };
+  announce.Now = [] { return std::chrono::steady_clock::now(); };
+  announcer_ = new TAnnouncer(QDBusConnection::sessionBus(), std::move(announce), this);
 
   ti = new QSystemTrayIcon(window.windowIcon(), &window);
   ti->setObjectName(QStringLiteral("ti"));
@@ -272,9 +284,13 @@ void TTray::HideTrayIcon(int32_t icon) {
     own->hide();
 }
 
-void TTray::ShowBalloon(int32_t icon, const std::string& title, const std::string& text) {
-  if (!window_.PopupMessages())
-    return;
+void TTray::ShowBalloon(const TServer& server, int32_t icon, const std::string& title,
+                        const std::string& text) {
+  if (window_.PopupMessages())
+    announcer_->Announce({server.Host, server.Port, server.Id}, icon, title, text);
+}
+
+void TTray::BalloonAt(int32_t icon, const std::string& title, const std::string& text) {
   QSystemTrayIcon* at = icon == kCommonIcon ? ti : pool_->Icon(icon);
   if (!at)
     at = ti;
@@ -324,5 +340,17 @@ void TTray::NClick(int32_t entry) {
 void TTray::BuddyClick(int32_t entry) {
   if (const TServer* server = buddyServers_.at(static_cast<std::size_t>(entry)))
     window_.SelectServer(*server);
+  window_.Show();
+}
+
+void TTray::NotificationAction(const QString& action, const std::optional<TServerKey>& server) {
+  const TServer* found =
+      server ? servers_.Find(server->Host, server->Port, server->GameId) : nullptr;
+  if (found && action == QLatin1String("join")) {
+    window_.Join(*found);
+    return;
+  }
+  if (found)
+    window_.SelectServer(*found);
   window_.Show();
 }

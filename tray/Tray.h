@@ -14,6 +14,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "tray/Announcer.h"
 #include "tray/TrayIconList.h"
 #include "tray/TrayIcons.h"
 #include "tray/TrayState.h"
@@ -28,6 +29,8 @@ class TServerList;
 // What the tray asks of the main window.
 struct TTrayWindow {
   std::function<void(const TServer&)> SelectServer;
+  // Starts the game at the server, as Go! does.
+  std::function<void(const TServer&)> Join;
   std::function<void()> Show;
   std::function<void()> Hide; // minimise and hide: only the tray icons remain
   std::function<bool()> Shown;
@@ -63,9 +66,11 @@ public:
   void ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount,
                     int32_t imageIndex) override;
   void HideTrayIcon(int32_t icon) override;
-  // A balloon at an own icon, or at the common icon (kCommonIcon), while
-  // "PopupMessages" is on.
-  void ShowBalloon(int32_t icon, const std::string& title, const std::string& text) override;
+  // While "PopupMessages" is on: a desktop notification about the server,
+  // or where the desktop has none, a balloon at an own icon or at the common
+  // icon (kCommonIcon).
+  void ShowBalloon(const TServer& server, int32_t icon, const std::string& title,
+                   const std::string& text) override;
 
   // Clicks.
   void tiClick();
@@ -73,10 +78,14 @@ public:
   void NClick(int32_t entry);
   // A buddy's entry: shows the server the buddy plays on.
   void BuddyClick(int32_t entry);
+  // An action chosen on a notification: "join" or "show" a server, or only
+  // the window when the server is gone or none was named.
+  void NotificationAction(const QString& action, const std::optional<TServerKey>& server);
 
   QSystemTrayIcon& CommonIcon() const { return *ti; }
   QMenu& Menu() const { return *pmTray; }
   const TTrayIconList& Pool() const { return *pool_; }
+  TAnnouncer& Announcer() const { return *announcer_; }
   QAction& Entry(int32_t entry) const { return *entries_.at(static_cast<std::size_t>(entry)); }
   const TServer* EntryServer(int32_t entry) const {
     return entryServers_.at(static_cast<std::size_t>(entry));
@@ -106,6 +115,7 @@ private:
   // The counter icon for a number of 0..99, drawn once.
   std::optional<QIcon> Counter(int32_t number);
   void Toggle(int32_t clicked);
+  void BalloonAt(int32_t icon, const std::string& title, const std::string& text);
   // Shows an entry per caption of `shown`, in order, and hides the rest.
   static void ShowEntries(const std::vector<TTrayState::TEntry>& shown,
                           std::array<QAction*, 16>& entries,
@@ -121,6 +131,7 @@ private:
   std::array<QAction*, 16> buddyEntries_{};
   std::array<const TServer*, 16> buddyServers_{};
   std::unique_ptr<TTrayIconList> pool_;
+  TAnnouncer* announcer_ = nullptr;
   int32_t lastTrayTag_ = kCommonIcon;
 
   bool stale_ = true;

@@ -24,8 +24,10 @@ public:
   virtual void ShowTrayIcon(int32_t icon, const std::string& hint, int32_t playerCount,
                             int32_t imageIndex) = 0;
   virtual void HideTrayIcon(int32_t icon) = 0;
-  // A balloon at a pool icon, or at the common icon (kCommonIcon).
-  virtual void ShowBalloon(int32_t icon, const std::string& title, const std::string& text) = 0;
+  // An announcement about the server: a balloon at a pool icon, or at the
+  // common icon (kCommonIcon), or the desktop's notification in their place.
+  virtual void ShowBalloon(const TServer& server, int32_t icon, const std::string& title,
+                           const std::string& text) = 0;
 };
 
 // A front end without a notification area: icons are handed out and shown
@@ -37,7 +39,7 @@ public:
   void ReleaseTrayIcon(int32_t) override {}
   void ShowTrayIcon(int32_t, const std::string&, int32_t, int32_t) override {}
   void HideTrayIcon(int32_t) override {}
-  void ShowBalloon(int32_t, const std::string&, const std::string&) override {}
+  void ShowBalloon(const TServer&, int32_t, const std::string&, const std::string&) override {}
 
 private:
   // A handle that is neither "no icon" nor the common icon; nothing is behind it.

@@ -42,7 +42,7 @@ void TTrayPolicy::ShowBalloon(const TServer& server, const std::string& title,
   if (!settings_.PopupMessages)
     return;
   const bool ownIcon = server.TrayMode == kTrayOwnIcon && server.TrayIcon != TServer::kNoTrayIcon;
-  icons_.ShowBalloon(ownIcon ? server.TrayIcon : ITrayIcons::kCommonIcon, title, text);
+  icons_.ShowBalloon(server, ownIcon ? server.TrayIcon : ITrayIcons::kCommonIcon, title, text);
 }
 
 void TTrayPolicy::ReleaseTrayIcon(TServer& server) {

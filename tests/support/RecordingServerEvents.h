@@ -71,7 +71,8 @@ public:
            " count=" + std::to_string(playerCount) + " image=" + std::to_string(imageIndex));
   }
   void HideTrayIcon(int32_t icon) override { Record("HideTrayIcon " + std::to_string(icon)); }
-  void ShowBalloon(int32_t icon, const std::string& title, const std::string& text) override {
+  void ShowBalloon(const TServer&, int32_t icon, const std::string& title,
+                   const std::string& text) override {
     Record("ShowBalloon " + std::to_string(icon) + " title=" + title + " text=" + text);
   }
   void PlaySound(const std::string& path) override { Record("PlaySound " + path); }

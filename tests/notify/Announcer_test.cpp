@@ -1,0 +1,200 @@
+#include <QDBusConnection>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/notify/FakeNotificationService.h"
+#include "tray/Announcer.h"
+#include "tray/TrayIcons.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Replies cross a real bus; a loaded machine may be slow, a right answer
+// comes long before this.
+constexpr int kReplyMs = 30000;
+
+const TServerKey kArena{"127.0.0.1", 27961, 3};
+const TServerKey kOther{"127.0.0.2", 27960, 3};
+
+// An announcer on the test's private session bus, with a fake time, whose
+// balloons and chosen actions are recorded.
+class AnnouncerTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected())
+        << "no session bus: run this test under dbus-run-session";
+    TAnnouncer::THooks hooks;
+    hooks.Balloon = [this](int32_t icon, const std::string& title, const std::string& text) {
+      balloons.push_back(std::to_string(icon) + " " + title + " | " + text);
+    };
+    hooks.Action = [this](const QString& action, const std::optional<TServerKey>& server) {
+      actions.push_back(action.toStdString() + " " +
+                        (server ? server->Host + ":" + std::to_string(server->Port) : "-"));
+    };
+    hooks.Enabled = [this] { return enabled; };
+    hooks.Now = [this] { return now; };
+    announcer =
+        std::make_unique<TAnnouncer>(QDBusConnection::sessionBus(), std::move(hooks), nullptr);
+  }
+
+  // Until the service has shown `count` and the announcer knows their ids.
+  bool WaitForShown(std::size_t count) {
+    return QTest::qWaitFor([&] { return service.shown.size() >= count; }, kReplyMs) &&
+           service.Caught(QDBusConnection::sessionBus(), kReplyMs);
+  }
+
+  FakeNotificationService service;
+  Lines balloons;
+  Lines actions;
+  bool enabled = true;
+  TAnnouncer::TimePoint now = TAnnouncer::TimePoint{} + std::chrono::hours{1};
+  std::unique_ptr<TAnnouncer> announcer;
+};
+
+TEST_F(AnnouncerTest, WithoutTheServiceBalloonsShowAndABurstIsFolded) {
+  for (int i = 1; i <= 7; ++i)
+    announcer->Announce(kArena, i == 1 ? 0 : ITrayIcons::kCommonIcon, "Skarvel",
+                        "event " + std::to_string(i) + "\r\nsecond line");
+  ASSERT_EQ(balloons.size(), 5u);
+  EXPECT_EQ(balloons.front(), "0 Skarvel | event 1\r\nsecond line");
+  ASSERT_TRUE(announcer->FoldTimer().isActive());
+  EXPECT_EQ(announcer->FoldTimer().remainingTime() <= 10000, true);
+
+  announcer->ShowFolded(); // early: nothing yet, the timer waits on
+  EXPECT_EQ(balloons.size(), 5u);
+  EXPECT_TRUE(announcer->FoldTimer().isActive());
+
+  now += std::chrono::seconds{10};
+  announcer->ShowFolded();
+  ASSERT_EQ(balloons.size(), 6u);
+  EXPECT_EQ(balloons.back(), "-1 Skarvel | … and 2 more\r\nevent 6\r\nevent 7");
+  EXPECT_TRUE(service.shown.empty());
+}
+
+TEST_F(AnnouncerTest, AFoldHeldWhenAnnouncementsAreTurnedOffIsDropped) {
+  for (int i = 0; i < 6; ++i)
+    announcer->Announce(kArena, 0, "Skarvel", "event");
+  enabled = false;
+  now += std::chrono::seconds{10};
+  announcer->ShowFolded();
+  EXPECT_EQ(balloons.size(), 5u);
+}
+
+TEST_F(AnnouncerTest, TheServiceShowsTheAnnouncementWithJoinAndShow) {
+  ASSERT_TRUE(service.Register());
+  announcer->Announce(kArena, 0, "Skarvel", "Q3 server \"Arena\" (127.0.0.1:27961) is online");
+  ASSERT_TRUE(WaitForShown(1));
+  const FakeNotificationService::TShown& shown = service.shown.front();
+  EXPECT_EQ(shown.App, "Skarvel");
+  EXPECT_EQ(shown.Icon, "skarvel");
+  EXPECT_EQ(shown.Summary, "Skarvel");
+  EXPECT_EQ(shown.Body, "Q3 server \"Arena\" (127.0.0.1:27961) is online");
+  EXPECT_EQ(shown.Actions, (QStringList{"join", "Join", "show", "Show"}));
+  EXPECT_EQ(shown.Timeout, 10000);
+  EXPECT_EQ(shown.Replaces, 0u);
+  EXPECT_EQ(shown.Hints.value("desktop-entry").toString(), "skarvel");
+  EXPECT_TRUE(balloons.empty());
+
+  service.Click(shown.Id + 100, "join"); // another program's notification
+  service.Click(shown.Id, "join");
+  service.Click(shown.Id, "show");
+  ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
+  EXPECT_EQ(actions, (Lines{"join 127.0.0.1:27961", "show 127.0.0.1:27961"}));
+}
+
+struct MarkupCase {
+  bool readsMarkup;
+  const char* body;
+};
+
+void PrintTo(const MarkupCase& c, std::ostream* out) {
+  *out << (c.readsMarkup ? "reads markup" : "plain text");
+}
+
+class AnnouncerMarkupTest : public AnnouncerTest,
+                            public ::testing::WithParamInterface<MarkupCase> {};
+
+TEST_P(AnnouncerMarkupTest, ServerTextsReachAMarkupReadingServiceAsText) {
+  if (GetParam().readsMarkup)
+    service.capabilities << "body-markup";
+  ASSERT_TRUE(service.Register());
+  // Line ends become the desktop's, a server's 8-bit text becomes Unicode.
+  announcer->Announce(kArena, 0, "<i>Tom</i> (Q3)",
+                      "Players online: <b>Tom & \xC4ve</b>\r\nPlayers offline: A");
+  ASSERT_TRUE(WaitForShown(1));
+  EXPECT_EQ(service.shown.front().Summary, "<i>Tom</i> (Q3)");
+  EXPECT_EQ(service.shown.front().Body, QString::fromUtf8(GetParam().body));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Capabilities, AnnouncerMarkupTest,
+    ::testing::Values(
+        MarkupCase{true,
+                   "Players online: &lt;b&gt;Tom &amp; \xC3\x84ve&lt;/b&gt;\nPlayers offline: A"},
+        MarkupCase{false, "Players online: <b>Tom & \xC3\x84ve</b>\nPlayers offline: A"}));
+
+TEST_F(AnnouncerTest, AServersNewerAnnouncementReplacesItsOpenOne) {
+  ASSERT_TRUE(service.Register());
+  announcer->Announce(kArena, 0, "Arena", "Players online: A");
+  ASSERT_TRUE(WaitForShown(1));
+  announcer->Announce(kOther, 0, "Other", "Players online: B");
+  ASSERT_TRUE(WaitForShown(2));
+  announcer->Announce(kArena, 0, "Arena", "Players offline: A");
+  ASSERT_TRUE(WaitForShown(3));
+  const uint first = service.shown[0].Id;
+  EXPECT_EQ(service.shown[1].Replaces, 0u);
+  EXPECT_EQ(service.shown[2].Replaces, first);
+
+  // Once it has closed, the next one is new.
+  service.Expire(first);
+  ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
+  announcer->Announce(kArena, 0, "Arena", "Players online: C");
+  ASSERT_TRUE(WaitForShown(4));
+  EXPECT_EQ(service.shown[3].Replaces, 0u);
+}
+
+TEST_F(AnnouncerTest, TheFoldedNotificationOffersShowOnly) {
+  ASSERT_TRUE(service.Register());
+  for (int i = 1; i <= 6; ++i)
+    announcer->Announce(kArena, 0, "Skarvel", "event " + std::to_string(i));
+  now += std::chrono::seconds{10};
+  announcer->ShowFolded();
+  ASSERT_TRUE(WaitForShown(6));
+  const FakeNotificationService::TShown& folded = service.shown.back();
+  EXPECT_EQ(folded.Body, "… and 1 more\nevent 6");
+  EXPECT_EQ(folded.Actions, (QStringList{"show", "Show"}));
+  service.Click(folded.Id, "show");
+  ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
+  EXPECT_EQ(actions, Lines{"show -"});
+}
+
+TEST_F(AnnouncerTest, ARefusedNotificationBecomesABalloon) {
+  ASSERT_TRUE(service.Register());
+  service.refuse = true;
+  announcer->Announce(kArena, 0, "Arena", "Players online: A");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !balloons.empty(); }, kReplyMs));
+  EXPECT_EQ(balloons, Lines{"0 Arena | Players online: A"});
+}
+
+TEST_F(AnnouncerTest, BalloonsComeBackWhenTheServiceGoes) {
+  ASSERT_TRUE(service.Register());
+  announcer->Announce(kArena, 0, "Arena", "one");
+  ASSERT_TRUE(WaitForShown(1));
+  service.Unregister();
+  announcer->Announce(kArena, 0, "Arena", "two");
+  EXPECT_EQ(balloons, Lines{"0 Arena | two"});
+  ASSERT_TRUE(service.Register());
+  announcer->Announce(kArena, 0, "Arena", "three");
+  ASSERT_TRUE(WaitForShown(2));
+  EXPECT_EQ(service.shown.back().Body, "three");
+}
+
+} // namespace
