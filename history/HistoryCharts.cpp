@@ -55,12 +55,12 @@ std::vector<std::vector<THistoryPoint>> SplitAtGaps(const std::vector<THistoryPo
 }
 
 QChartView* MakePlayerCountChart(const std::vector<THistoryPoint>& points, std::time_t from,
-                                 std::time_t to, std::time_t span, const QString& timeFormat,
-                                 QWidget* parent) {
+                                 std::time_t to, int intervals, std::time_t span,
+                                 const QString& timeFormat, QWidget* parent) {
   QChart* chart = BareChart();
   auto* timeAxis = new QDateTimeAxis;
   timeAxis->setFormat(timeFormat);
-  timeAxis->setTickCount(7);
+  timeAxis->setTickCount(intervals + 1);
   timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(Milliseconds(from)),
                      QDateTime::fromMSecsSinceEpoch(Milliseconds(to)));
   int32_t most = 0;
@@ -101,6 +101,10 @@ QChartView* MakeHoursChart(const std::array<THourOfDay, 24>& hours, QWidget* par
   chart->addSeries(series);
   auto* hourAxis = new QBarCategoryAxis;
   hourAxis->append(categories);
+  // Small enough for two digits under each of the 24 bars.
+  QFont small = hourAxis->labelsFont();
+  small.setPointSizeF(small.pointSizeF() * 0.75);
+  hourAxis->setLabelsFont(small);
   QValueAxis* playerAxis = PlayerAxis(most);
   playerAxis->setLabelFormat(QStringLiteral("%.1f"));
   chart->addAxis(hourAxis, Qt::AlignBottom);

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTime>
@@ -28,8 +29,28 @@ constexpr std::time_t kSpan = 5 * 60;
 constexpr std::time_t kHour = 60 * 60;
 constexpr std::size_t kBusiestListed = 3;
 
+// The locale's short date without its year, to keep a week's labels short:
+// "M/d/yy" gives "M/d", "dd.MM.yy" gives "dd.MM", "yyyy-MM-dd" gives "MM-dd".
+QString DayFormat(const QLocale& locale) {
+  QString format = locale.dateFormat(QLocale::ShortFormat);
+  static const QRegularExpression year(
+      QStringLiteral("^y+[^dMy]*|[^dMy]*y+[^dMy]*$|[^dMy]*y+(?=[^dMy])"));
+  format.remove(year);
+  return format.isEmpty() ? locale.dateFormat(QLocale::ShortFormat) : format;
+}
+
+// The locale's short time without seconds: a chart's ticks and the busiest
+// hours need no more.
+QString MinuteFormat(const QLocale& locale) {
+  QString format = locale.timeFormat(QLocale::ShortFormat);
+  static const QRegularExpression seconds(QStringLiteral("[^hHmaAp ]?s+"));
+  format.remove(seconds);
+  return format;
+}
+
 QString HourText(int hour) {
-  return QLocale().toString(QTime(hour, 0), QLocale::ShortFormat);
+  const QLocale locale;
+  return locale.toString(QTime(hour, 0), MinuteFormat(locale));
 }
 
 } // namespace
@@ -105,12 +126,12 @@ QWidget* THistoryWindow::Page(const char* name, QVBoxLayout*& layout) {
 void THistoryWindow::ShowServer(const THistoryServer& server) {
   server_ = server;
   setWindowTitle(Message("HistoryTitle", "History of %1").arg(ServerText(server.Name)));
+  ShowState(Message("HistoryReading", "Reading the history…"));
   Refresh();
 }
 
 void THistoryWindow::Refresh() {
-  if (!loader_->Busy())
-    ShowState(Message("HistoryReading", "Reading the history…"));
+  // The charts on view stay until the new ones are ready.
   readAt_ = clock_();
   loader_->Start({server_.DatabasePath, server_.Game, server_.Address, readAt_});
 }
@@ -149,10 +170,10 @@ void THistoryWindow::ReplaceChart(QVBoxLayout* page, QWidget* chart) {
 
 void THistoryWindow::FillCharts(const TServerHistory& history, std::time_t now) {
   const QLocale locale;
-  ReplaceChart(dayPage_, MakePlayerCountChart(history.Day, now - kDay, now, kSpan,
-                                              locale.timeFormat(QLocale::ShortFormat), this));
-  ReplaceChart(weekPage_, MakePlayerCountChart(history.Week, now - kWeek, now, kHour,
-                                               locale.dateFormat(QLocale::ShortFormat), this));
+  ReplaceChart(dayPage_, MakePlayerCountChart(history.Day, now - kDay, now, 6, kSpan,
+                                              MinuteFormat(locale), this));
+  ReplaceChart(weekPage_, MakePlayerCountChart(history.Week, now - kWeek, now, 7, kHour,
+                                               DayFormat(locale), this));
   ReplaceChart(hoursPage_, MakeHoursChart(history.Hours, this));
   QStringList busiest;
   for (int hour : history.BusiestHours(kBusiestListed))
