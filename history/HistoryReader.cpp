@@ -27,6 +27,13 @@ std::string IsPluginTime(const std::string& column) {
   return "strftime('%Y-%m-%dT%H:%M:%SZ', " + column + ") IS " + column;
 }
 
+// The shape of the plug-in's times alone, a third of the cost of the check
+// above where it runs once per player row; ParseUtcText checks the date.
+std::string HasPluginTimeShape(const std::string& column) {
+  return column +
+         " GLOB '[0-9][0-9][0-9][0-9]-[01][0-9]-[0-3][0-9]T[0-2][0-9]:[0-5][0-9]:[0-5][0-9]Z'";
+}
+
 std::string UtcText(std::time_t time) {
   std::tm utc{};
   char text[32] = "";
@@ -153,7 +160,7 @@ void ReadLastSeen(TDatabase& database, const std::string& game, const std::strin
                   " FROM polls JOIN poll_players ON poll_players.poll_id = polls.id"
                   " WHERE polls.game = ?1 AND polls.address = ?2 AND polls.time <= ?3"
                   " AND ") +
-      IsPluginTime("polls.time") +
+      HasPluginTimeShape("polls.time") +
       " AND poll_players.name IS NOT NULL"
       " GROUP BY poll_players.name ORDER BY seen DESC, poll_players.name LIMIT " +
       std::to_string(kMaxPlayers);
