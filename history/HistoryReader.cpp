@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -79,9 +80,12 @@ std::string CappedName(const unsigned char* text, int length) {
 class TDatabase {
 public:
   explicit TDatabase(const std::string& path) {
-    const int result = sqlite3_open_v2(path.c_str(), &database_, SQLITE_OPEN_READONLY, nullptr);
-    if (result != SQLITE_OK)
-      Fail();
+    if (sqlite3_open_v2(path.c_str(), &database_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+      // A failed open still gives a handle, with the reason, to be closed.
+      const std::string reason = database_ ? sqlite3_errmsg(database_) : "out of memory";
+      sqlite3_close_v2(database_);
+      throw std::runtime_error(reason);
+    }
     sqlite3_busy_timeout(database_, kBusyTimeoutMs);
   }
   ~TDatabase() { sqlite3_close_v2(database_); }
@@ -91,16 +95,18 @@ public:
   // Runs the statement with its text parameters and hands each row over.
   template <class EachRow>
   void Query(const std::string& sql, const std::vector<std::string>& parameters, EachRow&& each) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(database_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(database_, sql.c_str(), -1, &prepared, nullptr) != SQLITE_OK)
       Fail();
+    // Finalized however the rows end, a failed allocation included.
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared,
+                                                                          sqlite3_finalize);
     for (std::size_t i = 0; i < parameters.size(); ++i)
-      sqlite3_bind_text(statement, static_cast<int>(i + 1), parameters[i].c_str(),
+      sqlite3_bind_text(prepared, static_cast<int>(i + 1), parameters[i].c_str(),
                         static_cast<int>(parameters[i].size()), SQLITE_TRANSIENT);
     int result;
-    while ((result = sqlite3_step(statement)) == SQLITE_ROW)
-      each(statement);
-    sqlite3_finalize(statement);
+    while ((result = sqlite3_step(prepared)) == SQLITE_ROW)
+      each(prepared);
     if (result != SQLITE_DONE)
       Fail();
   }
