@@ -1,7 +1,10 @@
 // The History entries of the main window: they need a server and the history
 // plug-in's database, looked for each time a menu opens.
 #include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QMenu>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +53,18 @@ protected:
                                Child<QAction>(name)->statusTip() == kHint);
     return entries;
   }
+  // The tooltip the popup menu shows with the mouse over the entry.
+  QString HintShownOver(const char* name) {
+    auto* menu = Child<QMenu>("pmServers");
+    menu->popup(QPoint(10, 10));
+    const QPoint at = menu->actionGeometry(Child<QAction>(name)).center();
+    QHelpEvent help(QEvent::ToolTip, at, menu->mapToGlobal(at));
+    QApplication::sendEvent(menu, &help);
+    const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+    QToolTip::hideText();
+    menu->hide();
+    return shown;
+  }
   static std::vector<std::pair<bool, bool>> Both(bool enabled, bool hinted) {
     return {{enabled, hinted}, {enabled, hinted}};
   }
@@ -60,6 +75,7 @@ TEST_F(FrmMainHistoryTest, HistoryIsOfferedOnceThePluginHasMadeItsDatabase) {
   EXPECT_EQ(Opened(), Both(false, true)) << "neither a server nor a database";
   TServer& server = AddQ3("10.0.0.1", 0);
   EXPECT_EQ(Opened(), Both(false, true)) << "a server, but no history recorded";
+  EXPECT_EQ(HintShownOver("mnServersHistory"), kHint) << "a disabled entry still shows it";
   THistoryFixture made(home_.file("history.db"));
   EXPECT_EQ(Opened(), Both(true, false)) << "the database appeared while running";
   server.SetOnline(false);
