@@ -161,6 +161,8 @@ void TfrmMain::BuildMenus() {
   mnuView->addAction(mnHide);
   mnuView->addSeparator();
   mnuView->addAction(mnServerStats);
+  mnServerHistory = MakeAction("mnServerHistory", "Server histor&y", this);
+  mnuView->addAction(mnServerHistory);
   mnuView->addAction(mnStats);
 
   mnGo = MakeAction("mnGo", "&Go !", this);
@@ -172,7 +174,9 @@ void TfrmMain::BuildMenus() {
   mnServersDesc =
       MakeAction("mnServersDesc", "S&erver properties", pmServers, QKeySequence(Qt::Key_F2));
   mnServersGo = MakeAction("mnServersGo", "&Go!", pmServers);
+  mnServersHistory = MakeAction("mnServersHistory", "&History", pmServers);
   pmServers->addAction(mnServersDesc);
+  pmServers->addAction(mnServersHistory);
   pmServers->addSeparator();
   pmServers->addAction(mnServersGo);
 
@@ -186,8 +190,14 @@ void TfrmMain::BuildMenus() {
   lvPlayers->addAction(mnPlayersCopy);
 
   // Go! and the server properties need a server; none is shown yet.
-  for (QAction* action : {mnDesc, mnServersDesc, mnGo, mnServersGo})
+  for (QAction* action :
+       {mnDesc, mnServersDesc, mnGo, mnServersGo, mnServerHistory, mnServersHistory})
     action->setEnabled(false);
+  // A disabled History entry says in its tooltip how to turn the history on.
+  for (QMenu* menu : {mnuView, pmServers}) {
+    menu->setToolTipsVisible(true);
+    connect(menu, &QMenu::aboutToShow, this, &TfrmMain::UpdateHistoryActions);
+  }
 
   connect(mnSettings, &QAction::triggered, this, &TfrmMain::mnSettingsClick);
   connect(mnDesc, &QAction::triggered, this, &TfrmMain::mnServersDescClick);
@@ -199,6 +209,8 @@ void TfrmMain::BuildMenus() {
   connect(mnGo, &QAction::triggered, this, &TfrmMain::mnGoClick);
   connect(mnServersDesc, &QAction::triggered, this, &TfrmMain::mnServersDescClick);
   connect(mnServersGo, &QAction::triggered, this, &TfrmMain::mnGoClick);
+  connect(mnServerHistory, &QAction::triggered, this, &TfrmMain::mnServersHistoryClick);
+  connect(mnServersHistory, &QAction::triggered, this, &TfrmMain::mnServersHistoryClick);
   connect(mnPlayersCopy, &QAction::triggered, this, &TfrmMain::mnPlayersCopyClick);
 
   // A click on a row, or a change of the selection, shows that server's players.

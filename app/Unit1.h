@@ -26,6 +26,7 @@ class TSoundPlayer;
 class TTray;
 class Tdm;
 class TfrmSettings;
+class THistoryWindow;
 
 // The main window: the server and player views, the menus, the tray and the
 // poll cycle's timers and socket. Closing it only hides the program; the Exit
@@ -83,6 +84,7 @@ public:
   void mnServersDescClick();
   void mnStatsClick();
   void mnServerStatsClick();
+  void mnServersHistoryClick();
   void mnPlayersCopyClick();
   void pmPlayersPopup();
   void mnAboutClick();
@@ -128,6 +130,9 @@ private:
   void HideToTray();
   void RefreshPlayersIfChanged();
   void CreateSettingsDialog();
+  // History needs a server and the history plug-in's database; without the
+  // database the entries say how to get one.
+  void UpdateHistoryActions();
   // The windows that exist, in the order they were made, translated from the
   // language file the settings name.
   void TranslateWindows();
@@ -145,6 +150,7 @@ private:
   TTray* tray_ = nullptr;
   TSoundPlayer* sound_ = nullptr;
   TfrmSettings* frmSettings = nullptr;
+  THistoryWindow* frmHistory = nullptr;
   bool reallyClose_ = false;
   bool everShown_ = false;
   bool rebuildViews_ = true;
@@ -164,5 +170,7 @@ private:
   QAction* mnGo = nullptr;
   QAction* mnServersDesc = nullptr;
   QAction* mnServersGo = nullptr;
+  QAction* mnServerHistory = nullptr;
+  QAction* mnServersHistory = nullptr;
   QAction* mnPlayersCopy = nullptr;
 };

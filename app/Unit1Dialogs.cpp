@@ -15,6 +15,7 @@
 #include "dialogs/addr.h"
 #include "dialogs/serverprop.h"
 #include "dialogs/settings.h"
+#include "history/HistoryWindow.h"
 #include "model/ServerProperties.h"
 #include "model/server.h"
 
@@ -44,6 +45,8 @@ void TfrmMain::TranslateWindows() {
   QList<QObject*> windows{this};
   if (frmSettings)
     windows << frmSettings;
+  if (frmHistory)
+    windows << frmHistory;
   std::optional<std::string> error = dm_.LIS.Translate(windows);
   if (!error || !FirstReportOf(*error))
     return;

@@ -4,7 +4,9 @@
 # address, with players coming and going), a Source server of today for the
 # a2s plug-in (challenges, a player list split over several datagrams), and a
 # demo program folder whose settings list only them. The program folder holds
-# the a2s and history plug-ins; history.db there records every poll. Two servers have tray icons of their own, and two
+# the a2s and history plug-ins; history.db there records every poll, and a
+# new one starts with a made-up week of the UT server (see View › Server
+# history). Two servers have tray icons of their own, and two
 # announce players coming and going in balloons. Two of the emulated players are buddies,
 # announced wherever they join. Without a display the console front end runs
 # instead of the window. Ctrl+C (or closing Skarvel) stops everything.
@@ -52,6 +54,7 @@ cp build/app/users.wav "$home/"
 cp build/app/English.lng build/app/Deutsch.lng "$home/"
 # The game plug-in of today's Source servers, and the player history.
 cp build/cli/a2s.so build/cli/history.so "$home/"
+scripts/seed-demo-history.sh "$home/history.db"
 
 fake=build/tools/skarvel-fakeserver
 pids=()

@@ -4,9 +4,9 @@
 # Writes docs/main-window.png, docs/tray.png, docs/balloon.png,
 # docs/tray-menu.png, docs/about-box.png, the four pages of the settings
 # dialog (docs/settings-*.png), docs/address-dialog.png and
-# docs/server-properties.png, and in German docs/main-window-de.png and
-# docs/settings-de.png; then scripts/notification-screenshot.sh takes
-# docs/notification.png.
+# docs/server-properties.png, docs/history.png, and in German
+# docs/main-window-de.png and docs/settings-de.png; then
+# scripts/notification-screenshot.sh takes docs/notification.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # No session bus, so no notification service: announcements are balloons.
@@ -35,6 +35,8 @@ trayer --edge bottom --align right --widthtype request --height 24 --SetDockType
   --transparent true --alpha 0 --tint 0xd8dee9 &
 pids+=($!)
 
+# A new demo history starts with its seeded week, which the History picture shows.
+rm -f demo-home/history.db demo-home/history.db-wal demo-home/history.db-shm
 scripts/demo.sh >/dev/null 2>&1 &
 pids+=($!)
 
@@ -152,6 +154,22 @@ import -window "$properties" -frame docs/server-properties.png
 xdotool key Escape
 sleep 0.5
 
+# The History window of the UT server, its row found by typing its
+# description, from View › Server history; its week on view.
+xdotool windowactivate --sync "$window"
+xdotool type --delay 60 'Demo UT'
+sleep 0.5
+xdotool key alt+v
+sleep 0.3
+xdotool key y
+history=$(wait_window 'History of Deck Party')
+xdotool windowmove "$history" 120 60
+xdotool key alt+7
+sleep 1
+import -window "$history" -frame docs/history.png
+xdotool key alt+c
+sleep 0.5
+
 # German, chosen as a user would: Settings, Application, the language box
 # (clicked, as it has no accelerator), typing Deutsch.lng, OK. The window and the
 # dialog follow at once.
@@ -176,5 +194,5 @@ xdotool key Escape
 stop
 scripts/notification-screenshot.sh
 echo "docs/main-window.png docs/tray.png docs/balloon.png docs/tray-menu.png docs/about-box.png" \
-  "docs/settings-*.png docs/address-dialog.png docs/server-properties.png" \
+  "docs/settings-*.png docs/address-dialog.png docs/server-properties.png docs/history.png" \
   "docs/main-window-de.png docs/settings-de.png docs/notification.png written"

@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-multimedia-dev qt6-charts-dev libgl-dev dbus-daemon
+  libqt6opengl6-dev # Qt Charts finds its OpenGL module through it
   clang libclang-rt-14-dev clang-format clang-tidy git
   qstat openarena-server
   xvfb procps strace dunst

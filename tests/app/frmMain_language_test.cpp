@@ -31,6 +31,7 @@
 #include "dialogs/Accelerators.h"
 #include "dialogs/LngINISupp.h"
 #include "dialogs/serverprop.h"
+#include "history/HistoryWindow.h"
 #include "model/ServerProperties.h"
 #include "tests/app/FrmMainFixture.h"
 #include "tests/dialogs/ModalScript.h"
@@ -176,7 +177,7 @@ std::set<std::string> MessageKeysOfTheSources() {
       QString::fromLatin1(R"re((?:Lookup|Message)\(\s*"([A-Za-z]+)",\s*")re"));
   std::set<std::string> keys;
   for (const char* folder :
-       {"app", "config", "dialogs", "games", "model", "poll", "tray", "update"})
+       {"app", "config", "dialogs", "games", "history", "model", "poll", "tray", "update"})
     for (const auto& entry : std::filesystem::recursive_directory_iterator(
              std::string(SKARVEL_SOURCE_DIR) + "/" + folder)) {
       if (entry.path().extension() != ".cpp")
@@ -222,6 +223,11 @@ protected:
     });
     TServerProperties edited;
     EditServerProperties(edited, "127.0.0.1:27960", *dm_, &window);
+    // The history window, made as its menu entry makes it.
+    THistoryWindow history(&window);
+    history.show();
+    inspect(history);
+    history.close();
     EXPECT_EQ(script.Pending(), 0);
     EXPECT_EQ(script.Unanswered(), 0);
   }
@@ -279,7 +285,7 @@ TEST_F(FrmMainLanguageTest, EveryCaptionOfEveryWindowComesFromTheFile) {
           << shown.objectName().toStdString() << "." << caption.owner.toStdString() << " shows \""
           << caption.text.toStdString() << "\"";
   });
-  EXPECT_EQ(windows, 1 + 4 + 2);
+  EXPECT_EQ(windows, 1 + 4 + 2 + 1);
   EXPECT_EQ(ReadWholeFile(InHome("Marked.lng")), before) << "the file had every key";
   // The messages too: the empty server view's hint and the tray's tooltip.
   const QLabel* hint = window.findChild<TServerView*>("lvServers")->findChild<QLabel*>();

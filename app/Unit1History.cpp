@@ -1,0 +1,46 @@
+// The main window's way to the player history that the history plug-in records.
+
+#include <QAction>
+
+#include "app/ServerView.h"
+#include "app/Unit1.h"
+#include "dialogs/Message.h"
+#include "history/HistoryFile.h"
+#include "history/HistoryWindow.h"
+#include "model/server.h"
+
+void TfrmMain::UpdateHistoryActions() {
+  // The plug-in may have been turned on, and its database made, since the last look.
+  const bool recorded = HistoryDatabaseExists(CurrentHistoryDatabaseFile());
+  const bool enabled = recorded && lvServers->FocusedServer() != nullptr;
+  const QString hint =
+      recorded ? QString()
+               : Message("HistoryOff", "To record a history, copy history.so into the program "
+                                       "folder and start Skarvel again");
+  for (QAction* action : {mnServersHistory, mnServerHistory}) {
+    action->setEnabled(enabled);
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+  }
+}
+
+void TfrmMain::mnServersHistoryClick() {
+  const TServer* focused = lvServers->FocusedServer();
+  if (!focused)
+    return;
+  // The server as the plug-in stores it: its game's key and its host and port.
+  const TGameInfo* game = static_cast<const TGame&>(*focused).Info;
+  THistoryServer server;
+  server.DatabasePath = CurrentHistoryDatabaseFile();
+  server.Game = game && game->Key ? game->Key : "";
+  server.Address = focused->HostPort();
+  server.Name = focused->Info[SKARVEL_INFO_NAME].empty() ? focused->DisplayName()
+                                                         : focused->Info[SKARVEL_INFO_NAME];
+  // Made when first asked for: most starts never open it.
+  if (!frmHistory)
+    frmHistory = new THistoryWindow(this);
+  frmHistory->ShowServer(server);
+  frmHistory->show();
+  frmHistory->raise();
+  frmHistory->activateWindow();
+}
