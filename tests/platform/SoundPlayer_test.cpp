@@ -149,9 +149,12 @@ TEST_F(SoundPlayerTest, EmptyPathDoesNothingNotEvenCutOffTheCurrentSound) {
 
 TEST_F(SoundPlayerTest, ASoundCutOffWhileLoadingNeverReports) {
   player_.Play(Write("good.wav", Wav({})));
+  // Qt's loader thread may finish before the effect asks, and then a machine
+  // without a device reports the good sound at once: that beep is no late one.
+  const int reportedAtOnce = beeps_;
   player_.Play(File("missing.wav"));
   Settle();
-  EXPECT_EQ(beeps_, 1);
+  EXPECT_EQ(beeps_, reportedAtOnce + 1);
   EXPECT_EQ(LiveEffects(), 0);
 }
 
