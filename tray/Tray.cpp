@@ -1,6 +1,7 @@
 #include "tray/Tray.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -344,6 +345,15 @@ void TTray::BuddyClick(int32_t entry) {
 }
 
 void TTray::NotificationAction(const QString& action, const std::optional<TServerKey>& server) {
+  // A click comes in even while a dialog waits for the user (an executable
+  // being chosen for Go!, the settings); acting then would stack a second
+  // launch or change the list under it. It only brings the dialog up.
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    window_.Show();
+    modal->raise();
+    modal->activateWindow();
+    return;
+  }
   const TServer* found =
       server ? servers_.Find(server->Host, server->Port, server->GameId) : nullptr;
   if (found && action == QLatin1String("join")) {

@@ -1,4 +1,5 @@
 #include <QDBusConnection>
+#include <QDialog>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -115,6 +116,27 @@ TEST_F(FrmMainNotifyTest, JoinEndsTheProgramWhenQuitIsSet) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.ReallyClose(); }, kReplyMs));
   EXPECT_EQ(window.started.size(), 1u);
   AppSettings.Quit = false;
+}
+
+TEST_F(FrmMainNotifyTest, WhileADialogWaitsJoinOnlyBringsTheWindowUp) {
+  LaunchRecordingWindow& window = Open("[Appearance]\nStartInTray=1\n");
+  window.Monitor().Games.FindById(kQ3)->Executable = home_.write("ioquake3", "");
+  ComesOnline("127.0.0.1", 27961, "Rail Arena");
+  const uint id = Shown("(127.0.0.1:27961)");
+  ASSERT_NE(id, 0u);
+  auto* waiting = new QDialog(&window); // as the executable's file dialog would be
+  waiting->setModal(true);
+  waiting->show();
+
+  service.Click(id, "join");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.isVisible(); }, kReplyMs));
+  EXPECT_TRUE(window.started.empty());
+  EXPECT_TRUE(waiting->isVisible());
+
+  delete waiting;
+  service.Click(id, "join");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window.started.empty(); }, kReplyMs));
+  EXPECT_EQ(window.started.size(), 1u);
 }
 
 TEST_F(FrmMainNotifyTest, ShowBringsUpTheWindowWithTheServerSelected) {
