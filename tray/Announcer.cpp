@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "config/MsgINISupp.h"
 #include "platform/ServerText.h"
@@ -36,10 +37,13 @@ TAnnouncer::TAnnouncer(QDBusConnection bus, THooks hooks, QObject* parent)
 
 void TAnnouncer::Announce(const TServerKey& server, int32_t icon, const std::string& title,
                           const std::string& text) {
-  if (throttle_.Admit(hooks_.Now(), text))
+  if (throttle_.Admit(hooks_.Now(), text)) {
     Deliver(server, icon, title, text);
-  else
-    ArmFoldTimer();
+    return;
+  }
+  if (!firstHeld_)
+    firstHeld_ = THeld{server, icon, title, text};
+  ArmFoldTimer();
 }
 
 void TAnnouncer::ShowFolded() {
@@ -48,7 +52,13 @@ void TAnnouncer::ShowFolded() {
     ArmFoldTimer(); // early, or nothing held
     return;
   }
-  if (hooks_.Enabled())
+  const std::optional<THeld> held = std::exchange(firstHeld_, std::nullopt);
+  if (!hooks_.Enabled())
+    return;
+  // "and 1 more" would only hide what it stands for, and its Join.
+  if (folded->Count == 1 && held)
+    Deliver(held->Server, held->Icon, held->Title, held->Text);
+  else
     Deliver(std::nullopt, ITrayIcons::kCommonIcon, "Skarvel", FoldedText(*folded));
 }
 

@@ -45,8 +45,17 @@ private:
                const std::string& text);
   void ArmFoldTimer();
 
+  // The first announcement held back: alone, it shows as itself.
+  struct THeld {
+    TServerKey Server;
+    int32_t Icon = 0;
+    std::string Title;
+    std::string Text;
+  };
+
   THooks hooks_;
   TDesktopNotifier notifier_;
   TAnnouncementThrottle throttle_;
   QTimer foldTimer_;
+  std::optional<THeld> firstHeld_;
 };

@@ -79,6 +79,25 @@ TEST_F(AnnouncerTest, WithoutTheServiceBalloonsShowAndABurstIsFolded) {
   EXPECT_TRUE(service.shown.empty());
 }
 
+TEST_F(AnnouncerTest, OneHeldAnnouncementShowsAsItselfWithItsServer) {
+  ASSERT_TRUE(service.Register());
+  for (int i = 1; i <= 6; ++i)
+    announcer->Announce(i == 6 ? kOther : kArena, 0, "Demo Q3",
+                        "Players online: Anna " + std::to_string(i));
+  ASSERT_TRUE(WaitForShown(5));
+  now += std::chrono::seconds{10};
+  announcer->ShowFolded();
+  ASSERT_TRUE(WaitForShown(6));
+  const FakeNotificationService::TShown& last = service.shown.back();
+  EXPECT_EQ(last.Summary, "Demo Q3");
+  EXPECT_EQ(last.Body, "Players online: Anna 6");
+  EXPECT_EQ(last.Actions.value(0), "join");
+
+  service.Click(last.Id, "join");
+  ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
+  EXPECT_EQ(actions, (Lines{"join 127.0.0.2:27960"}));
+}
+
 TEST_F(AnnouncerTest, AFoldHeldWhenAnnouncementsAreTurnedOffIsDropped) {
   for (int i = 0; i < 6; ++i)
     announcer->Announce(kArena, 0, "Skarvel", "event");
@@ -163,13 +182,13 @@ TEST_F(AnnouncerTest, AServersNewerAnnouncementReplacesItsOpenOne) {
 
 TEST_F(AnnouncerTest, TheFoldedNotificationOffersShowOnly) {
   ASSERT_TRUE(service.Register());
-  for (int i = 1; i <= 6; ++i)
+  for (int i = 1; i <= 7; ++i)
     announcer->Announce(kArena, 0, "Skarvel", "event " + std::to_string(i));
   now += std::chrono::seconds{10};
   announcer->ShowFolded();
   ASSERT_TRUE(WaitForShown(6));
   const FakeNotificationService::TShown& folded = service.shown.back();
-  EXPECT_EQ(folded.Body, "… and 1 more\nevent 6");
+  EXPECT_EQ(folded.Body, "… and 2 more\nevent 6\nevent 7");
   EXPECT_EQ(folded.Actions, (QStringList{"show", "Show"}));
   service.Click(folded.Id, "show");
   ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
