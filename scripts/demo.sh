@@ -6,10 +6,11 @@
 # demo program folder whose settings list only them. The program folder holds
 # the a2s and history plug-ins; history.db there records every poll, and a
 # new one starts with a made-up week of the UT server (see View › Server
-# history). Two servers have tray icons of their own, and two
-# announce players coming and going in balloons. Two of the emulated players are buddies,
-# announced wherever they join. Without a display the console front end runs
-# instead of the window. Ctrl+C (or closing Skarvel) stops everything.
+# history). Two servers have tray icons of their own, and two announce
+# players coming and going (balloons, or desktop notifications where the
+# desktop has a notification service). Two of the emulated players are
+# buddies, announced wherever they join. Without a display the console front
+# end runs instead of the window. Ctrl+C (or closing Skarvel) stops everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
