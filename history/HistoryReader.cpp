@@ -11,10 +11,10 @@
 
 namespace {
 
-constexpr std::time_t kDay = 24 * 60 * 60;
-constexpr std::time_t kWeek = 7 * kDay;
-constexpr std::time_t kSpan = 5 * 60;
-constexpr std::time_t kHour = 60 * 60;
+using history_span::kDay;
+using history_span::kDayPoint;
+using history_span::kWeek;
+using history_span::kWeekPoint;
 // Long enough to pass a poll's commit, short enough not to keep the window waiting.
 constexpr int kBusyTimeoutMs = 200;
 // The plug-in cuts names to this many bytes; a file written by anything else may not.
@@ -128,7 +128,7 @@ bool IsNull(sqlite3_stmt* statement, int column) {
 void ReadSpans(TDatabase& database, const std::string& game, const std::string& address,
                std::time_t now, TServerHistory& history) {
   const std::string sql =
-      std::string("SELECT CAST(strftime('%s', time) AS INTEGER) / ") + std::to_string(kSpan) +
+      std::string("SELECT CAST(strftime('%s', time) AS INTEGER) / ") + std::to_string(kDayPoint) +
       " AS span, max(players), max(CASE WHEN time >= ?5 THEN players END),"
       " total(players), count(*)"
       " FROM polls WHERE game = ?1 AND address = ?2 AND time >= ?3 AND time <= ?4"
@@ -141,11 +141,11 @@ void ReadSpans(TDatabase& database, const std::string& game, const std::string& 
       [&](sqlite3_stmt* row) {
         if (IsNull(row, 0))
           return;
-        const std::time_t start = sqlite3_column_int64(row, 0) * kSpan;
+        const std::time_t start = sqlite3_column_int64(row, 0) * kDayPoint;
         const auto most = static_cast<int32_t>(sqlite3_column_int64(row, 1));
         if (!IsNull(row, 2))
           history.Day.push_back({start, static_cast<int32_t>(sqlite3_column_int64(row, 2))});
-        const std::time_t hour = start - start % kHour;
+        const std::time_t hour = start - start % kWeekPoint;
         if (history.Week.empty() || history.Week.back().Time != hour)
           history.Week.push_back({hour, most});
         else

@@ -23,10 +23,10 @@
 
 namespace {
 
-constexpr std::time_t kDay = 24 * 60 * 60;
-constexpr std::time_t kWeek = 7 * kDay;
-constexpr std::time_t kSpan = 5 * 60;
-constexpr std::time_t kHour = 60 * 60;
+using history_span::kDay;
+using history_span::kDayPoint;
+using history_span::kWeek;
+using history_span::kWeekPoint;
 constexpr std::size_t kBusiestListed = 3;
 
 // The locale's short date without its year, to keep a week's labels short:
@@ -170,9 +170,9 @@ void THistoryWindow::ReplaceChart(QVBoxLayout* page, QWidget* chart) {
 
 void THistoryWindow::FillCharts(const TServerHistory& history, std::time_t now) {
   const QLocale locale;
-  ReplaceChart(dayPage_, MakePlayerCountChart(history.Day, now - kDay, now, 6, kSpan,
+  ReplaceChart(dayPage_, MakePlayerCountChart(history.Day, now - kDay, now, 6, kDayPoint,
                                               MinuteFormat(locale), this));
-  ReplaceChart(weekPage_, MakePlayerCountChart(history.Week, now - kWeek, now, 7, kHour,
+  ReplaceChart(weekPage_, MakePlayerCountChart(history.Week, now - kWeek, now, 7, kWeekPoint,
                                                DayFormat(locale), this));
   ReplaceChart(hoursPage_, MakeHoursChart(history.Hours, this));
   QStringList busiest;

@@ -6,6 +6,15 @@
 #include <string>
 #include <vector>
 
+// The spans of the history: the reader buckets polls by them and the window
+// draws them, so both take them from here.
+namespace history_span {
+constexpr std::time_t kDay = 24 * 60 * 60;
+constexpr std::time_t kWeek = 7 * kDay;
+constexpr std::time_t kDayPoint = 5 * 60;   // one point of the last 24 hours
+constexpr std::time_t kWeekPoint = 60 * 60; // one point of the last 7 days
+} // namespace history_span
+
 // The most players a server had at once within one span of time.
 struct THistoryPoint {
   std::time_t Time = 0; // the span's start, UTC seconds
