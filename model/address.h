@@ -56,11 +56,13 @@ private:
   const TGameList* registry_;
 };
 
-// The host, port and game of a stored key "host[:port],game".
+// The host, port and game of a stored key "host[:port],game"; also how a
+// server is found again in the live list once its record may have gone.
 struct TAddressKey {
   std::string Host; // dotted IPv4, names resolved
   int32_t Port = 0; // the game's default port when none was given
   int32_t GameId = 0;
+  bool operator==(const TAddressKey&) const = default;
 };
 // Nothing when the game is unknown or the host does not resolve.
 std::optional<TAddressKey> ParseAddressKey(std::string_view key, const TGameList& registry);

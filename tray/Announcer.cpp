@@ -35,7 +35,7 @@ TAnnouncer::TAnnouncer(QDBusConnection bus, THooks hooks, QObject* parent)
   connect(&foldTimer_, &QTimer::timeout, this, &TAnnouncer::ShowFolded);
 }
 
-void TAnnouncer::Announce(const TServerKey& server, int32_t icon, const std::string& title,
+void TAnnouncer::Announce(const TAddressKey& server, int32_t icon, const std::string& title,
                           const std::string& text) {
   if (throttle_.Admit(hooks_.Now(), text)) {
     Deliver(server, icon, title, text);
@@ -62,7 +62,7 @@ void TAnnouncer::ShowFolded() {
     Deliver(std::nullopt, ITrayIcons::kCommonIcon, "Skarvel", FoldedText(*folded));
 }
 
-void TAnnouncer::Deliver(const std::optional<TServerKey>& server, int32_t icon,
+void TAnnouncer::Deliver(const std::optional<TAddressKey>& server, int32_t icon,
                          const std::string& title, const std::string& text) {
   if (!notifier_.Available()) {
     hooks_.Balloon(icon, title, text);

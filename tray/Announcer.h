@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "model/address.h"
 #include "tray/AnnouncementThrottle.h"
 #include "tray/DesktopNotifier.h"
-#include "tray/ServerKey.h"
 
 // Where announcements go: to the desktop's notification service while one
 // runs, else (and whenever the service fails one) to a balloon at the tray
@@ -34,20 +34,20 @@ public:
 
   TAnnouncer(QDBusConnection bus, THooks hooks, QObject* parent);
 
-  void Announce(const TServerKey& server, int32_t icon, const std::string& title,
+  void Announce(const TAddressKey& server, int32_t icon, const std::string& title,
                 const std::string& text);
   // Shows what was folded once the throttle lets it; the fold timer calls it.
   void ShowFolded();
   const QTimer& FoldTimer() const { return foldTimer_; }
 
 private:
-  void Deliver(const std::optional<TServerKey>& server, int32_t icon, const std::string& title,
+  void Deliver(const std::optional<TAddressKey>& server, int32_t icon, const std::string& title,
                const std::string& text);
   void ArmFoldTimer();
 
   // The first announcement held back: alone, it shows as itself.
   struct THeld {
-    TServerKey Server;
+    TAddressKey Server;
     int32_t Icon = 0;
     std::string Title;
     std::string Text;

@@ -55,7 +55,7 @@ bool TDesktopNotifier::Available() const {
   return daemon && daemon->isServiceRegistered(kService).value();
 }
 
-void TDesktopNotifier::Notify(const std::optional<TServerKey>& server, const QString& title,
+void TDesktopNotifier::Notify(const std::optional<TAddressKey>& server, const QString& title,
                               const QString& body, std::function<void()> failed) {
   TPending pending{server, title, body, std::move(failed)};
   if (capabilities_ == TCapabilities::Known) {
@@ -112,7 +112,7 @@ void TDesktopNotifier::Send(TPending pending) {
           });
 }
 
-uint32_t TDesktopNotifier::Replaced(const std::optional<TServerKey>& server) const {
+uint32_t TDesktopNotifier::Replaced(const std::optional<TAddressKey>& server) const {
   if (!server)
     return 0;
   for (const auto& [id, shown] : open_)
@@ -125,7 +125,7 @@ void TDesktopNotifier::OnActionInvoked(uint id, const QString& action) {
   const auto it = open_.find(id);
   if (it == open_.end())
     return; // another program's
-  const std::optional<TServerKey> server = it->second;
+  const std::optional<TAddressKey> server = it->second;
   onAction_(action, server);
 }
 

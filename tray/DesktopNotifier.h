@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "tray/ServerKey.h"
+#include "model/address.h"
 
 class QDBusPendingCallWatcher;
 
@@ -24,7 +24,7 @@ class TDesktopNotifier : public QObject {
 public:
   // The user chose `action` ("join" or "show") on a notification of ours.
   using ActionHandler =
-      std::function<void(const QString& action, const std::optional<TServerKey>& server)>;
+      std::function<void(const QString& action, const std::optional<TAddressKey>& server)>;
 
   TDesktopNotifier(QDBusConnection bus, ActionHandler onAction, QObject* parent);
 
@@ -32,7 +32,7 @@ public:
   // one keeps its balloons.
   bool Available() const;
   // `body` is shown as plain text even where the service reads markup.
-  void Notify(const std::optional<TServerKey>& server, const QString& title, const QString& body,
+  void Notify(const std::optional<TAddressKey>& server, const QString& title, const QString& body,
               std::function<void()> failed);
 
 private Q_SLOTS:
@@ -42,7 +42,7 @@ private Q_SLOTS:
 
 private:
   struct TPending {
-    std::optional<TServerKey> Server;
+    std::optional<TAddressKey> Server;
     QString Title;
     QString Body;
     std::function<void()> Failed;
@@ -53,12 +53,12 @@ private:
   void CapabilitiesArrived(QDBusPendingCallWatcher* watcher);
   void Send(TPending pending);
   // A still open notification of the same server, which a new one replaces.
-  uint32_t Replaced(const std::optional<TServerKey>& server) const;
+  uint32_t Replaced(const std::optional<TAddressKey>& server) const;
 
   QDBusConnection bus_;
   ActionHandler onAction_;
   TCapabilities capabilities_ = TCapabilities::Unknown;
-  bool markup_ = true;                                 // until the service says otherwise
-  std::vector<TPending> waiting_;                      // for the capabilities
-  std::map<uint32_t, std::optional<TServerKey>> open_; // by notification id
+  bool markup_ = true;                                  // until the service says otherwise
+  std::vector<TPending> waiting_;                       // for the capabilities
+  std::map<uint32_t, std::optional<TAddressKey>> open_; // by notification id
 };

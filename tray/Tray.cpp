@@ -69,7 +69,7 @@ TTray::TTray(QWidget& window, const TServerList& servers, TTrayWindow hooks)
   announce.Balloon = [this](int32_t icon, const std::string& title, const std::string& text) {
     BalloonAt(icon, title, text);
   };
-  announce.Action = [this](const QString& action, const std::optional<TServerKey>& server) {
+  announce.Action = [this](const QString& action, const std::optional<TAddressKey>& server) {
     NotificationAction(action, server);
   };
   announce.Enabled = [this] { return window_.PopupMessages(); };
@@ -344,7 +344,7 @@ void TTray::BuddyClick(int32_t entry) {
   window_.Show();
 }
 
-void TTray::NotificationAction(const QString& action, const std::optional<TServerKey>& server) {
+void TTray::NotificationAction(const QString& action, const std::optional<TAddressKey>& server) {
   // A click comes in even while a dialog waits for the user (an executable
   // being chosen for Go!, the settings); acting then would stack a second
   // launch or change the list under it. It only brings the dialog up.

@@ -80,7 +80,7 @@ public:
   void BuddyClick(int32_t entry);
   // An action chosen on a notification: "join" or "show" a server, or only
   // the window when the server is gone or none was named.
-  void NotificationAction(const QString& action, const std::optional<TServerKey>& server);
+  void NotificationAction(const QString& action, const std::optional<TAddressKey>& server);
 
   QSystemTrayIcon& CommonIcon() const { return *ti; }
   QMenu& Menu() const { return *pmTray; }

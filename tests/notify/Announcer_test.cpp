@@ -21,8 +21,8 @@ using Lines = std::vector<std::string>;
 // comes long before this.
 constexpr int kReplyMs = 30000;
 
-const TServerKey kArena{"127.0.0.1", 27961, 3};
-const TServerKey kOther{"127.0.0.2", 27960, 3};
+const TAddressKey kArena{"127.0.0.1", 27961, 3};
+const TAddressKey kOther{"127.0.0.2", 27960, 3};
 
 // An announcer on the test's private session bus, with a fake time, whose
 // balloons and chosen actions are recorded.
@@ -35,7 +35,7 @@ protected:
     hooks.Balloon = [this](int32_t icon, const std::string& title, const std::string& text) {
       balloons.push_back(std::to_string(icon) + " " + title + " | " + text);
     };
-    hooks.Action = [this](const QString& action, const std::optional<TServerKey>& server) {
+    hooks.Action = [this](const QString& action, const std::optional<TAddressKey>& server) {
       actions.push_back(action.toStdString() + " " +
                         (server ? server->Host + ":" + std::to_string(server->Port) : "-"));
     };
