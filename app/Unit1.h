@@ -133,6 +133,7 @@ private:
   // History needs a server and the history plug-in's database; without the
   // database the entries say how to get one.
   void UpdateHistoryActions();
+  const std::string& HistoryDatabase();
   // The windows that exist, in the order they were made, translated from the
   // language file the settings name.
   void TranslateWindows();
@@ -151,6 +152,7 @@ private:
   TSoundPlayer* sound_ = nullptr;
   TfrmSettings* frmSettings = nullptr;
   THistoryWindow* frmHistory = nullptr;
+  std::string historyDatabase_; // where the history plug-in writes, once read
   bool reallyClose_ = false;
   bool everShown_ = false;
   bool rebuildViews_ = true;

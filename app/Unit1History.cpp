@@ -9,9 +9,17 @@
 #include "history/HistoryWindow.h"
 #include "model/server.h"
 
+const std::string& TfrmMain::HistoryDatabase() {
+  // The plug-in reads its setting once, when it is loaded, and so does the
+  // window: a menu then never reads the whole settings file as it opens.
+  if (historyDatabase_.empty())
+    historyDatabase_ = CurrentHistoryDatabaseFile();
+  return historyDatabase_;
+}
+
 void TfrmMain::UpdateHistoryActions() {
   // The plug-in may have been turned on, and its database made, since the last look.
-  const bool recorded = HistoryDatabaseExists(CurrentHistoryDatabaseFile());
+  const bool recorded = HistoryDatabaseExists(HistoryDatabase());
   const bool enabled = recorded && lvServers->FocusedServer() != nullptr;
   const QString hint =
       recorded ? QString()
@@ -31,7 +39,7 @@ void TfrmMain::mnServersHistoryClick() {
   // The server as the plug-in stores it: its game's key and its host and port.
   const TGameInfo* game = static_cast<const TGame&>(*focused).Info;
   THistoryServer server;
-  server.DatabasePath = CurrentHistoryDatabaseFile();
+  server.DatabasePath = HistoryDatabase();
   server.Game = game && game->Key ? game->Key : "";
   server.Address = focused->HostPort();
   server.Name = focused->Info[SKARVEL_INFO_NAME].empty() ? focused->DisplayName()
