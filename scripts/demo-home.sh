@@ -3,9 +3,9 @@
 # lists only the emulated servers on loopback. A skarvel.ini already there is
 # the user's: it stays as it is (buddies, game executables, language, layout,
 # and the addresses too), unless the demo's own address list has changed since
-# it was written. Then only its [Address] section is replaced by the new list,
-# so that the program never polls what the emulators no longer serve; every
-# other section stays. .demo-addresses beside it remembers the list written.
+# it was written, or no address is left. Then only its [Address] section is
+# replaced by the demo's list, so that the program never polls what the
+# emulators no longer serve, nor its default; every other section stays. .demo-addresses beside it remembers the list written.
 #   scripts/demo-home.sh demo-home
 set -euo pipefail
 home=$1
@@ -43,7 +43,11 @@ $addresses
 0=*baron
 1=Klesk
 INI
-elif [ "$(cat "$stamp" 2>/dev/null)" != "$addresses" ]; then
+# An empty list would make the program poll its default, the LAN's broadcast
+# address: the demo's list comes back then too.
+elif [ "$(cat "$stamp" 2>/dev/null)" != "$addresses" ] ||
+  ! awk '/^\[/ { inside = ($0 ~ /^\[Address\][ \t\r]*$/); next } inside && /[^ \t\r]/ { found = 1 }
+    END { exit !found }' "$ini"; then
   # The section's lines up to the next section give way to the new list; a
   # file without the section gets it at the end.
   updated=$(mktemp "$home/skarvel.ini.XXXXXX")

@@ -64,4 +64,12 @@ setup
 others | cmp -s - "$work/others.ini" || fail "a third run changed the settings"
 (($(grep -c '^\[Address\]$' "$ini") == 1)) || fail "the [Address] section is not there once"
 
+# With no address left the program would poll the LAN: the demo's list
+# comes back, on loopback only.
+sed -i '/^\[Address\]$/,/^\[/{/^[^[]/d}' "$ini"
+[ -z "$(section Address)" ] || fail "the test did not empty the address list"
+setup
+[ "$(section Address)" = "$demo_addresses" ] || fail "an empty address list stays empty"
+others | cmp -s - "$work/others.ini" || fail "refilling the addresses changed other sections"
+
 echo "PASS: a second run keeps the user's settings, a new address list replaces only [Address]"
