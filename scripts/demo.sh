@@ -3,7 +3,8 @@
 # types on loopback (some as several hosts behind the loopback broadcast
 # address, with players coming and going), a Source server of today for the
 # a2s plug-in (challenges, a player list split over several datagrams), and a
-# demo program folder whose settings list only them. The program folder holds
+# demo program folder whose settings list only them (written on the first
+# run; later runs keep the user's changes). The program folder holds
 # the a2s and history plug-ins; history.db there records every poll, and a
 # new one starts with a made-up week of the UT server (see View › Server
 # history). Two servers have tray icons of their own, and two announce
@@ -19,35 +20,10 @@ cmake -S . -B build >/dev/null
 cmake --build build -j"$(nproc)" --target skarvel skarvel-cli skarvel-fakeserver skarvel_chime \
   skarvel_a2s history
 
-home="$PWD/demo-home"
-mkdir -p "$home"
-cat >"$home/skarvel.ini" <<'INI'
-[Common]
-Version=2.5
-[Network]
-CheckUpdates=0
-Interval=3000
-MaxWaitAnswer=300
-[Appearance]
-StartInTray=0
-TrayNew=0
-[Address]
-127.0.0.1,ut=1,"Demo UT"
-127.0.0.1:7787,u4=1,"Demo UT2004"
-127.0.0.1,q2=1,"Demo Quake 2"
-127.255.255.255,q3=1,"Demo Quake 3 LAN"
-127.0.0.1,cs=1,"Demo Counter-Strike"
-127.0.0.1:27016,csp=1,"Demo CS (patch)"
-127.255.255.255:27017,css=1,"Demo CS: Source LAN"
-127.0.0.1:27020,a2s=1,"Demo Source"
-[Description]
-127.0.0.1,ut="Demo UT",,,,1,1,1,0
-127.0.0.1,q2="Demo Quake 2",,,,1,1,1,0
-127.0.0.1,cs="Demo Counter-Strike",,,,0,1,1,0
-[Buddies]
-0=*baron
-1=Klesk
-INI
+# SKARVEL_DEMO_HOME: another program folder, as the demo's test uses.
+home="${SKARVEL_DEMO_HOME:-$PWD/demo-home}"
+# Its settings: written once, kept on later runs (see the script).
+scripts/demo-home.sh "$home"
 
 # The notification sound played when a server gets its first players.
 cp build/app/users.wav "$home/"

@@ -39,6 +39,7 @@ public:
   // Shows what was folded once the throttle lets it; the fold timer calls it.
   void ShowFolded();
   const QTimer& FoldTimer() const { return foldTimer_; }
+  TDesktopNotifier& Notifier() { return notifier_; }
 
 private:
   void Deliver(const std::optional<TAddressKey>& server, int32_t icon, const std::string& title,

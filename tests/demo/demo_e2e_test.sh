@@ -48,7 +48,10 @@ exec 3>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 
-# Polls of earlier demo runs stay in the demo's history; only this run's count.
+# A program folder of its own, as on a first run: a user's demo-home, with
+# addresses and settings of their own, neither changes the test nor is polled.
+export SKARVEL_DEMO_HOME="$work/demo-home"
+# The seeded week is in the history too; only this run's polls count.
 since=$(date -u +%Y-%m-%dT%H:%M:%SZ)
 
 # setsid: the demo leads a session of its own, as in a terminal.
@@ -92,7 +95,7 @@ wait "$demo_pid"
 status=$?
 ((status == 0 || status == 130)) || fail "the demo ended with status $status"
 # The history plug-in kept this run's polls of every listed server.
-history="$repo/demo-home/history.db"
+history="$SKARVEL_DEMO_HOME/history.db"
 for name in "${servers[@]}"; do
   polls=$(sqlite3 "$history" "SELECT count(*) FROM polls WHERE instr(name, '$name') > 0 AND time >= '$since'" 2>&1) ||
     fail "history.db cannot be read: $polls"

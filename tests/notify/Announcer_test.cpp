@@ -1,5 +1,7 @@
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QTest>
+#include <QVariant>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "tests/notify/FakeNotificationService.h"
+#include "tests/notify/PrivateBus.h"
 #include "tray/Announcer.h"
 #include "tray/TrayIcons.h"
 
@@ -31,6 +34,12 @@ protected:
   void SetUp() override {
     ASSERT_TRUE(QDBusConnection::sessionBus().isConnected())
         << "no session bus: run this test under dbus-run-session";
+    announcer = std::make_unique<TAnnouncer>(QDBusConnection::sessionBus(), Hooks(), nullptr);
+    // Until the bus has told that no service runs yet.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !announcer->Notifier().Available(); }, kReplyMs));
+  }
+
+  TAnnouncer::THooks Hooks() {
     TAnnouncer::THooks hooks;
     hooks.Balloon = [this](int32_t icon, const std::string& title, const std::string& text) {
       balloons.push_back(std::to_string(icon) + " " + title + " | " + text);
@@ -41,8 +50,19 @@ protected:
     };
     hooks.Enabled = [this] { return enabled; };
     hooks.Now = [this] { return now; };
-    announcer =
-        std::make_unique<TAnnouncer>(QDBusConnection::sessionBus(), std::move(hooks), nullptr);
+    return hooks;
+  }
+
+  // The service takes its name, and the announcer has heard of it.
+  bool RegisterService() {
+    return service.Register() &&
+           QTest::qWaitFor([&] { return announcer->Notifier().Available(); }, kReplyMs);
+  }
+
+  // The service shows one notification of kArena; its id.
+  uint ShowOne() {
+    announcer->Announce(kArena, 0, "Arena", "Players online: A");
+    return WaitForShown(service.shown.size() + 1) ? service.shown.back().Id : 0;
   }
 
   // Until the service has shown `count` and the announcer knows their ids.
@@ -80,7 +100,7 @@ TEST_F(AnnouncerTest, WithoutTheServiceBalloonsShowAndABurstIsFolded) {
 }
 
 TEST_F(AnnouncerTest, OneHeldAnnouncementShowsAsItselfWithItsServer) {
-  ASSERT_TRUE(service.Register());
+  ASSERT_TRUE(RegisterService());
   for (int i = 1; i <= 6; ++i)
     announcer->Announce(i == 6 ? kOther : kArena, 0, "Demo Q3",
                         "Players online: Anna " + std::to_string(i));
@@ -108,7 +128,7 @@ TEST_F(AnnouncerTest, AFoldHeldWhenAnnouncementsAreTurnedOffIsDropped) {
 }
 
 TEST_F(AnnouncerTest, TheServiceShowsTheAnnouncementWithJoinAndShow) {
-  ASSERT_TRUE(service.Register());
+  ASSERT_TRUE(RegisterService());
   announcer->Announce(kArena, 0, "Skarvel", "Q3 server \"Arena\" (127.0.0.1:27961) is online");
   ASSERT_TRUE(WaitForShown(1));
   const FakeNotificationService::TShown& shown = service.shown.front();
@@ -124,9 +144,8 @@ TEST_F(AnnouncerTest, TheServiceShowsTheAnnouncementWithJoinAndShow) {
 
   service.Click(shown.Id + 100, "join"); // another program's notification
   service.Click(shown.Id, "join");
-  service.Click(shown.Id, "show");
   ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
-  EXPECT_EQ(actions, (Lines{"join 127.0.0.1:27961", "show 127.0.0.1:27961"}));
+  EXPECT_EQ(actions, (Lines{"join 127.0.0.1:27961"}));
 }
 
 struct MarkupCase {
@@ -144,7 +163,7 @@ class AnnouncerMarkupTest : public AnnouncerTest,
 TEST_P(AnnouncerMarkupTest, ServerTextsReachAMarkupReadingServiceAsText) {
   if (GetParam().readsMarkup)
     service.capabilities << "body-markup";
-  ASSERT_TRUE(service.Register());
+  ASSERT_TRUE(RegisterService());
   // Line ends become the desktop's, a server's 8-bit text becomes Unicode.
   announcer->Announce(kArena, 0, "<i>Tom</i> (Q3)",
                       "Players online: <b>Tom & \xC4ve</b>\r\nPlayers offline: A");
@@ -161,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
         MarkupCase{false, "Players online: <b>Tom & \xC3\x84ve</b>\nPlayers offline: A"}));
 
 TEST_F(AnnouncerTest, AServersNewerAnnouncementReplacesItsOpenOne) {
-  ASSERT_TRUE(service.Register());
+  ASSERT_TRUE(RegisterService());
   announcer->Announce(kArena, 0, "Arena", "Players online: A");
   ASSERT_TRUE(WaitForShown(1));
   announcer->Announce(kOther, 0, "Other", "Players online: B");
@@ -181,7 +200,7 @@ TEST_F(AnnouncerTest, AServersNewerAnnouncementReplacesItsOpenOne) {
 }
 
 TEST_F(AnnouncerTest, TheFoldedNotificationOffersShowOnly) {
-  ASSERT_TRUE(service.Register());
+  ASSERT_TRUE(RegisterService());
   for (int i = 1; i <= 7; ++i)
     announcer->Announce(kArena, 0, "Skarvel", "event " + std::to_string(i));
   now += std::chrono::seconds{10};
@@ -196,7 +215,7 @@ TEST_F(AnnouncerTest, TheFoldedNotificationOffersShowOnly) {
 }
 
 TEST_F(AnnouncerTest, ARefusedNotificationBecomesABalloon) {
-  ASSERT_TRUE(service.Register());
+  ASSERT_TRUE(RegisterService());
   service.refuse = true;
   announcer->Announce(kArena, 0, "Arena", "Players online: A");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !balloons.empty(); }, kReplyMs));
@@ -204,16 +223,158 @@ TEST_F(AnnouncerTest, ARefusedNotificationBecomesABalloon) {
 }
 
 TEST_F(AnnouncerTest, BalloonsComeBackWhenTheServiceGoes) {
-  ASSERT_TRUE(service.Register());
+  ASSERT_TRUE(RegisterService());
   announcer->Announce(kArena, 0, "Arena", "one");
   ASSERT_TRUE(WaitForShown(1));
   service.Unregister();
+  // Whether the announcer has heard of it yet or finds out by asking.
   announcer->Announce(kArena, 0, "Arena", "two");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !balloons.empty(); }, kReplyMs));
   EXPECT_EQ(balloons, Lines{"0 Arena | two"});
-  ASSERT_TRUE(service.Register());
+  ASSERT_TRUE(RegisterService());
   announcer->Announce(kArena, 0, "Arena", "three");
   ASSERT_TRUE(WaitForShown(2));
   EXPECT_EQ(service.shown.back().Body, "three");
+}
+
+TEST_F(AnnouncerTest, AnActionRepeatedByTheServiceActsOnce) {
+  ASSERT_TRUE(RegisterService());
+  const uint id = ShowOne();
+  ASSERT_NE(id, 0u);
+  for (int i = 0; i < 3; ++i)
+    service.Click(id, "join");
+  service.Click(id, "show");
+  ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
+  EXPECT_EQ(actions, Lines{"join 127.0.0.1:27961"});
+}
+
+QDBusMessage NotificationSignal(const char* name, const QVariantList& arguments) {
+  QDBusMessage signal = QDBusMessage::createSignal("/org/freedesktop/Notifications",
+                                                   "org.freedesktop.Notifications", name);
+  signal.setArguments(arguments);
+  return signal;
+}
+
+// A signal that must not act on a notification of ours, and who sends it.
+struct ForgedCase {
+  const char* what;
+  bool fromAnotherProgram;
+  const char* name;
+  // Arguments; kOurs stands for the id of our open notification.
+  std::vector<QVariant> arguments;
+};
+const QVariant kOurs = QStringLiteral("our id");
+
+void PrintTo(const ForgedCase& c, std::ostream* out) {
+  *out << c.what;
+}
+
+class AnnouncerForgedSignalTest : public AnnouncerTest,
+                                  public ::testing::WithParamInterface<ForgedCase> {};
+
+TEST_P(AnnouncerForgedSignalTest, LeavesTheNotificationToTheUser) {
+  ASSERT_TRUE(RegisterService());
+  const uint id = ShowOne();
+  ASSERT_NE(id, 0u);
+  QVariantList arguments;
+  for (const QVariant& argument : GetParam().arguments)
+    arguments << (argument == kOurs ? QVariant(id) : argument);
+  const QDBusMessage forged = NotificationSignal(GetParam().name, arguments);
+  ASSERT_TRUE(GetParam().fromAnotherProgram ? service.EmitAsAnotherProgram(forged)
+                                            : service.Emit(forged));
+  // The user's own click still counts, and only it.
+  service.Click(id, "show");
+  ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
+  EXPECT_EQ(actions, Lines{"show 127.0.0.1:27961"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signals, AnnouncerForgedSignalTest,
+    ::testing::Values(
+        ForgedCase{
+            "another program's Join", true, "ActionInvoked", {kOurs, QStringLiteral("join")}},
+        ForgedCase{"another program's close", true, "NotificationClosed", {kOurs, 2u}},
+        ForgedCase{
+            "the arguments swapped", false, "ActionInvoked", {QStringLiteral("join"), kOurs}},
+        ForgedCase{"no action", false, "ActionInvoked", {kOurs}},
+        ForgedCase{"a signed id", false, "ActionInvoked", {-1, QStringLiteral("join")}},
+        ForgedCase{"an extra argument",
+                   false,
+                   "ActionInvoked",
+                   {kOurs, QStringLiteral("join"), QStringLiteral("more")}}));
+
+TEST_F(AnnouncerTest, AServiceThatDoesNotAnswerCostsOneBalloonAfterTheBound) {
+  ASSERT_TRUE(RegisterService());
+  ASSERT_NE(ShowOne(), 0u);
+  service.holdNotify = true;
+  announcer->Notifier().SetReplyBound(std::chrono::milliseconds{1});
+  announcer->Announce(kOther, 0, "Other", "Players online: B");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !balloons.empty(); }, kReplyMs));
+  EXPECT_EQ(balloons, Lines{"0 Other | Players online: B"});
+
+  // Answered at last: the balloon has shown it, the notification goes.
+  service.AnswerHeld();
+  const uint late = service.shown.back().Id;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !service.closed.empty(); }, kReplyMs));
+  EXPECT_EQ(service.closed, std::vector<uint>{late});
+  service.Click(late, "join");
+  ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
+  EXPECT_TRUE(actions.empty());
+  EXPECT_EQ(balloons.size(), 1u);
+}
+
+TEST_F(AnnouncerTest, CapabilitiesThatNeverComeCostOneBalloonAfterTheBound) {
+  service.holdCapabilities = true;
+  ASSERT_TRUE(RegisterService());
+  announcer->Notifier().SetReplyBound(std::chrono::milliseconds{1});
+  announcer->Announce(kArena, 0, "Arena", "Players online: A");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !balloons.empty(); }, kReplyMs));
+  EXPECT_EQ(balloons, Lines{"0 Arena | Players online: A"});
+  EXPECT_TRUE(service.shown.empty());
+}
+
+TEST_F(AnnouncerTest, NotificationsUnansweredAtExitAreDropped) {
+  ASSERT_TRUE(RegisterService());
+  ASSERT_NE(ShowOne(), 0u);
+  service.holdNotify = true;
+  announcer->Announce(kOther, 0, "Other", "Players online: B");
+  announcer.reset();
+  service.AnswerHeld();
+  ASSERT_TRUE(service.Caught(QDBusConnection::sessionBus(), kReplyMs));
+  EXPECT_TRUE(balloons.empty());
+}
+
+TEST(AnnouncerOnAStalledBusTest, AnnouncingDoesNotWaitForTheBus) {
+  PrivateBus daemon;
+  ASSERT_FALSE(daemon.Address().isEmpty()) << "dbus-daemon did not start";
+  FakeNotificationService service(daemon.Address());
+  ASSERT_TRUE(service.Register());
+  const QDBusConnection bus = QDBusConnection::connectToBus(daemon.Address(), "stalled");
+  Lines balloons;
+  TAnnouncer::THooks hooks;
+  hooks.Balloon = [&](int32_t, const std::string& title, const std::string& text) {
+    balloons.push_back(title + " | " + text);
+  };
+  hooks.Action = [](const QString&, const std::optional<TAddressKey>&) {};
+  hooks.Enabled = [] { return true; };
+  hooks.Now = [] { return TAnnouncer::TimePoint{} + std::chrono::hours{1}; };
+  {
+    TAnnouncer announcer(bus, std::move(hooks), nullptr);
+    announcer.Announce(kArena, 0, "Arena", "one");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !service.shown.empty(); }, kReplyMs));
+    ASSERT_TRUE(service.Caught(bus, kReplyMs));
+
+    announcer.Notifier().SetReplyBound(std::chrono::milliseconds{1});
+    ASSERT_TRUE(daemon.Stop());
+    announcer.Announce(kOther, 0, "Other", "two");
+    // Asking the stalled bus whether the service runs would have waited for
+    // it, and then shown the balloon at once.
+    EXPECT_TRUE(balloons.empty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !balloons.empty(); }, kReplyMs));
+    EXPECT_EQ(balloons, Lines{"Other | two"});
+    ASSERT_TRUE(daemon.Continue());
+  }
+  QDBusConnection::disconnectFromBus("stalled");
 }
 
 } // namespace

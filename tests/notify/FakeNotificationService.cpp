@@ -13,13 +13,19 @@ const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 } // namespace
 
 FakeNotificationService::FakeNotificationService()
-    : bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                         QStringLiteral("fake-notification-service"))) {
+    : name_(QStringLiteral("fake-notification-service")),
+      bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name_)) {
+}
+
+FakeNotificationService::FakeNotificationService(const QString& busAddress)
+    : address_(busAddress), name_(QStringLiteral("fake-notification-service at ") + busAddress),
+      bus_(QDBusConnection::connectToBus(busAddress, name_)) {
 }
 
 FakeNotificationService::~FakeNotificationService() {
   Unregister();
-  QDBusConnection::disconnectFromBus(QStringLiteral("fake-notification-service"));
+  QDBusConnection::disconnectFromBus(name_);
+  QDBusConnection::disconnectFromBus(name_ + QStringLiteral(" (another program)"));
 }
 
 bool FakeNotificationService::Register() {
@@ -37,6 +43,8 @@ void FakeNotificationService::Unregister() {
 }
 
 QStringList FakeNotificationService::GetCapabilities() {
+  if (holdCapabilities)
+    setDelayedReply(true); // and never answered
   return capabilities;
 }
 
@@ -48,13 +56,41 @@ uint FakeNotificationService::Notify(const QString& app, uint replaces, const QS
     sendErrorReply(QDBusError::Failed, QStringLiteral("refused"));
     return 0;
   }
-  const uint id = replaces != 0 ? replaces : ++lastId_;
-  shown.push_back({id, app, replaces, icon, summary, body, actions, hints, timeout});
-  return id;
+  const TShown asked{0, app, replaces, icon, summary, body, actions, hints, timeout};
+  if (holdNotify) {
+    setDelayedReply(true);
+    held_.emplace_back(message(), asked);
+    return 0;
+  }
+  shown.push_back(asked);
+  shown.back().Id = replaces != 0 ? replaces : ++lastId_;
+  return shown.back().Id;
+}
+
+void FakeNotificationService::AnswerHeld() {
+  for (auto& [call, asked] : std::exchange(held_, {})) {
+    shown.push_back(asked);
+    shown.back().Id = asked.Replaces != 0 ? asked.Replaces : ++lastId_;
+    bus_.send(call.createReply(shown.back().Id));
+  }
 }
 
 void FakeNotificationService::CloseNotification(uint id) {
+  closed.push_back(id);
   emit NotificationClosed(id, 3);
+}
+
+bool FakeNotificationService::EmitAsAnotherProgram(const QDBusMessage& signal) {
+  const QString name = name_ + QStringLiteral(" (another program)");
+  QDBusConnection other = address_.isEmpty()
+                              ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)
+                              : QDBusConnection::connectToBus(address_, name);
+  // The bus handles a connection's messages in order: once it has answered
+  // this call, it has passed the signal on.
+  const QDBusMessage roundTrip = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId"));
+  return other.send(signal) && other.call(roundTrip).type() == QDBusMessage::ReplyMessage;
 }
 
 bool FakeNotificationService::Caught(const QDBusConnection& peer, int timeoutMs) {

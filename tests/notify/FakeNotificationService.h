@@ -2,11 +2,13 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 
+#include <utility>
 #include <vector>
 
 // A stand-in for the desktop's notification service on the test's private
@@ -29,6 +31,8 @@ public:
   };
 
   FakeNotificationService();
+  // On the bus at `busAddress` instead of the session bus.
+  explicit FakeNotificationService(const QString& busAddress);
   ~FakeNotificationService() override;
 
   // Takes the service's name on the bus; false when there is no bus.
@@ -38,11 +42,23 @@ public:
   std::vector<TShown> shown;
   QStringList capabilities{QStringLiteral("actions"), QStringLiteral("body")};
   bool refuse = false; // Notify answers with an error
+  // Notify is answered only by AnswerHeld, GetCapabilities never.
+  bool holdNotify = false;
+  bool holdCapabilities = false;
+  std::vector<uint> closed; // by CloseNotification
+
+  // Answers the held Notify calls, which shows them.
+  void AnswerHeld();
 
   // Waits until `peer` has received everything the service sent so far.
   bool Caught(const QDBusConnection& peer, int timeoutMs);
   void Click(uint id, const QString& action) { emit ActionInvoked(id, action); }
   void Expire(uint id) { emit NotificationClosed(id, 1); }
+  // Sends `signal` from the service's connection, as its owner.
+  bool Emit(const QDBusMessage& signal) { return bus_.send(signal); }
+  // Sends `signal` from a connection of another program; returns once the
+  // bus has passed it on, so anything the service sends later comes after.
+  bool EmitAsAnotherProgram(const QDBusMessage& signal);
 
 public Q_SLOTS:
   QStringList GetCapabilities();
@@ -56,6 +72,9 @@ Q_SIGNALS:
   void NotificationClosed(uint id, uint reason);
 
 private:
+  QString address_; // empty: the session bus
+  QString name_;
   QDBusConnection bus_;
   uint lastId_ = 0;
+  std::vector<std::pair<QDBusMessage, TShown>> held_;
 };

@@ -133,8 +133,13 @@ TEST_F(FrmMainNotifyTest, WhileADialogWaitsJoinOnlyBringsTheWindowUp) {
   EXPECT_TRUE(window.started.empty());
   EXPECT_TRUE(waiting->isVisible());
 
+  // That click was the notification's one action; the next announcement's
+  // Join, with the dialog gone, starts the game.
   delete waiting;
-  service.Click(id, "join");
+  ComesOnline("127.0.0.2", 0, "Other");
+  const uint next = Shown("(127.0.0.2)");
+  ASSERT_NE(next, 0u);
+  service.Click(next, "join");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window.started.empty(); }, kReplyMs));
   EXPECT_EQ(window.started.size(), 1u);
 }
