@@ -119,7 +119,6 @@ void TfrmMain::BuildViews() {
                    QStringLiteral("Fraglimit"), QStringLiteral("Players")});
   lvPlayers = new QTreeWidget(Splitter1);
   SetUpReportView(lvPlayers, "lvPlayers", {QStringLiteral("Player"), QStringLiteral("Frags")});
-  lvPlayers->setFocusPolicy(Qt::ClickFocus); // not a tab stop
   Splitter1->addWidget(lvServers);
   Splitter1->addWidget(lvPlayers);
   // The server view keeps its height when the window grows; the players get the rest.

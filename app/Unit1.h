@@ -129,6 +129,8 @@ private:
   void ShowMainWindow();
   void HideToTray();
   void RefreshPlayersIfChanged();
+  // Opens a log file; one that is not there is explained instead.
+  void OpenLog(const std::string& path);
   void CreateSettingsDialog();
   // History needs a server and the history plug-in's database; without the
   // database the entries say how to get one.

@@ -10,6 +10,8 @@
 #include "app/Unit1.h"
 #include "app/dm.h"
 #include "config/AppSettings.h"
+#include "dialogs/ErrorReport.h"
+#include "dialogs/Message.h"
 #include "dialogs/about.h"
 #include "model/server.h"
 #include "util/app_dir.h"
@@ -50,12 +52,27 @@ void TfrmMain::mnHideClick() {
 }
 
 void TfrmMain::mnStatsClick() {
-  dm_.OpenDocument(QString::fromStdString(InAppDir("stats.txt")));
+  OpenLog(InAppDir("stats.txt"));
 }
 
 void TfrmMain::mnServerStatsClick() {
   if (const TServer* server = ShownServer())
-    dm_.OpenDocument(QString::fromStdString(InAppDir(server->EffectiveLog())));
+    OpenLog(InAppDir(server->EffectiveLog()));
+}
+
+void TfrmMain::OpenLog(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error)) {
+    dm_.OpenDocument(QString::fromStdString(path));
+    return;
+  }
+  // Opening a file that is not there shows nothing at all: say why.
+  if (!AppSettings.Stats)
+    ShowNote(this, Message("StatsOff", "Nothing is logged: turn on “Log stats” in "
+                                       "File › Settings to keep a log."));
+  else
+    ShowNote(this, Message("StatsEmpty", "Nothing has been logged into %1 yet.")
+                       .arg(QString::fromStdString(path)));
 }
 
 void TfrmMain::mnPlayersCopyClick() {

@@ -28,6 +28,7 @@ void TfrmMain::CreateSettingsDialog() {
   frmSettings->CheckNow = [this](QWidget* parent, std::function<void()> finished) {
     return dm_.UpdateCheck.CheckManually(parent, std::move(finished));
   };
+  frmSettings->UpdateServerConfigured = [] { return TUpdateCheck::ServerConfigured(); };
 }
 
 void TfrmMain::mnSettingsClick() {

@@ -2,7 +2,6 @@
 
 #include <QAction>
 
-#include "app/ServerView.h"
 #include "app/Unit1.h"
 #include "dialogs/Message.h"
 #include "history/HistoryFile.h"
@@ -20,7 +19,7 @@ const std::string& TfrmMain::HistoryDatabase() {
 void TfrmMain::UpdateHistoryActions() {
   // The plug-in may have been turned on, and its database made, since the last look.
   const bool recorded = HistoryDatabaseExists(HistoryDatabase());
-  const bool enabled = recorded && lvServers->FocusedServer() != nullptr;
+  const bool enabled = recorded && ShownServer() != nullptr;
   const QString hint =
       recorded ? QString()
                : Message("HistoryOff", "To record a history, copy history.so into the program "
@@ -33,17 +32,18 @@ void TfrmMain::UpdateHistoryActions() {
 }
 
 void TfrmMain::mnServersHistoryClick() {
-  const TServer* focused = lvServers->FocusedServer();
-  if (!focused)
+  // The server whose players are on view, as the rest of the window shows it.
+  const TServer* shown = ShownServer();
+  if (!shown)
     return;
   // The server as the plug-in stores it: its game's key and its host and port.
-  const TGameInfo* game = static_cast<const TGame&>(*focused).Info;
+  const TGameInfo* game = static_cast<const TGame&>(*shown).Info;
   THistoryServer server;
   server.DatabasePath = HistoryDatabase();
   server.Game = game && game->Key ? game->Key : "";
-  server.Address = focused->HostPort();
-  server.Name = focused->Info[SKARVEL_INFO_NAME].empty() ? focused->DisplayName()
-                                                         : focused->Info[SKARVEL_INFO_NAME];
+  server.Address = shown->HostPort();
+  server.Name = shown->Info[SKARVEL_INFO_NAME].empty() ? shown->DisplayName()
+                                                       : shown->Info[SKARVEL_INFO_NAME];
   // Made when first asked for: most starts never open it.
   if (!frmHistory)
     frmHistory = new THistoryWindow(this);

@@ -67,6 +67,10 @@ TUpdateCheck::TUpdateCheck(std::function<void()> openHomepage, QObject* parent)
     : QObject(parent), openHomepage_(std::move(openHomepage)) {
 }
 
+bool TUpdateCheck::ServerConfigured() {
+  return ConfiguredUpdateServer(SKARVEL_UPDATE_HOST).has_value();
+}
+
 void TUpdateCheck::CheckAutomaticallyIfDue() {
   if (Running() || !schedule_.AutomaticCheckDue(AppSettings.CheckUpdates, AppSettings.LastUpdate))
     return;

@@ -35,6 +35,8 @@ public:
   // while a manual check runs.
   bool CheckManually(QWidget* parent, std::function<void()> finished);
   bool Running() const { return client_.Running(); }
+  // Whether there is a server to ask: the build's or the environment's.
+  static bool ServerConfigured();
 
   // The bound of a whole check (30 s unless a test says otherwise).
   void SetTimeBound(std::chrono::milliseconds bound) { client_.SetTimeBound(bound); }

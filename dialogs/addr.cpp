@@ -131,7 +131,9 @@ std::optional<int32_t> TfrmAddr::SelectedGameId() const {
 void TfrmAddr::btOkClick() {
   const TAddrInput input = ParseAddrInput(Text(*edAddr));
   if (input.WrongPort) {
-    ShowError(this, Text(Lookup("WrongPort", "Wrong port")));
+    // The range lets the user correct the number without guessing.
+    ShowError(this, Text(Lookup("WrongPort", "Wrong port")) + QStringLiteral(": ") +
+                        Text(Lookup("PortRange", "a port is a number from 1 to 65535")));
     return;
   }
   const QString resolveError = Text(Lookup("ResolveError", "Resolve error"));

@@ -184,6 +184,7 @@ void TfrmSettings::ShowAppSettings() {
     chUpdate->setChecked(true);
   }
   chUpdateClick();
+  ShowUpdateAvailability();
 
   chStat->setChecked(s.Stats);
   chDigits->setChecked(s.Digits);

@@ -47,6 +47,9 @@ public:
   // "Check now": starts the manual update check over `parent` and calls
   // `finished` when it has ended; false when no check started.
   std::function<bool(QWidget* parent, std::function<void()> finished)> CheckNow;
+  // Whether an update server is configured; without one the update box is
+  // disabled and says why. Unset counts as configured.
+  std::function<bool()> UpdateServerConfigured;
   // After an accepted exec(): whether OK changed the language setting.
   bool LanguageChanged() const { return languageChanged_; }
 
@@ -95,6 +98,7 @@ private:
   void ShowGameIcon(const TGame& game);
   TGame* GameOfTab(int tab);
   void ShowAppSettings();
+  void ShowUpdateAvailability();
   void FillLanguages();
   void FillAddrItem(QTreeWidgetItem& item, const TAddress& address);
   int ChosenRow() const;
@@ -118,6 +122,7 @@ private:
   int shownTab_ = -1;
   bool languageChanged_ = false;
   bool waitingForPoll_ = false;
+  bool updatesAvailable_ = true;
 
   QTabWidget* PageControl1 = nullptr;
   QWidget* tsAddr = nullptr;
@@ -159,6 +164,7 @@ private:
   QLabel* laCheckInterval = nullptr;
   QLineEdit* edCheck = nullptr;
   QPushButton* btCheck = nullptr;
+  QLabel* laNoUpdateServer = nullptr;
 
   QListWidget* lbBuddies = nullptr;
   QLineEdit* edBuddy = nullptr;

@@ -55,6 +55,8 @@ void TfrmSettings::btAddClick() {
     WorkAddresses.Add(std::move(address));
     btOk->setEnabled(true);
     FillAddrItem(*new QTreeWidgetItem(lvAddr), added);
+    // F2 and Del go on with the row just added, as the user expects.
+    SelectRow(lvAddr->topLevelItemCount() - 1);
   } catch (const std::exception& error) {
     ShowError(this, QString::fromStdString(error.what()));
   }
@@ -83,6 +85,11 @@ void TfrmSettings::btEditClick() {
 void TfrmSettings::btDelClick() {
   const int row = ChosenRow();
   if (row < 0)
+    return;
+  // A stray Del must not lose an address with its description and files.
+  const QString question =
+      QString::fromStdString(Lookup("DeleteAddress", "Remove the address %1 from the list?"));
+  if (!AskYesNo(this, question.arg(lvAddr->topLevelItem(row)->text(0))))
     return;
   WorkAddresses.Delete(row);
   delete lvAddr->takeTopLevelItem(row);

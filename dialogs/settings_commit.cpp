@@ -21,6 +21,7 @@
 #include "config/MsgINISupp.h"
 #include "config/SettingsFile.h"
 #include "dialogs/ErrorReport.h"
+#include "dialogs/Message.h"
 #include "dialogs/settings.h"
 #include "util/text.h"
 
@@ -46,6 +47,20 @@ std::optional<int32_t> IntegerOf(const QLineEdit* edit) {
 void TfrmSettings::chUpdateClick() {
   laCheckInterval->setEnabled(chUpdate->isChecked());
   edCheck->setEnabled(chUpdate->isChecked());
+}
+
+void TfrmSettings::ShowUpdateAvailability() {
+  // Without a server no check can run: the box must not promise one.
+  const bool wasAvailable = updatesAvailable_;
+  updatesAvailable_ = !UpdateServerConfigured || UpdateServerConfigured();
+  if (!updatesAvailable_)
+    chUpdate->setChecked(false);
+  chUpdate->setEnabled(updatesAvailable_);
+  // "Check now" stays disabled while a check it started runs.
+  if (updatesAvailable_ != wasAvailable)
+    btCheck->setEnabled(updatesAvailable_);
+  laNoUpdateServer->setText(Message("NoUpdateServer", "No update server is configured"));
+  laNoUpdateServer->setVisible(!updatesAvailable_);
 }
 
 void TfrmSettings::btCheckClick() {
@@ -98,7 +113,9 @@ void TfrmSettings::TakeAppSettings() {
     throw ESettingsRefused(Lookup("WrongInterval", "Wrong interval"));
   s.Interval = *interval;
   s.MaxWaitAnswer = std::max(IntegerOf(edWaitAns).value_or(kDefaultWaitAnswer), kLeastWaitAnswer);
-  s.CheckUpdates = chUpdate->isChecked() ? IntegerOf(edCheck).value_or(kDefaultCheckDays) : 0;
+  // A box disabled for want of a server keeps the stored days for the day one is set.
+  if (updatesAvailable_)
+    s.CheckUpdates = chUpdate->isChecked() ? IntegerOf(edCheck).value_or(kDefaultCheckDays) : 0;
 
   // An unchanged name may name no file: the built-in texts serve then.
   const std::string language = coLang->currentText().toStdString();

@@ -246,6 +246,12 @@ void TfrmSettings::BuildAppPage(QWidget* page) {
   update->addWidget(laCheckInterval, 1, 0);
   update->addWidget(edCheck, 1, 1);
   update->addWidget(btCheck, 2, 0, 1, 2);
+  // Why the box is disabled, when it is; the text is a message.
+  laNoUpdateServer = Named(new QLabel(gbUpdate), "laNoUpdateServer");
+  TLngINISupp::Exclude(laNoUpdateServer);
+  laNoUpdateServer->setWordWrap(true);
+  laNoUpdateServer->hide();
+  update->addWidget(laNoUpdateServer, 3, 0, 1, 2);
 
   auto* bottom = new QHBoxLayout;
   bottom->addLayout(numbers, 1);

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTime>
@@ -103,6 +104,10 @@ THistoryWindow::THistoryWindow(QWidget* parent, Clock clock)
   btClose->setObjectName(QStringLiteral("btClose"));
   connect(btRefresh, &QPushButton::clicked, this, &THistoryWindow::Refresh);
   connect(btClose, &QPushButton::clicked, this, &QWidget::close);
+  // Esc closes it as it closes a dialog; the window sees the key before its controls.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);

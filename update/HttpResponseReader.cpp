@@ -14,16 +14,19 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-bool IsStatusOk(std::string_view line) {
-  // "HTTP/1.1 200 OK", "HTTP/1.0 200"
+// The status of an "HTTP/1.1 200 OK" or "HTTP/1.0 404" line: its three
+// characters after the version, nothing when the line is no status line.
+std::optional<std::string_view> StatusOf(std::string_view line) {
   constexpr std::string_view kPrefix = "HTTP/1.";
   if (line.size() < kPrefix.size() + 5 || line.substr(0, kPrefix.size()) != kPrefix)
-    return false;
+    return std::nullopt;
   line.remove_prefix(kPrefix.size());
   if (line[0] < '0' || line[0] > '9' || line[1] != ' ')
-    return false;
+    return std::nullopt;
   line.remove_prefix(2);
-  return line.substr(0, 3) == "200" && (line.size() == 3 || line[3] == ' ' || line[3] == '\r');
+  if (line.size() > 3 && line[3] != ' ' && line[3] != '\r')
+    return std::nullopt;
+  return line.substr(0, 3);
 }
 
 std::optional<uint64_t> ParseNumber(std::string_view text, int base) {
@@ -96,8 +99,11 @@ void THttpResponseReader::HeadLine(std::string_view line) {
   line = Trimmed(line.substr(0, line.size() - 1)); // without its LF (and CR)
   if (!statusRead_) {
     statusRead_ = true;
-    if (!IsStatusOk(line))
-      state_ = TState::Failed;
+    const std::optional<std::string_view> status = StatusOf(line);
+    if (!status)
+      Fail(TFailure::NotHttp);
+    else if (*status != "200")
+      Fail(TFailure::NotOk);
     return;
   }
   if (line.empty()) {
@@ -106,10 +112,15 @@ void THttpResponseReader::HeadLine(std::string_view line) {
   }
   const std::size_t colon = line.find(':');
   if (colon == std::string_view::npos) {
-    state_ = TState::Failed;
+    Fail(TFailure::BadHeader);
     return;
   }
   HeaderField(Trimmed(line.substr(0, colon)), Trimmed(line.substr(colon + 1)));
+}
+
+void THttpResponseReader::Fail(TFailure failure) {
+  state_ = TState::Failed;
+  failure_ = failure;
 }
 
 void THttpResponseReader::HeaderField(std::string_view name, std::string_view value) {
@@ -119,7 +130,7 @@ void THttpResponseReader::HeaderField(std::string_view name, std::string_view va
   } else if (lowerName == "content-length") {
     remaining_ = ParseNumber(value, 10);
     if (!remaining_)
-      state_ = TState::Failed;
+      Fail(TFailure::BadHeader);
   }
 }
 
@@ -145,14 +156,14 @@ void THttpResponseReader::ChunkLine(std::string_view line) {
     // Chunk extensions after ";" carry nothing for us.
     remaining_ = ParseNumber(Trimmed(line.substr(0, line.find(';'))), 16);
     if (!remaining_)
-      state_ = TState::Failed;
+      Fail(TFailure::BadChunk);
     else
       chunkStep_ = *remaining_ == 0 ? TChunkStep::Trailer : TChunkStep::Data;
     break;
   }
   case TChunkStep::DataEnd:
     if (!line.empty())
-      state_ = TState::Failed;
+      Fail(TFailure::BadChunk);
     chunkStep_ = TChunkStep::Size;
     break;
   case TChunkStep::Trailer:

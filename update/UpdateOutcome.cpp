@@ -13,7 +13,13 @@ const char* UpdateFailureText(TUpdateFailure failure) {
   case TUpdateFailure::TooLong:
     return "answer too long";
   case TUpdateFailure::NotAPage:
-    return "not an HTTP 200 answer";
+    return "not an HTTP answer";
+  case TUpdateFailure::NotOk:
+    return "HTTP status other than 200";
+  case TUpdateFailure::BadHeader:
+    return "a broken HTTP header line";
+  case TUpdateFailure::BadChunk:
+    return "broken chunked transfer coding";
   case TUpdateFailure::PageIncomplete:
     return "page ended early";
   case TUpdateFailure::BadDate:

@@ -10,7 +10,10 @@ enum class TUpdateFailure {
   Unreachable,    // no connection (refused, no such host, no route)
   TimedOut,       // the whole check took longer than its bound
   TooLong,        // the answer passed the byte bound
-  NotAPage,       // not an HTTP answer with status 200
+  NotAPage,       // not an HTTP answer
+  NotOk,          // an HTTP status other than 200
+  BadHeader,      // an HTTP header line that cannot be read
+  BadChunk,       // broken chunked transfer coding
   PageIncomplete, // the answer ended before the news did
   BadDate,        // a date line that is no date
 };

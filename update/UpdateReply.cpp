@@ -2,6 +2,25 @@
 
 #include <string>
 
+namespace {
+
+TUpdateFailure HttpFailure(THttpResponseReader::TFailure failure) {
+  switch (failure) {
+  case THttpResponseReader::TFailure::NotOk:
+    return TUpdateFailure::NotOk;
+  case THttpResponseReader::TFailure::BadHeader:
+    return TUpdateFailure::BadHeader;
+  case THttpResponseReader::TFailure::BadChunk:
+    return TUpdateFailure::BadChunk;
+  case THttpResponseReader::TFailure::None:
+  case THttpResponseReader::TFailure::NotHttp:
+    break;
+  }
+  return TUpdateFailure::NotAPage;
+}
+
+} // namespace
+
 TUpdateReply::TUpdateReply(TDateTime lastCheck, std::size_t byteBound)
     : byteBound_(byteBound), page_(lastCheck) {
 }
@@ -18,7 +37,7 @@ void TUpdateReply::Feed(std::string_view bytes) {
   std::string body;
   http_.Feed(bytes, body);
   if (http_.State() == THttpResponseReader::TState::Failed) {
-    outcome_ = TUpdateOutcome{TUpdateFailure::NotAPage, {}};
+    outcome_ = TUpdateOutcome{HttpFailure(http_.Failure()), {}};
     return;
   }
   page_.Feed(body);

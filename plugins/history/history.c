@@ -2,13 +2,15 @@
  * committed poll into an SQLite database (see README.md). It opens the
  * database at the first poll, so that a database it cannot use costs the
  * user no start-up message: each distinct failure is written once to
- * standard error and the polls are not stored. */
+ * standard error, the polls are not stored, and the database is tried again
+ * a minute later. */
 #include <stdlib.h>
 #include <string.h>
 
 #include <sqlite3.h>
 
 #include "games/plugin.h"
+#include "plugins/history/history_opener.h"
 #include "plugins/history/history_path.h"
 #include "plugins/history/history_store.h"
 #include "plugins/history/history_text.h"
@@ -22,8 +24,7 @@ static TPluginInfo pluginInfo = {HOST_VERSION, NULL, NULL};
 
 static struct {
   char* DatabasePath; /* NULL while not initialised */
-  HistoryStore* Store;
-  int OpenFailedForGood; /* until the next Init */
+  HistoryOpener Opener;
   unsigned long Skipped; /* polls not stored */
 } history;
 
@@ -48,11 +49,10 @@ static char* DatabaseSetting(const THostInfo* hostInfo) {
 }
 
 static void Close(void) {
-  HistoryStoreClose(history.Store);
+  HistoryOpenerClose(&history.Opener);
   free(history.DatabasePath);
-  history.Store = NULL;
+  history.Opener.Path = NULL;
   history.DatabasePath = NULL;
-  history.OpenFailedForGood = 0;
   history.Skipped = 0;
   HistoryTraceForget();
 }
@@ -66,31 +66,11 @@ SKARVEL_EXPORT int32_t SKARVEL_STDCALL Init(const THostInfo* hostInfo, TPluginIn
   if (setting != NULL)
     history.DatabasePath = HistoryDatabasePath(setting);
   free(setting);
+  history.Opener.Path = history.DatabasePath;
   if (history.DatabasePath == NULL)
     HistoryTrace("no working folder or out of memory; no history is kept");
   *info = &pluginInfo;
   return 1;
-}
-
-static int Opened(void) {
-  char error[256];
-  int result;
-  if (history.Store != NULL)
-    return 1;
-  if (history.OpenFailedForGood)
-    return 0;
-  result = HistoryStoreOpen(history.DatabasePath, &history.Store, error, sizeof error);
-  if (result == SQLITE_OK)
-    return 1;
-  /* Another program writing the database is over soon; anything else stays. */
-  if (result == SQLITE_BUSY || result == SQLITE_LOCKED) {
-    HistoryTrace("%s is busy; trying again at the next poll", history.DatabasePath);
-    return 0;
-  }
-  history.OpenFailedForGood = 1;
-  HistoryTrace("cannot use %s (%s); no history is kept until the next start", history.DatabasePath,
-               error);
-  return 0;
 }
 
 static HistoryText CappedText(const char* text) {
@@ -115,10 +95,12 @@ SKARVEL_EXPORT void SKARVEL_STDCALL ServerState(const TServerStateInfo* serverIn
   char now[HISTORY_TIME_SIZE];
   char error[256];
   HistoryPoll poll;
+  HistoryStore* store;
   int i;
   if (history.DatabasePath == NULL || serverInfo == NULL)
     return;
-  if (!Opened()) {
+  store = HistoryOpenedStore(&history.Opener, HistoryMonotonicSeconds());
+  if (store == NULL) {
     ++history.Skipped;
     return;
   }
@@ -140,7 +122,7 @@ SKARVEL_EXPORT void SKARVEL_STDCALL ServerState(const TServerStateInfo* serverIn
   poll.PlayerNames = players;
   poll.Frags = frags;
 
-  if (HistoryStoreWrite(history.Store, &poll, error, sizeof error) != SQLITE_OK) {
+  if (HistoryStoreWrite(store, &poll, error, sizeof error) != SQLITE_OK) {
     ++history.Skipped;
     HistoryTrace("a poll was not stored in %s (%s)", history.DatabasePath, error);
   }

@@ -54,3 +54,10 @@ void HistoryUtcNow(char out[HISTORY_TIME_SIZE]) {
       strftime(out, HISTORY_TIME_SIZE, "%Y-%m-%dT%H:%M:%SZ", &utc) == 0)
     out[0] = '\0';
 }
+
+int64_t HistoryMonotonicSeconds(void) {
+  struct timespec now;
+  if (clock_gettime(CLOCK_MONOTONIC, &now) != 0)
+    return (int64_t)time(NULL);
+  return (int64_t)now.tv_sec;
+}

@@ -22,4 +22,7 @@ size_t HistoryCappedLength(const char* text, size_t max);
 /* The current time in UTC, ISO 8601, into out. */
 void HistoryUtcNow(char out[HISTORY_TIME_SIZE]);
 
+/* Seconds of a clock that never goes back, for waits. */
+int64_t HistoryMonotonicSeconds(void);
+
 #endif

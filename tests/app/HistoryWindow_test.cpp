@@ -108,4 +108,18 @@ TEST_F(HistoryWindowTest, AFileThatIsNoDatabaseIsSaidSo) {
       << State().toStdString();
 }
 
+// As a dialog: Esc closes it wherever the focus is.
+TEST_F(HistoryWindowTest, EscClosesTheWindow) {
+  THistoryFixture fixture(home_.file("history.db"));
+  fixture.AddPoll("2024-03-10T11:00:00Z", "q3", "127.0.0.1", 4, {"Anna"});
+  THistoryWindow& window = Open("127.0.0.1");
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  Child<QTabWidget>("pcHistory")->setCurrentIndex(3);
+  auto* seen = Child<QTreeWidget>("lvSeen");
+  seen->setFocus();
+  QTest::keyClick(seen, Qt::Key_Escape);
+  EXPECT_FALSE(window.isVisible());
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 #include <QTreeWidget>
@@ -59,6 +61,56 @@ TEST_F(FrmMainDialogsTest, SettingsOkSavesAndReArmsTheCycleTimer) {
   EXPECT_EQ(CycleTimer().interval(), 7000);
   EXPECT_EQ(Stored().ReadInteger("Network", "Interval", 0), 7000);
 }
+
+struct UpdateBoxCase {
+  const char* name;
+  const char* host; // SKARVEL_UPDATE_HOST; "" configures none
+  bool offered;     // the box can be used
+};
+
+void PrintTo(const UpdateBoxCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class UpdateBoxTest : public FrmMainDialogsTest,
+                      public ::testing::WithParamInterface<UpdateBoxCase> {
+protected:
+  ~UpdateBoxTest() override { qputenv("SKARVEL_UPDATE_HOST", ""); }
+};
+
+// Without an update server no check runs: the box must not say "Check for
+// updates" every 30 days, but show itself disabled and why. The stored days
+// stay for the day a server is set.
+TEST_P(UpdateBoxTest, TheUpdateBoxIsOfferedOnlyWithAServer) {
+  const UpdateBoxCase& c = GetParam();
+  qputenv("SKARVEL_UPDATE_HOST", c.host);
+  TfrmMain& window = Start(std::string(kShown) + "[Network]\nCheckUpdates=30\n");
+  TModalScript script;
+  script.Then([&c](QWidget& dialog) {
+    auto& check = In<QCheckBox>(dialog, "chUpdate");
+    EXPECT_EQ(check.isEnabled(), c.offered);
+    EXPECT_EQ(check.isChecked(), c.offered);
+    EXPECT_EQ(In<QLineEdit>(dialog, "edCheck").isEnabled(), c.offered);
+    EXPECT_EQ(In<QAbstractButton>(dialog, "btCheck").isEnabled(), c.offered);
+    auto& reason = In<QLabel>(dialog, "laNoUpdateServer");
+    EXPECT_EQ(reason.isHidden(), c.offered);
+    if (!c.offered) {
+      EXPECT_EQ(reason.text(), QStringLiteral("No update server is configured"));
+    }
+    In<QAbstractButton>(dialog, "btOk").click();
+  });
+  window.mnSettingsClick();
+  EXPECT_EQ(script.Pending(), 0);
+  EXPECT_EQ(AppSettings.CheckUpdates, 30);
+  EXPECT_EQ(Stored().ReadInteger("Network", "CheckUpdates", 0), 30);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, UpdateBoxTest,
+                         ::testing::Values(UpdateBoxCase{"NoServer", "", false},
+                                           UpdateBoxCase{"Server", "127.0.0.1:9", true}),
+                         [](const ::testing::TestParamInfo<UpdateBoxCase>& test) {
+                           return std::string(test.param.name);
+                         });
 
 TEST_F(FrmMainDialogsTest, SettingsCancelLeavesTimerAndFileAlone) {
   TfrmMain& window = Start(kShown);

@@ -119,4 +119,29 @@ TEST_F(FrmMainHistoryTest, TheWindowAsksForTheServerAsThePluginStoresIt) {
   EXPECT_EQ(window_->findChildren<THistoryWindow*>().size(), 1) << "one window, reused";
 }
 
+// The focus frame may stand on another row than the selected one, whose
+// players are shown: History is of the server on view.
+TEST_F(FrmMainHistoryTest, TheWindowIsOfTheSelectedServerNotOfTheFocusedRow) {
+  Start(kShown);
+  THistoryFixture made(home_.file("history.db"));
+  AddQ3("10.0.0.1", 0);
+  TServer& selected = AddQ3("10.0.0.2", 0);
+  auto* servers = window_->findChild<TServerView*>("lvServers");
+  ASSERT_EQ(window_->ShownServer(), &selected);
+  QTreeWidgetItem* other = servers->topLevelItem(0);
+  if (servers->ServerOf(other) == &selected)
+    other = servers->topLevelItem(1);
+  // As Ctrl+arrow moves the focus frame without selecting.
+  servers->selectionModel()->setCurrentIndex(servers->indexFromItem(other),
+                                             QItemSelectionModel::NoUpdate);
+  ASSERT_NE(servers->FocusedServer(), &selected);
+  ASSERT_EQ(window_->ShownServer(), &selected);
+
+  ASSERT_EQ(Opened(), Both(true, false));
+  Child<QAction>("mnServersHistory")->trigger();
+  auto* history = window_->findChild<THistoryWindow*>("frmHistory");
+  ASSERT_NE(history, nullptr);
+  EXPECT_EQ(history->Server().Address, "10.0.0.2");
+}
+
 } // namespace

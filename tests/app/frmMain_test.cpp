@@ -27,7 +27,9 @@
 #include "config/IniFile.h"
 #include "config/SettingsFile.h"
 #include "dialogs/about.h"
+#include "model/server.h"
 #include "tests/app/FrmMainFixture.h"
+#include "tests/dialogs/ModalScript.h"
 #include "tests/support/ScratchProgramFolder.h"
 #include "util/app_dir.h"
 #include "util/datetime.h"
@@ -276,12 +278,74 @@ public slots:
 TEST_F(FrmMainTest, GeneralLogOpensStatsFileOfTheProgramFolder) {
   OpenedUrls opened;
   QDesktopServices::setUrlHandler("file", &opened, "open");
-  Start(kShown);
+  Start(std::string(kShown) + "[Network]\nStats=1\n");
   Child<QAction>("mnStats")->trigger();
   QDesktopServices::unsetUrlHandler("file");
   ASSERT_EQ(opened.urls.size(), 1);
   EXPECT_EQ(opened.urls[0].toLocalFile().toStdString(), home_.file("stats.txt"));
 }
+
+struct LogCase {
+  const char* name;
+  bool logging;       // "Stats" in the settings
+  const char* action; // the menu entry chosen
+  bool logThere;      // the server's log file exists
+  const char* note;   // the note shown; nullptr when the file opens
+};
+
+void PrintTo(const LogCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class LogMenuTest : public FrmMainTest, public ::testing::WithParamInterface<LogCase> {};
+
+// Opening a file that is not there shows nothing: the entries say why instead.
+TEST_P(LogMenuTest, OpensTheLogOrSaysWhyThereIsNone) {
+  const LogCase& c = GetParam();
+  if (c.logThere)
+    home_.write("rail.log", "01/02/24 10:00:00 anna joined\n");
+  Start(std::string(kShown) + "[Network]\nStats=" + (c.logging ? "1" : "0") + "\n");
+  auto made = TServer::CreateFromStore(window_->Monitor().Games, window_->Roles(), "10.0.0.1", 0, 2,
+                                       45000.0);
+  made->Log = "rail.log";
+  TServer& server = *made;
+  window_->Monitor().Servers.Add(std::move(made));
+  server.SetOnline(true);
+  window_->RefreshServers();
+  window_->SelectServer(server);
+  ASSERT_EQ(window_->ShownServer(), &server);
+
+  OpenedUrls opened;
+  QDesktopServices::setUrlHandler("file", &opened, "open");
+  TModalScript script;
+  if (c.note)
+    script.ThenAccept();
+  Child<QAction>(c.action)->trigger();
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_EQ(script.Unanswered(), 0);
+  if (c.note) {
+    EXPECT_TRUE(opened.urls.isEmpty());
+    EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromUtf8(c.note).replace(
+                                         "<log>", QString::fromStdString(home_.file("rail.log")))});
+  } else {
+    EXPECT_TRUE(script.MessageTexts().isEmpty());
+    EXPECT_EQ(opened.urls.size(), 1);
+  }
+}
+
+constexpr const char* kLoggingOff =
+    "Nothing is logged: turn on “Log stats” in File › Settings to keep a log.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LogMenuTest,
+    ::testing::Values(LogCase{"StatsWithLoggingOff", false, "mnStats", false, kLoggingOff},
+                      LogCase{"ServerStatsWithLoggingOff", false, "mnServerStats", false,
+                              kLoggingOff},
+                      LogCase{"ServerStatsNotLoggedYet", true, "mnServerStats", false,
+                              "Nothing has been logged into <log> yet."},
+                      LogCase{"ServerStatsOfEarlierLogging", false, "mnServerStats", true, nullptr},
+                      LogCase{"ServerStatsLogged", true, "mnServerStats", true, nullptr}),
+    [](const ::testing::TestParamInfo<LogCase>& test) { return std::string(test.param.name); });
 
 TEST_F(FrmMainTest, HomepageOpensInTheBrowser) {
   OpenedUrls opened;

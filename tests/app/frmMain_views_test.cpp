@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QLocale>
 #include <QProgressBar>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -494,6 +495,27 @@ TEST_F(FrmMainViewsTest, TrayClicksSelectTheServerAndToggleTheWindow) {
 
   window.Tray().tiClick();
   EXPECT_TRUE(window.isVisible());
+}
+
+// The player list is a stop of the Tab key: its rows can be chosen and
+// copied without a mouse.
+TEST_F(FrmMainViewsTest, TabMovesTheFocusBetweenTheServerAndThePlayerViews) {
+  TfrmMain& window = Open();
+  Add("10.0.0.1", "A", {"anna", "bert"});
+  window.RefreshServers();
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  Servers().setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), &Servers());
+
+  QTest::keyClick(&Servers(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), &Players());
+  QTest::keyClick(&Players(), Qt::Key_Down);
+  QTest::keyClick(&Players(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), Players().currentItem()->text(0));
+  QTest::keyClick(&Players(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), &Servers());
 }
 
 TEST_F(FrmMainViewsTest, ARemovedServerLeavesNoReferenceBehind) {

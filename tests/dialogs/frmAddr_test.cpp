@@ -178,7 +178,8 @@ TEST_P(FrmAddrHostTest, OkResolvesTheHostOrRefusesAndKeepsWhatWasTyped) {
 }
 
 const QString kResolveError = QStringLiteral("Resolve error");
-const QString kWrongPort = QStringLiteral("Wrong port");
+// The range lets the user correct the number.
+const QString kWrongPort = QStringLiteral("Wrong port: a port is a number from 1 to 65535");
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FrmAddrHostTest,

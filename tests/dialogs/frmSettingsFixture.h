@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "FakeDialogServices.h"
+#include "ModalScript.h"
 #include "config/AppSettings.h"
 #include "config/BuddyList.h"
 #include "config/IniFile.h"
@@ -127,6 +128,17 @@ protected:
   void Type(const char* name, const QString& text) { Child<QLineEdit>(name).setText(text); }
   void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(&List(), static_cast<Qt::Key>(key), modifiers);
+  }
+  // Runs `press` (a Del), answering the question it asks with Yes.
+  void AnsweringYes(const std::function<void()>& press) {
+    TModalScript script;
+    script.ThenAccept();
+    press();
+    EXPECT_EQ(script.Pending(), 0) << "no question asked";
+    EXPECT_EQ(script.Unanswered(), 0);
+  }
+  void ClickDelAnsweringYes() {
+    AnsweringYes([this] { Click("btDel"); });
   }
   QTreeWidget& List() { return Child<QTreeWidget>("lvAddr"); }
   void SelectRow(int row) { List().setCurrentItem(List().topLevelItem(row)); }

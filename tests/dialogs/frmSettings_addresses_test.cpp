@@ -1,3 +1,4 @@
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -36,6 +37,72 @@ TEST_F(FrmSettingsTest, AddRunsTheAddressDialogOnANewAddressOfTheFirstGame) {
             (std::vector<std::string>{"127.0.0.1:7790,u4=1,Lan,,,", "127.0.0.2,q3=0,,,,",
                                       "127.0.0.3,ut=1,\"New one\",,,"}));
 }
+
+// F2 and Del act on the chosen row: after Add, the row just added.
+TEST_F(FrmSettingsTest, AddSelectsTheNewRowSoThatF2AndDelActOnIt) {
+  Open(kTwoAddresses);
+  SelectRow(0);
+  edits_ = {EditTo("127.0.0.3", "New one")};
+  Click("btAdd");
+  EXPECT_EQ(SelectedRow(), 2);
+  EXPECT_EQ(List().currentItem(), List().topLevelItem(2)) << "focused too";
+
+  edits_ = {EditTo("127.0.0.3", "Renamed")};
+  Key(Qt::Key_F2);
+  EXPECT_EQ(edited_.back(), "127.0.0.3,ut");
+  EXPECT_EQ(Rows(),
+            (Lines{"127.0.0.1:7790 u4 Lan on", "127.0.0.2 q3 off", "127.0.0.3 ut Renamed on"}));
+
+  TModalScript script;
+  script.ThenAccept();
+  Key(Qt::Key_Delete);
+  EXPECT_EQ(script.MessageTexts(),
+            QStringList{QStringLiteral("Remove the address 127.0.0.3 from the list?")});
+  EXPECT_EQ(Rows(), (Lines{"127.0.0.1:7790 u4 Lan on", "127.0.0.2 q3 off"}));
+}
+
+struct DeleteAnswerCase {
+  const char* name;
+  bool byKey; // Del on the keyboard, else the button
+  QMessageBox::StandardButton answer;
+  std::vector<std::string> left;
+};
+
+class DeleteAnswerTest : public FrmSettingsTest,
+                         public ::testing::WithParamInterface<DeleteAnswerCase> {};
+
+TEST_P(DeleteAnswerTest, DelAsksBeforeRemovingTheAddress) {
+  const DeleteAnswerCase& c = GetParam();
+  Open(kTwoAddresses);
+  SelectRow(1);
+  TModalScript script;
+  script.Then([&c](QWidget& modal) {
+    auto& box = dynamic_cast<QMessageBox&>(modal);
+    EXPECT_EQ(box.windowTitle(), "Skarvel");
+    EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::Yes));
+    box.button(c.answer)->click();
+  });
+  if (c.byKey)
+    Key(Qt::Key_Delete);
+  else
+    Click("btDel");
+  EXPECT_EQ(script.MessageTexts(),
+            QStringList{QStringLiteral("Remove the address 127.0.0.2 from the list?")});
+  EXPECT_EQ(script.Unanswered(), 0);
+  EXPECT_EQ(Rows(), c.left);
+  Click("btOk");
+  EXPECT_EQ(Live(), c.left);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DeleteAnswerTest,
+    ::testing::Values(
+        DeleteAnswerCase{"KeyYes", true, QMessageBox::Yes, {"127.0.0.1:7790 u4 Lan on"}},
+        DeleteAnswerCase{
+            "KeyNo", true, QMessageBox::No, {"127.0.0.1:7790 u4 Lan on", "127.0.0.2 q3 off"}},
+        DeleteAnswerCase{
+            "ButtonNo", false, QMessageBox::No, {"127.0.0.1:7790 u4 Lan on", "127.0.0.2 q3 off"}}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(FrmSettingsTest, AddThatTheAddressDialogCancelsLeavesTheListAlone) {
   Open(kTwoAddresses);
@@ -124,7 +191,7 @@ TEST_F(FrmSettingsTest, EditIntoAnotherListedAddressIsRefusedAndLeavesTheRowAlon
 
 TEST_F(FrmSettingsTest, EditWithoutARowDoesNothing) {
   Open("[Address]\n127.0.0.1,ut=1\n");
-  Click("btDel");
+  ClickDelAnsweringYes();
   ASSERT_TRUE(Rows().empty());
   Click("btEdit");
   EXPECT_TRUE(edited_.empty());
@@ -163,7 +230,7 @@ TEST_P(DeleteTest, DeletesTheRowAndSelectsItsSuccessor) {
   Open(c.left.size() == 2 ? "[Address]\n127.0.0.1,ut=1\n127.0.0.2,ut=1\n127.0.0.3,ut=1\n"
                           : "[Address]\n127.0.0.1,ut=1\n");
   SelectRow(c.row);
-  Click("btDel");
+  ClickDelAnsweringYes();
   EXPECT_EQ(Rows(), c.left);
   EXPECT_EQ(SelectedRow(), c.selected);
   if (c.selected >= 0) {
@@ -182,8 +249,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FrmSettingsTest, DeletingAndAddingAgainCommitsTheNewList) {
   Open(kTwoAddresses);
-  Click("btDel");
-  Click("btDel");
+  ClickDelAnsweringYes();
+  ClickDelAnsweringYes();
   ASSERT_FALSE(Child<QPushButton>("btOk").isEnabled());
   edits_ = {EditTo("127.0.0.9")};
   Click("btAdd");
@@ -233,7 +300,7 @@ TEST_F(FrmSettingsTest, InsertDeleteAndF2WorkOnTheAddressesPageWithoutModifiers)
     Key(Qt::Key_Delete, modifier);
   EXPECT_EQ(Rows().size(), 2u) << "a held Shift, Ctrl or Alt does nothing";
 
-  Key(Qt::Key_Delete);
+  AnsweringYes([this] { Key(Qt::Key_Delete); });
   EXPECT_EQ(Rows(), (Lines{"127.0.0.2 q3 off"}));
   edits_ = {EditTo("127.0.0.2", "Renamed"), EditTo("127.0.0.7")};
   Key(Qt::Key_F2);

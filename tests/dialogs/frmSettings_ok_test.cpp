@@ -15,7 +15,7 @@ class IntervalRefusedTest : public FrmSettingsTest,
 TEST_P(IntervalRefusedTest, IsRefusedAndNothingIsSaved) {
   Open(kTwoAddresses);
   const std::string before = StoredText();
-  Click("btDel");
+  ClickDelAnsweringYes();
   Type("edInterval", GetParam());
   TModalScript script;
   script.ThenAccept();

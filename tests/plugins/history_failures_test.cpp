@@ -11,6 +11,12 @@
 #include <sys/fsuid.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
+extern "C" {
+#include "plugins/history/history_opener.h"
+#include "plugins/history/history_trace.h"
+}
 #include "tests/plugins/history_database.h"
 #include "tests/plugins/history_plugin.h"
 #include "tests/support/TempDir.h"
@@ -123,6 +129,8 @@ TEST_P(HistoryUnusableDatabaseTest, PollsAreSkippedWithOneTraceLine) {
   const std::string trace = ::testing::internal::GetCapturedStderr();
   ASSERT_EQ(Lines(trace).size(), 1u) << trace;
   EXPECT_THAT(trace, HasSubstr("history: cannot use " + path)) << trace;
+  // Not given up until the next start: the cause may pass (a full disk).
+  EXPECT_THAT(trace, HasSubstr("; trying again every minute")) << trace;
 
   ::testing::internal::CaptureStderr();
   plugin.Detach();
@@ -168,6 +176,108 @@ INSTANTIATE_TEST_SUITE_P(
                                        },
                                        true}),
     [](const ::testing::TestParamInfo<UnusableLocation>& test) { return test.param.name; });
+
+struct LaterUsable {
+  std::string name;
+  // Makes a location that cannot be used; gives its path.
+  std::function<std::string(const TempDir&)> make;
+  // Makes it usable, as freeing space on a full disk would.
+  std::function<void(const TempDir&)> repair;
+  bool asOrdinaryUser = false;
+};
+
+void PrintTo(const LaterUsable& location, std::ostream* out) {
+  *out << location.name;
+}
+
+class HistoryRetryTest : public ::testing::TestWithParam<LaterUsable> {
+protected:
+  ~HistoryRetryTest() override {
+    std::error_code ignored;
+    if (fs::exists(folder.path() / "locked", ignored))
+      for (const auto& entry : fs::recursive_directory_iterator(folder.path(), ignored))
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+
+  TempDir folder;
+};
+
+// A database that cannot be used at the first poll is tried again a minute
+// later by the plug-in's clock, not at every poll, and not only at the next
+// start: once the cause is gone the polls are stored again.
+TEST_P(HistoryRetryTest, AFailedOpenIsTriedAgainAMinuteLater) {
+  const LaterUsable& c = GetParam();
+  const std::string path = c.make(folder);
+  HistoryOpener opener{path.c_str(), nullptr, 0, 0};
+  HistoryTraceForget();
+  constexpr int64_t kFirst = 5000;
+  const auto opened = [&](int64_t now) {
+    OrdinaryUser user(c.asOrdinaryUser);
+    return HistoryOpenedStore(&opener, now);
+  };
+
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(opened(kFirst), nullptr);
+  c.repair(folder);
+  EXPECT_EQ(opened(kFirst + 1), nullptr);
+  EXPECT_EQ(opened(kFirst + HISTORY_RETRY_SECONDS - 1), nullptr);
+  EXPECT_FALSE(fs::exists(path)) << "tried before the minute was over";
+  HistoryStore* store = opened(kFirst + HISTORY_RETRY_SECONDS);
+  const std::string trace = ::testing::internal::GetCapturedStderr();
+  ASSERT_NE(store, nullptr) << trace;
+  EXPECT_EQ(Lines(trace).size(), 1u) << trace;
+  EXPECT_THAT(trace, HasSubstr("history: cannot use " + path)) << trace;
+  EXPECT_THAT(trace, HasSubstr("trying again every minute")) << trace;
+
+  const HistoryPoll poll{"2024-03-04T20:05:00Z",
+                         {"127.0.0.1", 9},
+                         {"ut", 2},
+                         {nullptr, 0},
+                         {nullptr, 0},
+                         {nullptr, 0},
+                         {0, 0},
+                         {0, 0},
+                         0,
+                         nullptr,
+                         nullptr};
+  char error[256] = "";
+  {
+    OrdinaryUser user(c.asOrdinaryUser);
+    EXPECT_EQ(HistoryStoreWrite(store, &poll, error, sizeof error), SQLITE_OK) << error;
+    HistoryOpenerClose(&opener);
+  }
+  EXPECT_EQ(HistoryDatabase(path).Single("SELECT count(*) FROM polls"), "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, HistoryRetryTest,
+    ::testing::Values(
+        LaterUsable{"FolderMadeLater",
+                    [](const TempDir& folder) { return folder.file("later/history.db"); },
+                    [](const TempDir& folder) { fs::create_directory(folder.path() / "later"); }},
+        // A folder that takes no new file stands in for a full disk.
+        LaterUsable{"FolderWritableLater", ReadOnlyFolder,
+                    [](const TempDir& folder) {
+                      fs::permissions(folder.path() / "locked", fs::perms::all,
+                                      fs::perm_options::add);
+                    },
+                    true}),
+    [](const ::testing::TestParamInfo<LaterUsable>& test) { return test.param.name; });
+
+// However long it stays unusable, the trace says so once.
+TEST(HistoryRetryLimitTest, AnUnusableDatabaseIsSaidOnce) {
+  TempDir folder;
+  fs::create_directory(folder.path() / "history.db");
+  const std::string path = folder.file("history.db");
+  HistoryOpener opener{path.c_str(), nullptr, 0, 0};
+  HistoryTraceForget();
+  ::testing::internal::CaptureStderr();
+  for (int64_t now = 0; now <= 10 * HISTORY_RETRY_SECONDS; now += 7)
+    EXPECT_EQ(HistoryOpenedStore(&opener, now), nullptr);
+  const std::string trace = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(Lines(trace).size(), 1u) << trace;
+  HistoryOpenerClose(&opener);
+}
 
 struct Holder {
   std::string name;

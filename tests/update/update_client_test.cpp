@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
                    TLocalWebServer::SendAndStayOpen(
                        "HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\n\r\n"
                        "<html><body>Not Found</body></html>\r\n"),
-                   TUpdateFailure::NotAPage, ""},
+                   TUpdateFailure::NotOk, ""},
         ServerCase{
             "Garbage",
             TLocalWebServer::SendAndStayOpen(
