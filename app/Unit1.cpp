@@ -251,6 +251,9 @@ void TfrmMain::FormCreate() {
   shell_->TraceReceiveBuffer();
   setWindowTitle(QString::fromLatin1(MainWindowTitle));
   reallyClose_ = false;
+  // The start-up's boxes wait for its first cycle: an unanswered box must
+  // not keep the program from polling.
+  HoldStartupMessages();
 
   // No language file is loaded yet, so the message keeps its built-in text.
   if (!EnsureIniFile())
@@ -281,6 +284,7 @@ void TfrmMain::FormCreate() {
   startup.LogFailed = [](const std::exception& error) { qWarning("%s", error.what()); };
   monitor_->Start(startup);
   lvServers->SetEmptyHint(ServerViewHint(monitor_->Addresses));
+  ReleaseStartupMessages();
 
   if (!AppSettings.StartInTray || firstStart)
     ShowMainWindow();
