@@ -25,6 +25,7 @@
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
 #include "dialogs/LngINISupp.h"
+#include "dialogs/ScreenFit.h"
 #include "dialogs/settings.h"
 #include "platform/SoundPlayer.h"
 #include "tray/Tray.h"
@@ -312,8 +313,10 @@ void TfrmMain::FormDestroy() {
 }
 
 void TfrmMain::ApplyLayout(const TWindowLayout& layout) {
-  move(layout.Left, layout.Top);
-  resize(layout.Width, layout.Height);
+  // Stored under other screens or another scale, the place may be off them.
+  const QRect placed = FitToScreens(QRect(layout.Left, layout.Top, layout.Width, layout.Height));
+  move(placed.topLeft());
+  resize(placed.size());
   Splitter1->setSizes({layout.ServersHeight, std::max(1, layout.Height - layout.ServersHeight)});
   const TWindowLayout design;
   for (int i = 0; i < 5; ++i)

@@ -23,6 +23,7 @@
 #include "dialogs/Accelerators.h"
 #include "dialogs/DialogServices.h"
 #include "dialogs/DialogTranslation.h"
+#include "dialogs/ScreenFit.h"
 #include "dialogs/settings_layout.h"
 #include "util/data_folders.h"
 
@@ -90,7 +91,8 @@ void TfrmSettings::FormCreate() {
   } catch (const std::exception& error) {
     qWarning("%s", error.what()); // the design size stands
   }
-  resize(layout.Width, layout.Height);
+  // Stored under other screens or another scale, the size may not fit.
+  resize(FitToScreens(QRect(pos(), QSize(layout.Width, layout.Height))).size());
   for (int i = 0; i < 3; ++i)
     ApplyColumnWidth(lvAddr, i, layout.AddrWidth[static_cast<std::size_t>(i)]);
 }
