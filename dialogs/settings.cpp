@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
@@ -91,8 +92,10 @@ void TfrmSettings::FormCreate() {
   } catch (const std::exception& error) {
     qWarning("%s", error.what()); // the design size stands
   }
-  // Stored under other screens or another scale, the size may not fit.
-  resize(FitToScreens(QRect(pos(), QSize(layout.Width, layout.Height))).size());
+  // Stored under other screens or another scale, the size may not fit the
+  // screen the dialog opens on.
+  const QRect stored(screen()->availableGeometry().topLeft(), QSize(layout.Width, layout.Height));
+  resize(FitToScreens(stored).size());
   for (int i = 0; i < 3; ++i)
     ApplyColumnWidth(lvAddr, i, layout.AddrWidth[static_cast<std::size_t>(i)]);
 }
