@@ -73,7 +73,7 @@ bool TfrmSettings::WaitForPollCycle() {
   waitingForPoll_ = true;
   // The end of the program does not wait for the cycle; this loop is none of
   // the event loops that quitting ends.
-  const TQuitRequestWatch quit;
+  TQuitRequestWatch quit;
   // Each event may be the one that ends the cycle: sleep until the next one
   // comes, then look again.
   while (Polling && Polling() && !quit.Requested())

@@ -87,11 +87,11 @@ void TPollEngine::tmSubTimer() {
   // A tick still queued when the cycle ended has nothing to do.
   if (!polling_)
     return;
-  if (paused_) {
-    CutCycleShort();
-    return;
-  }
   try {
+    if (paused_) {
+      CutCycleShort();
+      return;
+    }
     // Arming a running timer restarts it: the next step comes a full wait
     // after this one, also when this one came early.
     ports_.SetStepTimer(true, stepInterval_);
