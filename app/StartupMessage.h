@@ -10,3 +10,9 @@
 void ShowStartupMessage(QMessageBox::Icon icon, const QString& text);
 void AbandonStartupMessages();
 bool StartupMessagesAbandoned();
+
+// While held, the boxes asked for wait, so that the start-up goes on to its
+// first poll cycle; released, they show one after another while the poll
+// runs on.
+void HoldStartupMessages();
+void ReleaseStartupMessages();

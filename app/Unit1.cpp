@@ -25,6 +25,7 @@
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
 #include "dialogs/LngINISupp.h"
+#include "dialogs/ScreenFit.h"
 #include "dialogs/settings.h"
 #include "platform/SoundPlayer.h"
 #include "tray/Tray.h"
@@ -250,6 +251,9 @@ void TfrmMain::FormCreate() {
   shell_->TraceReceiveBuffer();
   setWindowTitle(QString::fromLatin1(MainWindowTitle));
   reallyClose_ = false;
+  // The start-up's boxes wait for its first cycle: an unanswered box must
+  // not keep the program from polling.
+  HoldStartupMessages();
 
   // No language file is loaded yet, so the message keeps its built-in text.
   if (!EnsureIniFile())
@@ -280,6 +284,7 @@ void TfrmMain::FormCreate() {
   startup.LogFailed = [](const std::exception& error) { qWarning("%s", error.what()); };
   monitor_->Start(startup);
   lvServers->SetEmptyHint(ServerViewHint(monitor_->Addresses));
+  ReleaseStartupMessages();
 
   if (!AppSettings.StartInTray || firstStart)
     ShowMainWindow();
@@ -307,8 +312,10 @@ void TfrmMain::FormDestroy() {
 }
 
 void TfrmMain::ApplyLayout(const TWindowLayout& layout) {
-  move(layout.Left, layout.Top);
-  resize(layout.Width, layout.Height);
+  // Stored under other screens or another scale, the place may be off them.
+  const QRect placed = FitToScreens(QRect(layout.Left, layout.Top, layout.Width, layout.Height));
+  move(placed.topLeft());
+  resize(placed.size());
   Splitter1->setSizes({layout.ServersHeight, std::max(1, layout.Height - layout.ServersHeight)});
   const TWindowLayout design;
   for (int i = 0; i < 5; ++i)

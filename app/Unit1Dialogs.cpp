@@ -25,6 +25,8 @@ void TfrmMain::CreateSettingsDialog() {
     return EditAddress(address, dm_, parent);
   };
   frmSettings->Polling = [this] { return monitor_->Engine.Polling(); };
+  frmSettings->PausePolling = [this] { monitor_->Engine.Pause(); };
+  frmSettings->ResumePolling = [this] { monitor_->Engine.Resume(); };
   frmSettings->CheckNow = [this](QWidget* parent, std::function<void()> finished) {
     return dm_.UpdateCheck.CheckManually(parent, std::move(finished));
   };
@@ -35,11 +37,13 @@ void TfrmMain::mnSettingsClick() {
   // Made when first asked for: most starts never open it.
   if (!frmSettings)
     CreateSettingsDialog();
-  if (frmSettings->exec() != QDialog::Accepted)
-    return;
-  if (frmSettings->LanguageChanged())
-    ReloadLanguage();
-  SettingsChanged();
+  if (frmSettings->exec() == QDialog::Accepted) {
+    if (frmSettings->LanguageChanged())
+      ReloadLanguage();
+    SettingsChanged();
+  }
+  // OK paused the poll for the new lists; it goes on with them.
+  monitor_->Engine.Resume();
 }
 
 void TfrmMain::TranslateWindows() {

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -22,6 +23,9 @@ namespace {
 constexpr QSize kDesignSize(247, 169);
 constexpr int kVersionColumnWidth = 100;
 constexpr int kVisibleRows = 3;
+constexpr int kMargin = 8;
+// Room left for the window manager's frame, which is not known before showing.
+constexpr int kWindowBorders = 16;
 
 } // namespace
 
@@ -39,7 +43,7 @@ TfrmAbout::TfrmAbout(const std::vector<TAboutRow>& rows, const QString& homepage
 
 void TfrmAbout::FormCreate(const std::vector<TAboutRow>& rows, const QString& homepage) {
   auto* column = new QVBoxLayout(this);
-  column->setContentsMargins(8, 8, 8, 8);
+  column->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
   column->setSpacing(4);
 
   Label1 = new QLabel(this);
@@ -73,15 +77,24 @@ void TfrmAbout::FormCreate(const std::vector<TAboutRow>& rows, const QString& ho
   lvVersion->setSelectionMode(QAbstractItemView::SingleSelection);
   lvVersion->setSelectionBehavior(QAbstractItemView::SelectRows);
   lvVersion->header()->setStretchLastSection(false);
+  lvVersion->setTextElideMode(Qt::ElideMiddle);
   QList<QTreeWidgetItem*> items;
-  for (const TAboutRow& row : rows)
-    items.append(new QTreeWidgetItem(
-        {QString::fromStdString(row.Caption), QString::fromStdString(row.Version)}));
+  for (const TAboutRow& row : rows) {
+    auto* item = new QTreeWidgetItem(
+        {QString::fromStdString(row.Caption), QString::fromStdString(row.Version)});
+    // A name cut short below shows whole here.
+    item->setToolTip(0, item->text(0));
+    items.append(item);
+  }
   lvVersion->addTopLevelItems(items);
   lvVersion->resizeColumnToContents(0);
   lvVersion->setColumnWidth(1, kVersionColumnWidth);
-  // Both columns and a few rows in view, whatever the font.
+  // Both columns and a few rows in view, whatever the font; a plug-in's name
+  // may be of any length, but the box stays within the screen.
   const int frame = 2 * lvVersion->frameWidth();
+  const int widestName = screen()->availableGeometry().width() - 2 * kMargin - frame -
+                         kVersionColumnWidth - kWindowBorders;
+  lvVersion->setColumnWidth(0, std::max(1, std::min(lvVersion->columnWidth(0), widestName)));
   const int rowHeight =
       std::max(lvVersion->sizeHintForRow(0), lvVersion->fontMetrics().lineSpacing());
   lvVersion->setMinimumSize(lvVersion->columnWidth(0) + kVersionColumnWidth + frame,

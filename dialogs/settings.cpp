@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
@@ -23,6 +24,7 @@
 #include "dialogs/Accelerators.h"
 #include "dialogs/DialogServices.h"
 #include "dialogs/DialogTranslation.h"
+#include "dialogs/ScreenFit.h"
 #include "dialogs/settings_layout.h"
 #include "util/data_folders.h"
 
@@ -90,7 +92,10 @@ void TfrmSettings::FormCreate() {
   } catch (const std::exception& error) {
     qWarning("%s", error.what()); // the design size stands
   }
-  resize(layout.Width, layout.Height);
+  // Stored under other screens or another scale, the size may not fit the
+  // screen the dialog opens on.
+  const QRect stored(screen()->availableGeometry().topLeft(), QSize(layout.Width, layout.Height));
+  resize(FitToScreens(stored).size());
   for (int i = 0; i < 3; ++i)
     ApplyColumnWidth(lvAddr, i, layout.AddrWidth[static_cast<std::size_t>(i)]);
 }

@@ -44,6 +44,11 @@ public:
 
   TAddressEditor EditAddress;    // set by the window; tests give their own
   std::function<bool()> Polling; // a poll cycle is in progress (OK waits for its end)
+  // OK pauses the poll so that the running cycle ends at its next step, and
+  // resumes it when it stays open. After an accepted exec() the owner
+  // resumes the poll once it has applied the settings.
+  std::function<void()> PausePolling;
+  std::function<void()> ResumePolling;
   // "Check now": starts the manual update check over `parent` and calls
   // `finished` when it has ended; false when no check started.
   std::function<bool(QWidget* parent, std::function<void()> finished)> CheckNow;
@@ -110,7 +115,8 @@ private:
   TBuddyList ListedBuddies() const;
   void StoreAutostart();
 
-  void WaitForPollCycle();
+  // False when the program is to end meanwhile: the dialog is then rejected.
+  bool WaitForPollCycle();
   void TakeAppSettings();
   void Commit();
 

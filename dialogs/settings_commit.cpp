@@ -22,6 +22,7 @@
 #include "config/SettingsFile.h"
 #include "dialogs/ErrorReport.h"
 #include "dialogs/Message.h"
+#include "dialogs/QuitRequestWatch.h"
 #include "dialogs/settings.h"
 #include "util/text.h"
 
@@ -78,26 +79,37 @@ void TfrmSettings::btCheckClick() {
     enable();
 }
 
-void TfrmSettings::WaitForPollCycle() {
+bool TfrmSettings::WaitForPollCycle() {
+  if (PausePolling)
+    PausePolling();
   const bool okEnabled = btOk->isEnabled();
   btOk->setEnabled(false);
   btCancel->setEnabled(false);
   waitingForPoll_ = true;
+  // The end of the program does not wait for the cycle; this loop is none of
+  // the event loops that quitting ends.
+  TQuitRequestWatch quit;
   // Each event may be the one that ends the cycle: sleep until the next one
   // comes, then look again.
-  while (Polling && Polling())
+  while (Polling && Polling() && !quit.Requested())
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   waitingForPoll_ = false;
   btOk->setEnabled(okEnabled);
   btCancel->setEnabled(true);
+  return !quit.Requested();
 }
 
 void TfrmSettings::btOkClick() {
-  WaitForPollCycle();
+  if (!WaitForPollCycle()) {
+    reject();
+    return;
+  }
   try {
     TakeAppSettings();
     Commit();
   } catch (const std::exception& error) {
+    if (ResumePolling)
+      ResumePolling();
     ShowError(this, QString::fromStdString(error.what()));
     return;
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -59,6 +60,10 @@ void TPollEngine::Timer1Timer() {
     // The update check may dispatch events: a cycle may have started meanwhile.
     if (polling_)
       return;
+    if (paused_) {
+      cycleDue_ = true;
+      return;
+    }
     SetProgress(progressPosition_, std::max(1, addresses_.QueryStepCount()));
     if (addresses_.Count() == 0)
       return;
@@ -83,6 +88,10 @@ void TPollEngine::tmSubTimer() {
   if (!polling_)
     return;
   try {
+    if (paused_) {
+      CutCycleShort();
+      return;
+    }
     // Arming a running timer restarts it: the next step comes a full wait
     // after this one, also when this one came early.
     ports_.SetStepTimer(true, stepInterval_);
@@ -245,6 +254,27 @@ void TPollEngine::Refresh() {
   ports_.SetCycleTimer(false, cycleInterval_);
   ports_.SetCycleTimer(!manualOnly_, cycleInterval_);
   Timer1Timer();
+}
+
+void TPollEngine::Pause() {
+  paused_ = true;
+}
+
+void TPollEngine::Resume() {
+  paused_ = false;
+  if (std::exchange(cycleDue_, false))
+    Refresh();
+}
+
+void TPollEngine::CutCycleShort() {
+  Trace(kCycleEndLine);
+  polling_ = false;
+  cycleDue_ = true;
+  SetProgress(0, progressMaximum_);
+  ports_.SetStepTimer(false, stepInterval_);
+  // The answers of this step count; silence counts only over a whole cycle.
+  servers_.CommitAnswered(ports_.Now());
+  ports_.RefreshServers();
 }
 
 void TPollEngine::SetProgress(int32_t position, int32_t maximum) {

@@ -32,6 +32,13 @@ public:
   // The Refresh command: nothing while a cycle runs; otherwise the cycle
   // timer's period restarts now and a cycle starts at once.
   void Refresh();
+  // The settings dialog replaces the address list only while no cycle runs.
+  // Pause ends a running cycle at its next step (the query in flight keeps
+  // its wait, the servers not reached yet keep their state) and starts no
+  // cycle until Resume. Resume starts one at once when a cycle was cut short
+  // or a cycle tick fell meanwhile.
+  void Pause();
+  void Resume();
 
   bool Polling() const { return polling_; }
   bool ManualOnly() const { return manualOnly_; }
@@ -57,6 +64,7 @@ private:
   void ReceiveDatagram(const std::string& senderIp, int32_t senderPort, const std::string& bytes);
   TDispatched Dispatch(const TAddress& address, const std::string& senderIp, int32_t gamePort,
                        const std::string& data);
+  void CutCycleShort();
   void SetProgress(int32_t position, int32_t maximum);
   // The trace is a debugging aid: a line that cannot be written changes nothing.
   void Trace(const std::string& line) noexcept;
@@ -77,6 +85,8 @@ private:
   int32_t progressMaximum_ = 100;
   int32_t progressPosition_ = 0;
   bool slowPoll_ = false;
+  bool paused_ = false;
+  bool cycleDue_ = false; // a cycle was cut short or skipped while paused
   // The timer periods as last applied (design-time values until then); the
   // cycle period is the raised one, and servers go stale by it.
   int32_t cycleInterval_ = 3000;

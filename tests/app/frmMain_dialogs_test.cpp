@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/PollShell.h"
 #include "app/ServerView.h"
 #include "config/AppSettings.h"
@@ -111,6 +113,46 @@ INSTANTIATE_TEST_SUITE_P(Hosts, UpdateBoxTest,
                          [](const ::testing::TestParamInfo<UpdateBoxCase>& test) {
                            return std::string(test.param.name);
                          });
+
+// Many silent servers: the whole cycle would take minutes.
+std::string SilentAddresses(int count) {
+  std::string section = "[Address]\n";
+  for (int i = 0; i < count; ++i)
+    section +=
+        "127.0.1." + std::to_string(i % 250 + 1) + ":" + std::to_string(40000 + i) + ",q3=1\n";
+  return section;
+}
+
+TEST_F(FrmMainDialogsTest, SettingsOkCutsTheCycleShortAndStartsItAgainOverTheNewList) {
+  TfrmMain& window =
+      Start(std::string(kShown) + "[Network]\nMaxWaitAnswer=60000\n" + SilentAddresses(200));
+  TPollEngine& engine = window.Monitor().Engine;
+  ASSERT_TRUE(engine.Polling());
+  const int32_t before = window.Monitor().Addresses.Count();
+  int32_t stepsSent = 0;
+  TModalScript script;
+  script.Then([&](QWidget& dialog) {
+    TModalScript question; // Del asks first
+    question.ThenAccept();
+    In<QAbstractButton>(dialog, "btDel").click(); // the first address goes
+    In<QLineEdit>(dialog, "edWaitAns").setText(QStringLiteral("700"));
+    // The step timer's ticks, as many as the whole cycle has, while OK waits.
+    QTimer::singleShot(0, &dialog, [&] {
+      for (int i = 0; i < before; ++i) {
+        stepsSent += engine.Polling() ? 1 : 0;
+        engine.tmSubTimer();
+      }
+    });
+    In<QAbstractButton>(dialog, "btOk").click();
+  });
+  window.mnSettingsClick();
+  EXPECT_EQ(script.Pending(), 0);
+  EXPECT_EQ(stepsSent, 1) << "OK waited for the rest of the cycle";
+  EXPECT_EQ(window.Monitor().Addresses.Count(), before - 1);
+  EXPECT_TRUE(engine.Polling()) << "a new cycle over the new list";
+  EXPECT_EQ(engine.CurrentAddress(), 0);
+  EXPECT_EQ(window.findChild<TPollShell*>()->tmSub.interval(), 700);
+}
 
 TEST_F(FrmMainDialogsTest, SettingsCancelLeavesTimerAndFileAlone) {
   TfrmMain& window = Start(kShown);

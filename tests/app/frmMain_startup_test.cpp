@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QDialog>
+
 #include "app/Unit1.h"
 #include "cli/ConsoleStartup.h"
 #include "tests/app/FrmMainFixture.h"
+#include "tests/dialogs/ModalScript.h"
 #include "tests/support/FakePollPorts.h"
 
 namespace {
@@ -69,6 +74,38 @@ TEST_F(FrmMainTest, WindowAndConsoleStartWithTheSameLists) {
   EXPECT_EQ(console.Addresses.Count(), 3);
   EXPECT_EQ(console.KnownServers.Count(), 2);
   EXPECT_EQ(window.back(), "steps 4 manual");
+}
+
+// The window under construction, found as the script's action sees it.
+TfrmMain* WindowBeingMade() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* window = qobject_cast<TfrmMain*>(widget))
+      return window;
+  return nullptr;
+}
+
+TEST_F(FrmMainTest, TheFirstCycleRunsWhileTheStartUpMessagesWait) {
+  // Two plug-ins whose Init fails, each reported in a box of its own.
+  for (const char* name : {"first.so", "second.so"})
+    std::filesystem::copy_file(INIT_FAILS_PLUGIN, home_.path() / name);
+  std::vector<bool> polling;
+  std::vector<int32_t> addresses;
+  const auto answer = [&](QWidget& box) {
+    if (TfrmMain* window = WindowBeingMade()) {
+      polling.push_back(window->Monitor().Engine.Polling());
+      addresses.push_back(window->Monitor().Addresses.Count());
+    }
+    if (auto* dialog = qobject_cast<QDialog*>(&box))
+      dialog->accept();
+  };
+  TModalScript script;
+  script.Then(answer).Then(answer);
+  Start(kShown);
+  ASSERT_EQ(script.MessageTexts().size(), 2);
+  EXPECT_TRUE(script.MessageTexts()[0].startsWith("Plugin loading error: "));
+  EXPECT_EQ(script.Unanswered(), 0);
+  EXPECT_EQ(addresses, (std::vector<int32_t>{1, 1}));
+  EXPECT_EQ(polling, (std::vector<bool>{true, true}));
 }
 
 } // namespace

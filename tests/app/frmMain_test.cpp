@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
@@ -78,6 +79,19 @@ TEST_F(FrmMainTest, StoredLayoutIsRestoredAndWrittenBack) {
   EXPECT_EQ(ini.ReadInteger("Window", "ServersHeight", 0), 200);
   EXPECT_EQ(ini.ReadInteger("Window", "ServersWidth3", 0), 84);
   EXPECT_EQ(ini.ReadInteger("Window", "PlayersWidth1", 0), 50);
+}
+
+// Saved at another scale or on a larger screen: on the offscreen screen of
+// 800 by 600 pixels it would reach far past the edges.
+TEST_F(FrmMainTest, AStoredPlaceOffTheScreenIsBroughtBackOntoIt) {
+  TfrmMain& window =
+      Start(std::string(kShown) + "[Window]\nLeft=801\nTop=620\nWidth=1600\nHeight=1200\n");
+  QApplication::processEvents();
+  const QRect screen = window.screen()->availableGeometry();
+  ASSERT_LT(screen.width(), 1600);
+  EXPECT_TRUE(screen.contains(QRect(window.pos(), window.size())))
+      << window.x() << "," << window.y() << " " << window.width() << "x" << window.height();
+  EXPECT_EQ(window.width(), screen.width());
 }
 
 TEST_F(FrmMainTest, VersionIsWrittenOnlyWhenAbsent) {

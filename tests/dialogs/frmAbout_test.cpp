@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -184,5 +185,23 @@ INSTANTIATE_TEST_SUITE_P(Fonts, FrmAboutFitTest, ::testing::Values(0, 20),
                            return test.param == 0 ? std::string("DefaultFont")
                                                   : "PointSize" + std::to_string(test.param);
                          });
+
+TEST_F(FrmAboutTest, APluginNameLongerThanTheScreenIsCutShortNotTheBox) {
+  const std::string name = std::string(210, 'x') + ".so";
+  ASSERT_EQ(name.size(), 213u);
+  TfrmAbout& box = Open({{name, "1.0"}, {"skarvel", "2.5"}});
+  QCoreApplication::processEvents();
+  const QRect screen = box.screen()->availableGeometry();
+  EXPECT_LE(box.frameGeometry().width(), screen.width());
+  EXPECT_TRUE(screen.contains(box.frameGeometry())) << "left " << box.frameGeometry().left();
+
+  // Both columns stay in view; the name shows whole in its tooltip and copy.
+  QTreeWidget& list = List();
+  EXPECT_GE(list.viewport()->width(), list.columnWidth(0) + list.columnWidth(1));
+  EXPECT_EQ(list.topLevelItem(0)->toolTip(0).toStdString(), name);
+  list.setFocus();
+  QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QString::fromStdString(name + " 1.0")));
+}
 
 } // namespace

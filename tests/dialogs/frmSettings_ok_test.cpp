@@ -250,6 +250,97 @@ TEST_F(FrmSettingsTest, OkWaitsForThePollCycleInProgress) {
   EXPECT_TRUE(Child<QPushButton>("btCancel").isEnabled());
 }
 
+// A long cycle that steps on events: it ends after its last step, or at the
+// next step once paused.
+class LongCycle {
+public:
+  explicit LongCycle(int steps) : left_(steps) {
+    QObject::connect(&step_, &QTimer::timeout, [this] {
+      ++taken_;
+      if (paused_ || --left_ == 0)
+        step_.stop();
+    });
+    step_.start(0);
+  }
+  bool Polling() const { return step_.isActive(); }
+  void Pause() { paused_ = true; }
+  void Resume() { ++resumes_; }
+  int Taken() const { return taken_; }
+  int Resumes() const { return resumes_; }
+
+private:
+  QTimer step_;
+  int left_;
+  int taken_ = 0;
+  bool paused_ = false;
+  int resumes_ = 0;
+};
+
+void WireTo(TfrmSettings& dialog, LongCycle& cycle) {
+  dialog.Polling = [&cycle] { return cycle.Polling(); };
+  dialog.PausePolling = [&cycle] { cycle.Pause(); };
+  dialog.ResumePolling = [&cycle] { cycle.Resume(); };
+}
+
+TEST_F(FrmSettingsTest, OkEndsTheCycleAtItsNextStepThenCommits) {
+  Open(kTwoAddresses);
+  edits_ = {EditTo("127.0.0.3")};
+  Click("btAdd");
+  LongCycle cycle(1000);
+  WireTo(*dialog_, cycle);
+
+  Click("btOk");
+  EXPECT_LE(cycle.Taken(), 2) << "OK waited for the whole cycle";
+  EXPECT_TRUE(Accepted());
+  EXPECT_EQ(Live().size(), 3u);
+  EXPECT_EQ(cycle.Resumes(), 0) << "the owner resumes once it has applied the settings";
+}
+
+TEST_F(FrmSettingsTest, AnOkRefusedAfterThePauseLetsThePollGoOn) {
+  Open(kTwoAddresses);
+  Type("edInterval", "2,5");
+  LongCycle cycle(1000);
+  WireTo(*dialog_, cycle);
+
+  TModalScript script;
+  script.ThenAccept();
+  Click("btOk");
+  EXPECT_EQ(script.MessageTexts(), QStringList{"Wrong interval"});
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_EQ(cycle.Resumes(), 1);
+}
+
+// Takes the request to end the program away from the application, so the
+// test goes on; whoever watched for it has seen it.
+class SwallowQuit : public QObject {
+public:
+  SwallowQuit() { QCoreApplication::instance()->installEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    return watched == QCoreApplication::instance() && event->type() == QEvent::Quit;
+  }
+};
+
+TEST_F(FrmSettingsTest, TheEndOfTheProgramDoesNotWaitForTheCycle) {
+  Open(kTwoAddresses);
+  edits_ = {EditTo("127.0.0.3")};
+  Click("btAdd");
+  const std::string before = StoredText();
+  LongCycle cycle(1000);
+  dialog_->Polling = [&cycle] { return cycle.Polling(); }; // a cycle that will not pause
+  const SwallowQuit swallow;
+  QTimer::singleShot(0, [] {
+    QEvent quit(QEvent::Quit); // what SIGTERM and the end of the session send
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+  });
+
+  Click("btOk");
+  EXPECT_LT(cycle.Taken(), 1000);
+  EXPECT_FALSE(dialog_->isVisible());
+  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  EXPECT_EQ(StoredText(), before);
+  EXPECT_EQ(Live().size(), 2u);
+}
+
 TEST_F(FrmSettingsTest, OkCommitsNewAddressesAgainstTheLiveRegistry) {
   Open(kTwoAddresses);
   edits_ = {EditTo("127.0.0.3")};

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -350,6 +351,15 @@ TEST_F(FrmSettingsTest, GeometryIsReadAtCreationAndWrittenAtDestruction) {
   EXPECT_EQ(ini.ReadInteger("frmSettings", "AddrWidth0", 0), 200);
   EXPECT_EQ(ini.ReadInteger("frmSettings", "AddrWidth1", 0), 60);
   EXPECT_EQ(ini.ReadInteger("frmSettings", "AddrWidth2", 0), 90);
+}
+
+TEST_F(FrmSettingsTest, AStoredSizeLargerThanTheScreenIsCutToIt) {
+  // Saved at another scale; the offscreen screen is 800 by 600 pixels.
+  TfrmSettings& dialog =
+      Make("[frmSettings]\nWidth=1600\nHeight=1200\n" + std::string(kTwoAddresses));
+  const QSize screen = dialog.screen()->availableGeometry().size();
+  ASSERT_LT(screen.width(), 1600);
+  EXPECT_EQ(dialog.size(), screen);
 }
 
 TEST_F(FrmSettingsTest, AnUnwritableFileAtDestructionIsNoCrash) {
