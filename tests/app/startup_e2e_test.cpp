@@ -107,6 +107,19 @@ TEST_F(StartupE2eTest, InterruptAlsoTakesTheEndOfSessionPath) {
   EXPECT_EQ(TIniFile(home_.file("skarvel.ini")).ReadSection("Window").size(), 12u);
 }
 
+// Run from the build tree, the shipped languages beside the program serve,
+// as an installed copy's do: none is made in the program folder.
+TEST_F(StartupE2eTest, TheLanguagesBesideTheProgramAreFound) {
+  home_.write("skarvel.ini", std::string(kLoopbackIni) + "[Appearance]\nLanguage=Deutsch.lng\n");
+  const auto window = Launch();
+  ASSERT_TRUE(Eventually([this] {
+    return TIniFile(home_.file("skarvel.ini")).ReadString("Common", "Version", "") == "2.5";
+  }));
+  EXPECT_EQ(window->Stop(SIGTERM), 0) << window->Errors();
+  EXPECT_FALSE(home_.exists("Deutsch.lng"));
+  EXPECT_FALSE(home_.exists("English.lng"));
+}
+
 // A settings file that is a pipe neither stalls the start nor is taken for
 // empty settings (whose default list broadcasts): the window says why.
 TEST_F(StartupE2eTest, ASettingsFileThatIsAPipeIsReported) {
