@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 
 #include <clocale>
@@ -12,6 +13,7 @@
 #include "app/StartupMessage.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
+#include "config/SettingsFile.h"
 #include "platform/SingleInstance.h"
 #include "platform/UnixSignalWatcher.h"
 #include "util/app_dir.h"
@@ -55,6 +57,15 @@ int main(int argc, char* argv[]) {
   // A signal while a start-up message box waits ends the start-up at once.
   const QMetaObject::Connection duringStartup =
       QObject::connect(&endSignals, &UnixSignalWatcher::received, &app, &AbandonStartupMessages);
+
+  // Settings that cannot be read would leave the default address list, whose
+  // broadcast reaches the whole local network: say why and stop. (The trace
+  // is written in the program folder, as the window's is.)
+  QDir::setCurrent(QString::fromStdString(ProgramFolder()));
+  if (const std::optional<std::string> problem = SettingsFileProblem(InAppDir("skarvel.ini"))) {
+    ShowStartupMessage(QMessageBox::Critical, QString::fromStdString(*problem));
+    return StartupMessagesAbandoned() ? 0 : 1;
+  }
 
   Tdm dm(BuildStamp());
   auto frmMain = std::make_unique<TfrmMain>(dm);

@@ -45,6 +45,11 @@ TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
   Parse(text_.Adopt(std::move(text).value_or(std::string())));
 }
 
+TIniFile::TIniFile(std::string path, std::optional<std::string> text, TEncoder encode)
+    : path_(std::move(path)), unreadable_(!text), encode_(std::move(encode)) {
+  Parse(text_.Adopt(std::move(text).value_or(std::string())));
+}
+
 std::string_view TIniFile::RawValue(const Line& line) {
   if (line.kind != Line::kKeyValue)
     return {};
@@ -350,7 +355,7 @@ std::string TIniFile::Text() const {
 void TIniFile::UpdateFile() {
   if (!modified_)
     return;
-  if (unreadable_ || !ReplaceFileAtomically(path_, Text()))
+  if (unreadable_ || !ReplaceFileAtomically(path_, encode_ ? encode_(Text()) : Text()))
     throw EIniWriteError("Unable to write to " + path_);
   modified_ = false;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -37,6 +38,13 @@ struct TIniEntry {
 class TIniFile {
 public:
   explicit TIniFile(std::string path); // reads the file; a missing file is empty
+  // Writes the text as UpdateFile puts it on disk, for a file kept in an
+  // encoding of its own (a UTF-16 language file).
+  using TEncoder = std::function<std::string(const std::string& text)>;
+  // The text of the file as the caller read and decoded it, UpdateFile
+  // writing encode(Text()); nothing for a file that is there but could not be
+  // read, which UpdateFile never replaces.
+  TIniFile(std::string path, std::optional<std::string> text, TEncoder encode);
   const std::string& FileName() const { return path_; }
 
   // A value enclosed in a matching pair of double or single quotes comes back
@@ -125,6 +133,7 @@ private:
   TIniNameIndex sectionIndex_; // the first section of every name
   bool modified_ = false;
   bool unreadable_ = false; // the file exists but could not be read
+  TEncoder encode_;         // empty: written as the text stands
 };
 
 template <class Visit>

@@ -2,12 +2,14 @@
 
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 #include <utility>
 
 #include "util/app_dir.h"
 #include "util/data_folders.h"
 #include "util/display_text.h"
 #include "util/file_io.h"
+#include "util/utf16.h"
 
 namespace {
 
@@ -56,29 +58,70 @@ std::string WriteError(const std::string& path) {
   return "Unable to write to " + path;
 }
 
+bool HasLngName(const std::string& path) {
+  const std::string name = path.substr(path.rfind('/') + 1);
+  return name.size() > 4 && name.ends_with(".lng");
+}
+
+// What a language file gives its INI reader, or why it gives nothing.
+struct TLngText {
+  std::string Text;
+  TIniFile::TEncoder Encode; // a UTF-16 file is written back as UTF-16
+  std::optional<std::string> Problem;
+};
+
+TLngText Refused(const std::string& path, const std::string& reason) {
+  return {{}, {}, "Cannot use the language file " + path + ": " + reason};
+}
+
+TLngText ReadLngText(const std::string& path, bool exists) {
+  if (!HasLngName(path))
+    return Refused(path, "not a *.lng file");
+  if (!exists)
+    return {};
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes)
+    return Refused(path, WholeFileProblem(path).value_or("cannot be read"));
+  TLngText read;
+  if (const std::optional<TByteOrder> order = Utf16ByteOrder(*bytes)) {
+    std::optional<std::string> text = Utf16ToUtf8(*bytes, *order);
+    if (!text)
+      return Refused(path, "not UTF-16 text, though it starts as such");
+    read.Text = std::move(*text);
+    read.Encode = [order = *order](const std::string& utf8) { return Utf8ToUtf16(utf8, order); };
+  } else {
+    read.Text = std::move(*bytes);
+  }
+  // A NUL is in no text of ours: a database or another binary file.
+  if (read.Text.find('\0') != std::string::npos)
+    return Refused(path, "not a text file");
+  return read;
+}
+
 } // namespace
 
-TLngFile::TLngFile(const std::string& path) : ini_(path) {
-  std::optional<std::string> bytes = ReadWholeFile(path);
-  exists_ = bytes.has_value();
-  legacy_ = bytes && !IsValidUtf8(*bytes);
+TLngFile::TLngFile(const std::string& path)
+    : ini_(path, std::string(), nullptr), exists_(access(path.c_str(), F_OK) == 0) {
+  TLngText read = ReadLngText(path, exists_);
+  problem_ = std::move(read.Problem);
+  // A file that is not taken is never written: it may be anything.
+  ini_ = TIniFile(path, problem_ ? std::nullopt : std::optional(std::move(read.Text)),
+                  std::move(read.Encode));
 }
 
-std::string TLngFile::Decoded(const std::string& stored) const {
-  return legacy_ ? ToUtf8(stored) : stored;
-}
-
+// Each name and value is decoded on its own: a line pasted from an older
+// Windows-1252 file leaves the UTF-8 lines around it as they are.
 std::vector<std::string> TLngFile::Sections() const {
   std::vector<std::string> names = ini_.ReadSections();
   for (std::string& name : names)
-    name = Decoded(name);
+    name = ToUtf8(name);
   return names;
 }
 
 std::vector<std::string> TLngFile::Keys(const std::string& section) const {
   std::vector<std::string> names = ini_.ReadSection(section);
   for (std::string& name : names)
-    name = Decoded(name);
+    name = ToUtf8(name);
   return names;
 }
 
@@ -86,7 +129,7 @@ std::string TLngFile::Read(const std::string& section, const std::string& key,
                            const std::string& fallback) const {
   if (!ini_.ValueExists(section, key))
     return fallback;
-  return FirstCharacters(Decoded(ini_.ReadString(section, key, fallback)), kMaxValueLength);
+  return FirstCharacters(ToUtf8(ini_.ReadString(section, key, fallback)), kMaxValueLength);
 }
 
 bool TLngFile::Has(const std::string& section, const std::string& key) const {
@@ -96,28 +139,10 @@ bool TLngFile::Has(const std::string& section, const std::string& key) const {
 void TLngFile::Ensure(const std::string& section, const std::string& key, const std::string& text) {
   if (section.empty() || key.empty() || ini_.ValueExists(section, key))
     return;
-  if (legacy_ && !MakeUtf8OnDisk())
-    return;
   ini_.WriteString(section, key, StoredForm(text));
 }
 
-// A Windows-1252 file that grows is first rewritten whole as UTF-8, so that
-// what we add and what it had are read back the same way.
-bool TLngFile::MakeUtf8OnDisk() {
-  std::optional<std::string> bytes = ReadWholeFile(ini_.FileName());
-  if (!bytes || ReadOnlyOnDisk(ini_.FileName()) ||
-      !ReplaceFileAtomically(ini_.FileName(), ToUtf8(*bytes))) {
-    writeError_ = WriteError(ini_.FileName());
-    return false;
-  }
-  ini_ = TIniFile(ini_.FileName());
-  legacy_ = false;
-  return true;
-}
-
 std::optional<std::string> TLngFile::Save() {
-  if (std::optional<std::string> error = std::exchange(writeError_, std::nullopt))
-    return error;
   try {
     bool adding = ini_.Modified();
     if (adding && ReadOnlyOnDisk(ini_.FileName()))

@@ -7,15 +7,22 @@
 
 #include "config/IniFile.h"
 
-// A language file: INI text in UTF-8, or in Windows-1252 when the file is not
-// valid UTF-8 (files made for older versions). Everything handed out is UTF-8.
-// Nothing a file holds makes it fail: a file that is missing or cannot be read
-// is empty, and one that cannot be written keeps its additions in memory.
+// A language file "*.lng": INI text whose lines are each UTF-8, or else
+// Windows-1252 (files made for older versions, lines pasted from them), or
+// UTF-16 with a byte order mark, as Windows editors save it. Everything handed
+// out is UTF-8. Nothing a file holds makes it fail: a file that is missing or
+// cannot be read is empty, and one that cannot be written keeps its additions
+// in memory. Growing adds lines and leaves those there as they are; a UTF-16
+// file stays UTF-16.
 class TLngFile {
 public:
   explicit TLngFile(const std::string& path);
   const std::string& FileName() const { return ini_.FileName(); }
   bool Exists() const { return exists_; }
+  // Why the file is not taken (a name other than "*.lng", not a regular file,
+  // too big, unreadable, not text): then it reads as empty and is never
+  // written, its additions kept in memory.
+  const std::optional<std::string>& Problem() const { return problem_; }
 
   // Section names and a section's key names as the file spells them, in file
   // order, for the exact matching that applies texts.
@@ -37,13 +44,9 @@ public:
   static constexpr std::size_t kMaxValueLength = 2047;
 
 private:
-  std::string Decoded(const std::string& stored) const;
-  bool MakeUtf8OnDisk();
-
   TIniFile ini_;
   bool exists_ = false;
-  bool legacy_ = false; // the file on disk is Windows-1252
-  std::optional<std::string> writeError_;
+  std::optional<std::string> problem_;
 };
 
 // The full path of a language file: only the name part of the setting counts;

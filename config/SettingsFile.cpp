@@ -4,9 +4,11 @@
 #include <fcntl.h>
 #include <memory>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "util/app_dir.h"
+#include "util/file_io.h"
 
 namespace {
 
@@ -49,6 +51,17 @@ bool IniFileIsNew() {
 
 const std::string& IniPath() {
   return iniPath;
+}
+
+std::optional<std::string> SettingsFileProblem(const std::string& path) {
+  struct stat link {};
+  if (lstat(path.c_str(), &link) != 0 && errno == ENOENT)
+    return std::nullopt;
+  // Never opened for this when it is a pipe or a device: a pipe would wait
+  // for a writer, /dev/zero would be read until memory runs out.
+  if (const std::optional<std::string> problem = WholeFileProblem(path))
+    return "cannot read the settings file " + path + ": " + *problem;
+  return std::nullopt;
 }
 
 void OpenIni() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -16,6 +17,12 @@ bool EnsureIniFile();
 // start in its folder.
 bool IniFileIsNew();
 const std::string& IniPath();
+// Why the settings file cannot be read whole (see ReadWholeFile): the front
+// ends then refuse to start, as the settings store would read it as empty and
+// poll the default address list, which broadcasts to the local network.
+// Nothing when it reads, or when nothing stands at the path (a first start
+// makes the file).
+std::optional<std::string> SettingsFileProblem(const std::string& path);
 
 void OpenIni();
 // Raises EIniWriteError when the final close cannot write the file; the

@@ -182,8 +182,11 @@ std::optional<std::string> TLngINISupp::Translate(const QList<QObject*>& topLeve
   if (fileName_.empty())
     return std::nullopt;
   TLngFile file(fileName_);
-  // An installed file is used as it is: growing it would write (or, for an
-  // old Windows-1252 file, convert) a file that every user shares.
+  // A file that is no language file is left alone: the built-in texts stay.
+  if (file.Problem())
+    return file.Problem();
+  // An installed file is used as it is: growing it would write a file that
+  // every user shares.
   std::optional<std::string> writeError;
   if (LanguageFileGrows(fileName_)) {
     GrowTemplate(file, topLevels);

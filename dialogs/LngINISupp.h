@@ -29,8 +29,9 @@ public:
 
   // Translates the given windows (and other top-level objects), in the order
   // they were made. Without a file name nothing happens. Gives the write error
-  // when the template could not grow; the texts the file has are applied all
-  // the same.
+  // when the template could not grow (the texts the file has are applied all
+  // the same), or why the file is not taken as a language file (then nothing
+  // happens).
   std::optional<std::string> Translate(const QList<QObject*>& topLevels) const;
 
 private:

@@ -12,7 +12,7 @@
 
 #include <algorithm>
 #include <exception>
-#include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 #include "config/AppSettings.h"
@@ -132,9 +132,17 @@ void TfrmSettings::TakeAppSettings() {
   // An unchanged name may name no file: the built-in texts serve then.
   const std::string language = coLang->currentText().toStdString();
   const bool changed = language != s.Language;
-  std::error_code error;
-  if (changed && !std::filesystem::is_regular_file(LanguageFilePath(language), error))
-    throw ESettingsRefused(Lookup("LangFileMissing", "Language file not found"));
+  if (changed) {
+    const std::string path = LanguageFilePath(language);
+    const std::optional<TLngFile> file =
+        path.empty() ? std::nullopt : std::optional<TLngFile>(std::in_place, path);
+    // Another file of the folder (the history, the settings) would be read
+    // and grown as one.
+    if (file && file->Problem())
+      throw ESettingsRefused(*file->Problem());
+    if (!file || !file->Exists())
+      throw ESettingsRefused(Lookup("LangFileMissing", "Language file not found"));
+  }
   languageChanged_ = changed;
 
   s.Stats = chStat->isChecked();

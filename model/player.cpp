@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "util/display_text.h"
+
 TPlayer::TPlayer(std::string name, int32_t frags, TDateTime now)
     : Name(std::move(name)), Frags(frags), LastSeen(now) {
 }
@@ -47,10 +49,12 @@ void TPlayerList::RemoveStale() {
 
 namespace {
 
+// The list is shown, and its names may come in different encodings: each is
+// decoded on its own.
 void AppendName(std::string& names, const std::string& name) {
   if (!names.empty())
     names += ',';
-  names += name;
+  names += ToUtf8(name);
 }
 
 } // namespace

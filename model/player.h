@@ -49,7 +49,8 @@ private:
   std::vector<std::unique_ptr<TPlayer>> items_;
 };
 
-// What a commit's comparison found: names joined by a bare comma in list order.
+// What a commit's comparison found: names joined by a bare comma in list order,
+// each decoded to UTF-8 as ToUtf8 does, for showing.
 struct TPlayerChanges {
   std::string Entered;
   std::string Left;

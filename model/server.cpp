@@ -14,6 +14,7 @@
 #include "games/ComBase.h"
 #include "util/comma_text.h"
 #include "util/debug_log.h"
+#include "util/display_text.h"
 #include "util/executable_path.h"
 #include "util/text.h"
 
@@ -301,7 +302,7 @@ void TServer::CommitPass(TDateTime now) {
     if (!changes.Left.empty())
       text += (text.empty() ? "" : "\r\n") + Lookup("PlayersOffline", "Players offline") + ": " +
               changes.Left;
-    ShowPopup(text, DisplayName() + " (" + UpperAscii(Defs.Tag) + ")");
+    ShowPopup(text, ToUtf8(DisplayName()) + " (" + UpperAscii(Defs.Tag) + ")");
   }
   // Last, so its balloon is the one left standing; the sound has just
   // played when the buddies are the server's first players.

@@ -1,6 +1,11 @@
 // The events of a server and the channels they use: event log lines,
 // balloons, the online sound and the server's own tray icon. Texts from game
 // servers are joined by concatenation only, never used as formats.
+//
+// Event log lines keep the server's bytes as they came. Announcements join
+// texts of the chosen language (UTF-8) with the server's, which may be
+// Windows-1252: each server text is decoded on its own first, so the whole
+// is UTF-8 and neither part turns the other into mojibake.
 
 #include <exception>
 
@@ -8,6 +13,7 @@
 #include "config/StatsLog.h"
 #include "model/server.h"
 #include "util/data_folders.h"
+#include "util/display_text.h"
 #include "util/placeholders.h"
 
 void TServer::NotifyOnline() {
@@ -16,8 +22,8 @@ void TServer::NotifyOnline() {
   LogEvent(Defs.ShortName + " server \"" + NewInfo[SKARVEL_INFO_NAME] + "\" (" + HostPort() +
            ") is online");
   if (Popup)
-    ShowPopup(Defs.ShortName + " " + Lookup("Server", "server") + " \"" +
-                  NewInfo[SKARVEL_INFO_NAME] + "\" (" + HostPort() + ") " +
+    ShowPopup(ToUtf8(Defs.ShortName) + " " + Lookup("Server", "server") + " \"" +
+                  ToUtf8(NewInfo[SKARVEL_INFO_NAME]) + "\" (" + HostPort() + ") " +
                   Lookup("IsOnline", "is online"),
               "Skarvel");
 }
@@ -68,8 +74,9 @@ void TServer::UpdateTrayIcon() {
 std::string TServer::BuddyJoinedText(const std::string& name) const {
   // Curly quotes: a straight one is a line-break marker in message files.
   return FillPlaceholders(Lookup("BuddyJoined", "%1 joined %2 server “%3” (%4, %5/%6)"),
-                          {name, Defs.ShortName, Info[SKARVEL_INFO_NAME], Info[SKARVEL_INFO_MAP],
-                           std::to_string(PlayerCount()), Info[SKARVEL_INFO_MAX_PLAYERS]});
+                          {ToUtf8(name), ToUtf8(Defs.ShortName), ToUtf8(Info[SKARVEL_INFO_NAME]),
+                           ToUtf8(Info[SKARVEL_INFO_MAP]), std::to_string(PlayerCount()),
+                           ToUtf8(Info[SKARVEL_INFO_MAX_PLAYERS])});
 }
 
 void TServer::AnnounceBuddies(const std::vector<std::string>& names, bool withSound) {

@@ -7,6 +7,7 @@
 #include "config/MsgINISupp.h"
 #include "platform/ServerText.h"
 #include "tray/TrayIcons.h"
+#include "util/display_text.h"
 #include "util/placeholders.h"
 
 namespace {
@@ -18,11 +19,13 @@ QString DesktopText(const std::string& bytes) {
   return text;
 }
 
+// The language's text and the announcements each decoded on its own: one
+// Windows-1252 announcement must not turn the whole into mojibake.
 std::string FoldedText(const TAnnouncementThrottle::TFolded& folded) {
   std::string text =
       FillPlaceholders(Lookup("NotifyMore", "… and %1 more"), {std::to_string(folded.Count)});
   for (const std::string& line : folded.FirstLines)
-    text += "\r\n" + line;
+    text += "\r\n" + ToUtf8(line);
   return text;
 }
 

@@ -42,6 +42,11 @@ bool IsFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // The same folder spelled twice (a program folder inside the installed
 // one's path, a symlink) is searched once.
 bool SameFolder(const std::string& a, const std::string& b) {
@@ -73,7 +78,11 @@ void SetInstalledFolder(TDataKind kind, const std::string& folder) {
 
 std::vector<std::string> DataFolders(TDataKind kind) {
   std::vector<std::string> folders{ProgramFolder()};
-  const std::string installed = InstalledFolder(kind);
+  std::string installed = InstalledFolder(kind);
+  // A program run where it was built has no installed folder; the build
+  // keeps the shipped languages beside the programs instead.
+  if (kind == TDataKind::Language && !IsFolder(installed))
+    installed = FolderOf(ExecutablePath());
   if (!installed.empty() && installed != folders.front() && !SameFolder(installed, folders.front()))
     folders.push_back(installed);
   return folders;

@@ -18,7 +18,9 @@ std::string InstalledFolder(TDataKind kind);
 // Tests point a kind at a folder of their own; "" puts the installed one back.
 void SetInstalledFolder(TDataKind kind, const std::string& folder);
 
-// The folders searched, the program folder first, each folder once.
+// The folders searched, the program folder first, each folder once. Without
+// an installed language folder (a build tree), the executable's own folder
+// stands in for it.
 std::vector<std::string> DataFolders(TDataKind kind);
 
 // The first file of the name in DataFolders. A name containing "/" is

@@ -1,12 +1,15 @@
 #include "util/file_io.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -67,6 +70,10 @@ void RemoveIfStale(int folder, const char* name) {
   close(fd);
 }
 
+std::string TooBig() {
+  return "larger than " + std::to_string(kMaxWholeFileSize >> 20) + " MiB";
+}
+
 mode_t ModeFor(const std::string& path) {
   struct stat old;
   if (stat(path.c_str(), &old) == 0)
@@ -87,33 +94,79 @@ void RemoveStaleTemporaryFiles(const std::string& path) {
   closedir(folder);
 }
 
-} // namespace
+// A file that cannot be read whole as text: a folder, a device, a pipe or a
+// socket, or one larger than the limit.
+std::optional<std::string> KindProblem(const struct stat& info) {
+  if (S_ISDIR(info.st_mode))
+    return std::strerror(EISDIR);
+  if (!S_ISREG(info.st_mode))
+    return "not a regular file";
+  if (static_cast<std::uintmax_t>(info.st_size) > kMaxWholeFileSize)
+    return TooBig();
+  return std::nullopt;
+}
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::optional<std::string> Refused(std::string& problem, std::string reason) {
+  problem = std::move(reason);
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadBounded(const std::string& path, std::string& problem) {
+  // Looked at before opening: the open of a pipe waits for a writer, and a
+  // device such as /dev/zero never ends.
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0)
+    return Refused(problem, std::strerror(errno));
+  if (std::optional<std::string> kind = KindProblem(info))
+    return Refused(problem, *kind);
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
-    return std::nullopt;
+    return Refused(problem, std::strerror(errno));
+  // The name may stand for another file by now.
+  std::optional<std::string> kind =
+      fstat(fd, &info) == 0 ? KindProblem(info) : std::optional(std::string(std::strerror(errno)));
+  if (kind) {
+    close(fd);
+    return Refused(problem, *kind);
+  }
   std::string text;
   // Made at the file's size at once: grown by doubling, a big file would
   // briefly take three times its size.
-  struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-    text.reserve(static_cast<std::size_t>(info.st_size));
+  text.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
   for (;;) {
     const ssize_t got = read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR)
       continue;
     if (got < 0) {
+      const int error = errno;
       close(fd);
-      return std::nullopt;
+      return Refused(problem, std::strerror(error));
     }
     if (got == 0)
       break;
     text.append(buffer, static_cast<size_t>(got));
+    if (text.size() > kMaxWholeFileSize) {
+      close(fd);
+      return Refused(problem, TooBig()); // it grew while being read
+    }
   }
   close(fd);
   return text;
+}
+
+} // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::string problem;
+  return ReadBounded(path, problem);
+}
+
+std::optional<std::string> WholeFileProblem(const std::string& path) {
+  std::string problem;
+  if (ReadBounded(path, problem))
+    return std::nullopt;
+  return problem;
 }
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& content,

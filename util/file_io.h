@@ -1,12 +1,22 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <sys/types.h>
 
-// The whole file as bytes; nothing when it is missing or cannot be read.
+// Files read whole (the settings, language files) are held in memory: a
+// bigger one is refused rather than read until memory runs out.
+inline constexpr std::size_t kMaxWholeFileSize = std::size_t{64} << 20;
+
+// The whole file as bytes; nothing when it is missing, cannot be read, is not
+// a regular file (a folder, a device or a pipe, also behind a symbolic link)
+// or is larger than kMaxWholeFileSize. Never waits for a pipe's writer.
 std::optional<std::string> ReadWholeFile(const std::string& path);
+// Why ReadWholeFile gives nothing for the file ("No such file or directory",
+// "not a regular file", "larger than 64 MiB" ...); nothing when it reads.
+std::optional<std::string> WholeFileProblem(const std::string& path);
 
 // Replaces the file through a temporary file in the same folder (written,
 // flushed, renamed), so readers and crashes never see half a file. The file

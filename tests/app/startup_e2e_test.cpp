@@ -9,6 +9,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -104,6 +105,33 @@ TEST_F(StartupE2eTest, InterruptAlsoTakesTheEndOfSessionPath) {
       Eventually([this] { return home_.read("stats.txt").find("started") != std::string::npos; }));
   EXPECT_EQ(first->Stop(SIGINT), 0) << first->Errors();
   EXPECT_EQ(TIniFile(home_.file("skarvel.ini")).ReadSection("Window").size(), 12u);
+}
+
+// Run from the build tree, the shipped languages beside the program serve,
+// as an installed copy's do: none is made in the program folder.
+TEST_F(StartupE2eTest, TheLanguagesBesideTheProgramAreFound) {
+  home_.write("skarvel.ini", std::string(kLoopbackIni) + "[Appearance]\nLanguage=Deutsch.lng\n");
+  const auto window = Launch();
+  ASSERT_TRUE(Eventually([this] {
+    return TIniFile(home_.file("skarvel.ini")).ReadString("Common", "Version", "") == "2.5";
+  }));
+  EXPECT_EQ(window->Stop(SIGTERM), 0) << window->Errors();
+  EXPECT_FALSE(home_.exists("Deutsch.lng"));
+  EXPECT_FALSE(home_.exists("English.lng"));
+}
+
+// A settings file that is a pipe neither stalls the start nor is taken for
+// empty settings (whose default list broadcasts): the window says why.
+TEST_F(StartupE2eTest, ASettingsFileThatIsAPipeIsReported) {
+  std::filesystem::remove(home_.path() / "skarvel.ini");
+  ASSERT_EQ(mkfifo(home_.file("skarvel.ini").c_str(), 0600), 0);
+  const auto window = Launch({"-debug"});
+  const std::string message = " Message: cannot read the settings file " +
+                              home_.file("skarvel.ini") + ": not a regular file";
+  ASSERT_TRUE(Eventually(
+      [&] { return home_.read("skarvel.err").find(message) != std::string::npos; }, 20000))
+      << home_.read("skarvel.err");
+  EXPECT_EQ(window->Stop(SIGTERM, 20000), 0) << window->Errors();
 }
 
 // Whether the process has a file mapped whose name contains `part`.

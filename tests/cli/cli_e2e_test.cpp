@@ -13,6 +13,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -393,6 +394,35 @@ TEST_F(CliEndToEnd, AnUnusableUserConfigFolderStopsItWithTheReason) {
                               "/skarvel: Not a directory\n");
   EXPECT_EQ(cli.Output(), "");
 }
+
+// A settings file that cannot be read whole stops the program before it
+// polls: the store would read it as empty, and the default address list
+// broadcasts to the local network.
+class CliUnreadableSettings
+    : public CliEndToEnd,
+      public testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(CliUnreadableSettings, StopsWithTheReasonBeforePolling) {
+  const auto& [kind, reason] = GetParam();
+  const std::string settings = home.file("skarvel.ini");
+  if (std::string(kind) == "pipe")
+    ASSERT_EQ(mkfifo(settings.c_str(), 0600), 0);
+  else if (std::string(kind) == "zero")
+    std::filesystem::create_symlink("/dev/zero", settings);
+  else
+    std::filesystem::resize_file(home.write("skarvel.ini", ""), 64 * 1024 * 1024 + 1);
+  CliProcess cli(home.path().string(), {"--once"});
+  EXPECT_EQ(cli.Wait(kRunMs), 1);
+  EXPECT_EQ(cli.Errors(),
+            "skarvel-cli: cannot read the settings file " + settings + ": " + reason + "\n");
+  EXPECT_EQ(cli.Output(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CliUnreadableSettings,
+                         testing::Values(std::pair{"pipe", "not a regular file"},
+                                         std::pair{"zero", "not a regular file"},
+                                         std::pair{"big", "larger than 64 MiB"}),
+                         [](const auto& test) { return std::string(test.param.first); });
 
 struct UsageCase {
   std::vector<std::string> args;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "config/LngFile.h"
@@ -114,6 +115,92 @@ TEST_F(LngFileTest, AWindows1252FileIsReadAndGrowsAsUtf8) {
                                                     "bernehmen");
 }
 
+// A UTF-8 file with one line pasted from an older Windows-1252 file: each line
+// is read in its own encoding, and growing leaves both as they are.
+TEST_F(LngFileTest, EachLineIsReadInItsOwnEncodingAndKeptAsItStands) {
+  const std::string utf8Line = "btAdd=&Hinzuf\xC3\xBCgen\n";
+  const std::string windows1252Line = "btDel=L\xF6schen\n";
+  std::string path = tmp.write("Deutsch.lng", "[frmSettings]\n" + utf8Line + windows1252Line);
+  TLngFile file(path);
+  EXPECT_EQ(file.Read("frmSettings", "btAdd", "?"), "&Hinzuf\xC3\xBCgen");
+  EXPECT_EQ(file.Read("frmSettings", "btDel", "?"), "L\xC3\xB6schen");
+  file.Ensure("frmSettings", "btOk",
+              "\xC3\x9C"
+              "bernehmen");
+  ASSERT_EQ(file.Save(), std::nullopt);
+
+  EXPECT_EQ(ReadWholeFile(path), "[frmSettings]\n" + utf8Line + windows1252Line +
+                                     "btOk=\xC3\x9C"
+                                     "bernehmen\n");
+  TLngFile again(path);
+  EXPECT_EQ(again.Read("frmSettings", "btAdd", "?"), "&Hinzuf\xC3\xBCgen");
+  EXPECT_EQ(again.Read("frmSettings", "btDel", "?"), "L\xC3\xB6schen");
+}
+
+// UTF-16 with a byte order mark, as Windows editors save it.
+std::string Utf16(const std::u16string& text, bool bigEndian) {
+  std::string bytes;
+  for (const char16_t unit : u"\uFEFF" + text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST_F(LngFileTest, AUtf16FileIsReadAndGrowsAsUtf16) {
+  for (const bool bigEndian : {false, true}) {
+    SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+    std::string path = tmp.write(
+        "Deutsch.lng", Utf16(u"[frmSettings]\r\nbtAdd=&Hinzuf\u00FCgen \U0001F3AE\r\n", bigEndian));
+    TLngFile file(path);
+    EXPECT_EQ(file.Problem(), std::nullopt);
+    EXPECT_EQ(file.Read("frmSettings", "btAdd", "?"), "&Hinzuf\xC3\xBCgen \xF0\x9F\x8E\xAE");
+    file.Ensure("frmSettings", "btOk",
+                "\xC3\x9C"
+                "bernehmen");
+    ASSERT_EQ(file.Save(), std::nullopt);
+
+    EXPECT_EQ(ReadWholeFile(path),
+              Utf16(u"[frmSettings]\nbtAdd=&Hinzuf\u00FCgen \U0001F3AE\nbtOk=\u00DCbernehmen\n",
+                    bigEndian));
+  }
+}
+
+// Whatever is not a language file is neither taken nor ever written: the
+// settings dialog would otherwise "grow" a database into garbage.
+TEST_F(LngFileTest, WhatIsNoLanguageFileIsNamedAndNeverWritten) {
+  const std::string fifo = tmp.file("pipe.lng");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", tmp.path() / "zero.lng");
+  const std::string big = tmp.write("big.lng", "");
+  std::filesystem::resize_file(big, kMaxWholeFileSize + 1);
+  const struct {
+    std::string path, reason;
+  } cases[] = {
+      {tmp.write("history.db", "SQLite format 3\0[frmMain]\nmnGo=x\n"s), "not a *.lng file"},
+      {tmp.write("Binary.lng", "\x00\xFF[\x01]\x00=\xFE\n\x7F\x80\x81\x8D"s), "not a text file"},
+      {tmp.write("NoBom.lng", "[\0f\0]\0\n\0"s), "not a text file"}, // UTF-16 without its mark
+      {tmp.write("Odd.lng", "\xFF\xFE[\0f\0]"s), "not UTF-16 text, though it starts as such"},
+      {tmp.write("Half.lng", "\xFF\xFE[\0\x3D\xD8"s), "not UTF-16 text, though it starts as such"},
+      {fifo, "not a regular file"},
+      {tmp.file("zero.lng"), "not a regular file"},
+      {big, "larger than 64 MiB"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const std::optional<std::string> before = ReadWholeFile(c.path);
+    TLngFile file(c.path);
+    EXPECT_EQ(file.Problem(), "Cannot use the language file " + c.path + ": " + c.reason);
+    EXPECT_EQ(file.Read("frmMain", "mnGo", "?"), "?");
+    file.Ensure("frmMain", "mnNew", "New");
+    EXPECT_EQ(file.Save(), "Unable to write to " + c.path);
+    EXPECT_EQ(ReadWholeFile(c.path), before);
+  }
+  struct stat info {};
+  EXPECT_TRUE(stat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+  EXPECT_TRUE(std::filesystem::is_symlink(tmp.path() / "zero.lng"));
+}
+
 TEST_F(LngFileTest, AFileThatCannotBeWrittenKeepsItsAdditionsInMemory) {
   struct Case {
     std::string name, path;
@@ -146,7 +233,6 @@ TEST_F(LngFileTest, BadFilesNeverStopThePrograms) {
       {"empty", "", "frmAddr", "btOk", "?"},
       {"truncated section line", "[frmAd", "frmAd", "btOk", "?"},
       {"truncated key line", "[frmAddr]\nbtOk=Ja\nbtCan", "frmAddr", "btOk", "Ja"},
-      {"binary", "\x00\xFF[\x01]\x00=\xFE\n\x7F\x80\x81\x8D"s, "frmAddr", "btOk", "?"},
       {"duplicate keys: the first counts", "[frmAddr]\nbtOk=Eins\nbtok=Zwei\n", "frmAddr", "btOk",
        "Eins"},
       {"duplicate sections: the first counts", "[frmAddr]\nbtOk=Eins\n[FRMADDR]\nbtOk=Zwei\n",

@@ -71,6 +71,19 @@ TEST_F(DataFoldersTest, AFolderSpelledTwiceIsSearchedOnce) {
             (std::vector<std::string>{own.path().string(), installed.file("missing")}));
 }
 
+// Run where it was built there is no installed folder: the build keeps the
+// shipped languages beside the programs, and they are found there.
+TEST_F(DataFoldersTest, WithoutAnInstalledLanguageFolderTheProgramsOwnFolderServes) {
+  SetInstalledFolder(TDataKind::Language, installed.file("missing"));
+  const std::string exe = ExecutablePath();
+  EXPECT_EQ(DataFolders(TDataKind::Language),
+            (std::vector<std::string>{own.path().string(), exe.substr(0, exe.rfind('/'))}));
+  // Plug-ins beside the program are not loaded unasked.
+  SetInstalledFolder(TDataKind::Plugin, installed.file("missing"));
+  EXPECT_EQ(DataFolders(TDataKind::Plugin),
+            (std::vector<std::string>{own.path().string(), installed.file("missing")}));
+}
+
 // Without an override the installed folders sit where the install layout
 // puts them, next to the executable's folder.
 TEST(InstalledFolders, FollowTheInstallLayout) {

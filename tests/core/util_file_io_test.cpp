@@ -122,4 +122,33 @@ TEST(ReplaceFileAtomicallyTest, KeepsAnotherUsersTemporaryFile) {
   EXPECT_TRUE(tmp.exists("skarvel.ini.Their1"));
 }
 
+// What cannot be read whole as text is refused without opening it for long:
+// a pipe would wait for its writer, /dev/zero never ends.
+TEST(ReadWholeFileTest, RefusesWhatIsNoRegularFileOrTooBig) {
+  TempDir dir;
+  const std::string fifo = dir.file("pipe.lng");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir.path() / "zero.lng");
+  const std::string big = dir.write("big.lng", "");
+  fs::resize_file(big, kMaxWholeFileSize + 1); // sparse: no room taken
+  const std::string limit = dir.write("limit.lng", "");
+  fs::resize_file(limit, kMaxWholeFileSize);
+  fs::create_directory(dir.path() / "folder.lng");
+  const struct {
+    std::string path, problem;
+  } cases[] = {
+      {fifo, "not a regular file"},
+      {dir.file("zero.lng"), "not a regular file"},
+      {big, "larger than 64 MiB"},
+      {dir.file("folder.lng"), "Is a directory"},
+      {dir.file("missing.lng"), "No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadWholeFile(c.path), std::nullopt) << c.path;
+    EXPECT_EQ(WholeFileProblem(c.path), c.problem) << c.path;
+  }
+  EXPECT_EQ(ReadWholeFile(limit).value_or("").size(), kMaxWholeFileSize);
+  EXPECT_EQ(WholeFileProblem(limit), std::nullopt);
+}
+
 } // namespace

@@ -26,6 +26,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 template <class T> T* Named(T* object, const char* name) {
   object->setObjectName(name);
   return object;
@@ -208,13 +210,40 @@ TEST_F(LngINISuppTest, AnInstalledFileTranslatesButNeverGrows) {
   SetInstalledFolder(TDataKind::Language, "");
 }
 
+// A UTF-8 file with a Windows-1252 line, and the same file as Windows
+// editors save UTF-16: the window reads them all, and growing them keeps
+// every line it had as it was.
+TEST_F(LngINISuppTest, MixedAndUtf16FilesTranslateAndGrowIntact) {
+  const std::string mixed = "[frmTest]\nbtOk=&Hinzuf\xC3\xBCgen\nchStat=F\xFCr alle\n";
+  const std::string utf16 = "\xFF\xFE[\0f\0r\0m\0T\0e\0s\0t\0]\0\n\0"
+                            "b\0t\0O\0k\0=\0&\0H\0i\0n\0z\0u\0f\0\xFC\0g\0e\0n\0\n\0"
+                            "c\0h\0S\0t\0a\0t\0=\0F\0\xFC\0r\0 \0a\0l\0l\0e\0\n\0"s;
+  for (const std::string& content : {mixed, utf16}) {
+    tmp.write("Test.lng", content);
+    TestWindow window;
+    EXPECT_EQ(lis.Translate(window.TopLevels()), std::nullopt);
+    EXPECT_EQ(window.ok->text(), "&Hinzufügen");
+    EXPECT_EQ(window.stats->text(), "Für alle");
+
+    const std::string grown = tmp.read("Test.lng");
+    EXPECT_EQ(grown.substr(0, content.size()), content);
+    TestWindow again;
+    EXPECT_EQ(lis.Translate(again.TopLevels()), std::nullopt);
+    EXPECT_EQ(again.ok->text(), "&Hinzufügen");
+    EXPECT_EQ(again.stats->text(), "Für alle");
+    EXPECT_EQ(again.tree->headerItem()->text(2), "Description");
+    EXPECT_EQ(tmp.read("Test.lng"), grown); // grown once, then complete
+  }
+}
+
 TEST_F(LngINISuppTest, WithoutAFileOrAWritableFolderTheWindowKeepsWorking) {
   TLngINISupp none;
   EXPECT_EQ(none.Translate(w.TopLevels()), std::nullopt);
   EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
 
   std::filesystem::create_directory(tmp.path() / "Test.lng"); // cannot be read or replaced
-  EXPECT_EQ(lis.Translate(w.TopLevels()), "Unable to write to " + Path());
+  EXPECT_EQ(lis.Translate(w.TopLevels()),
+            "Cannot use the language file " + Path() + ": Is a directory");
   EXPECT_EQ(w.ok->text(), "OK");
   EXPECT_EQ(w.window->windowTitle(), "Test window");
 }

@@ -2,10 +2,18 @@
 #include <QTabBar>
 #include <QTimer>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+
 #include "ModalScript.h"
 #include "frmSettingsFixture.h"
 
 namespace {
+
+using namespace std::string_literals;
 
 using Lines = std::vector<std::string>;
 
@@ -121,6 +129,39 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageCase{
             "OtherLetterCase", "English.lng", {}, "English.lng", "english.lng", false, false}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// Only a language file is taken: the history database typed into the box
+// would be read and "grown" as one, a pipe or /dev/zero read without end.
+class NoLanguageFileTest
+    : public FrmSettingsTest,
+      public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(NoLanguageFileTest, IsRefusedByNameAndLeftAsItIs) {
+  const auto& [name, reason] = GetParam();
+  const std::string history = tmp_.write("home/history.db", "SQLite format 3\0\x10\x00"s);
+  const std::string fifo = tmp_.file("home/pipe.lng");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", tmp_.path() / "home" / "zero.lng");
+  Open(kTwoAddresses);
+  Child<QComboBox>("coLang").setEditText(name);
+  TModalScript script;
+  script.ThenAccept();
+  Click("btOk");
+  EXPECT_EQ(script.MessageTexts(), QStringList{QString::fromStdString(
+                                       "Cannot use the language file " +
+                                       tmp_.file(std::string("home/") + name) + ": " + reason)});
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_EQ(AppSettings.Language, "English.lng");
+  EXPECT_EQ(tmp_.read("home/history.db"), "SQLite format 3\0\x10\x00"s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, NoLanguageFileTest,
+                         ::testing::Values(std::pair{"history.db", "not a *.lng file"},
+                                           std::pair{"pipe.lng", "not a regular file"},
+                                           std::pair{"zero.lng", "not a regular file"}),
+                         [](const auto& test) {
+                           return std::string(test.param.first).substr(0, 4);
+                         });
 
 TEST_F(FrmSettingsTest, ALanguageFileDeletedMeanwhileIsRefused) {
   tmp_.write("home/Polski.lng", "");

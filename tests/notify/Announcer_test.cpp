@@ -214,6 +214,39 @@ TEST_F(AnnouncerTest, TheFoldedNotificationOffersShowOnly) {
   EXPECT_EQ(actions, Lines{"show -"});
 }
 
+// Announcements held back in a burst, one in Windows-1252 and one in UTF-8:
+// the fold keeps its own "…" and each announcement readable, on the desktop
+// and in a balloon alike.
+class AnnouncerFoldTextTest : public AnnouncerTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(AnnouncerFoldTextTest, EachFoldedAnnouncementIsDecodedOnItsOwn) {
+  const bool desktop = GetParam();
+  if (desktop) {
+    ASSERT_TRUE(service.Register());
+  }
+  for (int i = 1; i <= 5; ++i)
+    announcer->Announce(kArena, 0, "Skarvel", "event " + std::to_string(i));
+  announcer->Announce(kArena, 0, "Skarvel", "Zo\xEB joined Q3 server \x93Rail\x94");
+  announcer->Announce(kArena, 0, "Skarvel",
+                      "J\xC3\xB6rg joined Q3 server \xE2\x80\x9CRail\xE2\x80\x9D");
+  now += std::chrono::seconds{10};
+  announcer->ShowFolded();
+  const std::string expected = "… and 2 more\r\nZoë joined Q3 server “Rail”\r\n"
+                               "Jörg joined Q3 server “Rail”";
+  if (desktop) {
+    ASSERT_TRUE(WaitForShown(6));
+    EXPECT_EQ(service.shown.back().Body.toStdString(),
+              QString::fromStdString(expected).replace("\r\n", "\n").toStdString());
+  } else {
+    ASSERT_EQ(balloons.size(), 6u);
+    EXPECT_EQ(balloons.back(), "-1 Skarvel | " + expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(, AnnouncerFoldTextTest, ::testing::Bool(), [](const auto& param) {
+  return std::string(param.param ? "Desktop" : "Balloon");
+});
+
 TEST_F(AnnouncerTest, ARefusedNotificationBecomesABalloon) {
   ASSERT_TRUE(RegisterService());
   service.refuse = true;
