@@ -62,9 +62,10 @@ void TMsgINISupp::Open() {
     return;
   }
   file_.emplace(fileName_);
+  // Opened before the notice: its box looks up its own buttons.
+  opened_ = true;
   if (!file_->Exists() && notice_)
     notice_("WARNING!!!\n Language File Not Found! Its now creating a new!");
-  opened_ = true;
 }
 
 void TMsgINISupp::Close() {

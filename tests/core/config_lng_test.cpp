@@ -329,6 +329,18 @@ TEST_F(MsgINISuppTest, TellsTheUserOnlyAboutAMissingFileOrName) {
   EXPECT_FALSE(std::filesystem::exists(linked)); // messages never create the file
 }
 
+// The notice's box translates its own buttons: a lookup from inside the
+// notice must not open the file again (it recursed until the stack ran out).
+TEST_F(MsgINISuppTest, ANoticeThatLooksUpAMessageIsToldOnce) {
+  mis.SetNotice([this](const std::string& text) {
+    notices.push_back(text);
+    mis.Lookup("MsgYes", "&Yes");
+  });
+  mis.SetFileName(tmp.file("Missing.lng"));
+  EXPECT_EQ(mis.Lookup("NoServers", "No servers"), "No servers");
+  EXPECT_EQ(notices.size(), 1U);
+}
+
 TEST_F(MsgINISuppTest, CloseAndOpenPicksUpANewLanguage) {
   std::string first = tmp.write("A.lng", "[Project_Messages]\nServer=Server\n");
   std::string second = tmp.write("B.lng", "[Project_Messages]\nServer=serveur\n");
