@@ -416,6 +416,33 @@ TEST_F(PluginLoaderTest, ServerStateGetsTheCommittedState) {
                          "frags=7,-2"});
 }
 
+// A ServerState that took 5 s is left out for a while, not called again for
+// every server of every cycle; the clock is read around each call.
+TEST_F(PluginLoaderTest, ASlowStatisticsPluginIsLeftOutForAWhile) {
+  AddFixtures({"fx_stats"});
+  Load();
+  ASSERT_EQ(stats.Count(), 1);
+  std::vector<double> readings = {100, 105, 110, 164, 166, 166.5, 167, 167};
+  std::size_t read = 0;
+  stats.SetClock([&] { return readings.at(read++); });
+  const ScopedTrace trace;
+  const TGameInfo game{27960, 0, "q3", "Quake III Arena", "Q3", "&Quake 3", "quake3", "", "q3"};
+  const TServerStateInfo state{&game, "10.0.0.5", "Arena"};
+  Lines called;
+  for (int call = 0; call < 5; ++call) {
+    std::filesystem::remove(folder.file("calls.log"));
+    stats.ServerState(state, std::string(SKARVEL_INFO_COUNT, '\0'), std::string(1, '\0'), {});
+    called.push_back(Calls().empty() ? "left out" : "called");
+  }
+  // Taken 5 s at 100: left out until 165.
+  EXPECT_EQ(called, (Lines{"called", "left out", "left out", "called", "called"}));
+  EXPECT_EQ(read, readings.size());
+  EXPECT_NE(trace.Text().find(" plug-in fx_stats.so took 5.000000 s in ServerState; left out for "
+                              "60 s\n"),
+            std::string::npos)
+      << trace.Text();
+}
+
 TEST_F(PluginLoaderTest, SettingsCallbacksWorkInTheirOwnBracket) {
   const THostInfo& host = ProgramHostInfo();
   folder.write("skarvel.ini", "[Fx]\nName=\"Zed\"\nEmpty=\nCount=0x10\n");
