@@ -100,7 +100,7 @@ void TPluginLoader::LoadFolders(TGameList& games, const std::vector<std::string>
   TCrashedPlugins crashed(InAppDir(kCrashRecord));
   if (const std::string culprit = TLoadingMarker::Leftover(InAppDir(kLoadingMarker));
       !culprit.empty()) {
-    TraceLine("plug-in " + culprit + " " + kCrashed);
+    TraceLine("plug-in " + culprit + " crashed while loading at the last start");
     crashed.Add(culprit);
   }
   std::set<std::string> met;
