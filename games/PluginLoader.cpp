@@ -9,7 +9,10 @@
 #include <set>
 
 #include "config/MsgINISupp.h"
+#include "games/CrashedPlugins.h"
 #include "games/LibraryFile.h"
+#include "games/LoadingMarker.h"
+#include "util/app_dir.h"
 #include "util/debug_log.h"
 #include "util/version.h"
 
@@ -21,9 +24,21 @@ constexpr std::size_t kErrorTextLimit = 1024;
 // A game-type image larger than this is no 16x16 icon.
 constexpr std::size_t kIconLimit = 1024 * 1024;
 
+// In the program folder: the plug-in being loaded, and those that crashed.
+const char* const kLoadingMarker = "plugin-loading";
+const char* const kCrashRecord = "plugin-crashes";
+const char* const kCrashed = "crashed while loading; skipped until it changes";
+
+void TraceLine(const std::string& line) noexcept {
+  try {
+    DebugLog(line);
+  } catch (...) {
+  }
+}
+
 void Trace(const std::string& fileName, const std::string& reason) noexcept {
   try {
-    DebugLog("plug-in " + fileName + " skipped: " + reason);
+    TraceLine("plug-in " + fileName + " skipped: " + reason);
   } catch (...) {
   }
 }
@@ -65,6 +80,11 @@ std::string IconBytes(const TLibrary& library) {
   return {static_cast<const char*>(icon), symbol->st_size};
 }
 
+void TraceLoaded(const std::string& fileName, PackedVersion version, const std::string& kind) {
+  TraceLine("plug-in " + fileName + " " + (version ? VersionToText(version) : "(no version)") +
+            " loaded: " + kind);
+}
+
 } // namespace
 
 TPluginLoader::TPluginLoader(const THostInfo& host, TStatPluginList& statPlugins, IGameIcons* icons,
@@ -77,6 +97,12 @@ void TPluginLoader::LoadFolder(TGameList& games, const std::string& folder) cons
 }
 
 void TPluginLoader::LoadFolders(TGameList& games, const std::vector<std::string>& folders) const {
+  TCrashedPlugins crashed(InAppDir(kCrashRecord));
+  if (const std::string culprit = TLoadingMarker::Leftover(InAppDir(kLoadingMarker));
+      !culprit.empty()) {
+    TraceLine("plug-in " + culprit + " crashed while loading at the last start");
+    crashed.Add(culprit);
+  }
   std::set<std::string> met;
   for (const std::string& folder : folders) {
     const std::unique_ptr<DIR, int (*)(DIR*)> directory(opendir(folder.c_str()), closedir);
@@ -88,8 +114,18 @@ void TPluginLoader::LoadFolders(TGameList& games, const std::vector<std::string>
       if (EndsWith(entry->d_name, ".so") && met.insert(entry->d_name).second)
         names.emplace_back(entry->d_name);
     for (const std::string& name : names)
-      LoadFile(games, folder, name);
+      if (crashed.Skips(folder + "/" + name))
+        ReportCrashed(name);
+      else
+        LoadFile(games, folder, name);
   }
+}
+
+void TPluginLoader::ReportCrashed(const std::string& fileName) const {
+  TraceLine("plug-in " + fileName + " " + kCrashed);
+  if (initFailed_)
+    initFailed_(Lookup("PluginLoadingError", "Plugin loading error") + ": " + fileName + "\r\n" +
+                fileName + " " + Lookup("PluginCrashed", kCrashed));
 }
 
 bool TPluginLoader::LoadFile(TGameList& games, const std::string& folder,
@@ -110,6 +146,9 @@ bool TPluginLoader::LoadFile(TGameList& games, const std::string& folder,
     return false;
   }
 
+  // Named before its code runs, so a crash or a hang leaves its name behind.
+  TraceLine("loading plug-in " + path);
+  const TLoadingMarker marker(InAppDir(kLoadingMarker), path);
   // Every symbol resolved now: a library that needs what is not there fails
   // here rather than in the middle of a poll.
   TLibrary library{dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)};
@@ -141,6 +180,7 @@ bool TPluginLoader::LoadFile(TGameList& games, const std::string& folder,
 
   if (!createQuery && !createServer && serverState) {
     statPlugins_.Add({fileName, version, serverState, detach, info});
+    TraceLoaded(fileName, version, "statistics");
     library.handle = nullptr; // stays loaded for the program's run
     return true;
   }
@@ -168,6 +208,7 @@ bool TPluginLoader::LoadFile(TGameList& games, const std::string& folder,
       const std::string icon = IconBytes(library);
       const int32_t image = icon.empty() || !icons_ ? -1 : icons_->AddIconData(icon);
       game->IconIndex = game->DefaultIconIndex = image < 0 ? 0 : image;
+      TraceLoaded(fileName, version, "game " + game->Defs.Key);
       games.Append(std::move(game));
       library.handle = nullptr; // stays loaded for the program's run
       return true;

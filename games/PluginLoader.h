@@ -23,12 +23,16 @@ public:
   void LoadFolder(TGameList& games, const std::string& folder) const;
   // Every "*.so" file of the folders, folder by folder; a name already met in
   // an earlier folder is not looked at again, so the first file of a name
-  // wins (even one that is then skipped).
+  // wins (even one that is then skipped). A file that crashed the program
+  // while loading at an earlier start is skipped, and shown as such, until
+  // it changes.
   void LoadFolders(TGameList& games, const std::vector<std::string>& folders) const;
-  // One file of the folder; false when it was skipped.
-  bool LoadFile(TGameList& games, const std::string& folder, const std::string& fileName) const;
 
 private:
+  // One file of the folder; false when it was skipped.
+  bool LoadFile(TGameList& games, const std::string& folder, const std::string& fileName) const;
+  void ReportCrashed(const std::string& fileName) const;
+
   const THostInfo& host_;
   TStatPluginList& statPlugins_;
   IGameIcons* icons_;

@@ -1,5 +1,6 @@
 #include "model/address.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -349,7 +350,20 @@ void TAddressList::SaveToIni() const {
 int32_t TAddressList::QueryStepCount() const {
   int32_t steps = 0;
   for (const auto& address : items_)
-    if (address->Enabled && address->Query)
-      steps += address->Query->lpVtbl->GetPacketCount(address->Query.get());
+    if (address->Enabled)
+      steps += address->PacketCount();
   return steps;
+}
+
+int32_t TAddress::ReportedPacketCount() const {
+  return Query ? Query->lpVtbl->GetPacketCount(Query.get()) : 0;
+}
+
+int32_t TAddress::PacketCount() const {
+  return std::clamp(ReportedPacketCount(), 0, kMaxQuerySteps);
+}
+
+std::string TAddress::ProtocolName() const {
+  const std::string& file = RegistryGame().PluginFile;
+  return file.empty() ? "built-in " + Defs.Key : "plug-in " + file;
 }

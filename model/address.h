@@ -45,6 +45,16 @@ public:
   const TGame& RegistryGame() const;
   const TGameList& Registry() const { return *registry_; }
 
+  // Query steps of a cycle followed per address; the parsers' step sets hold
+  // steps 0 to 31.
+  static constexpr int32_t kMaxQuerySteps = 32;
+  // The query builder's packet count, 0 without a builder.
+  int32_t ReportedPacketCount() const;
+  // The steps polled: the reported count within 0 and kMaxQuerySteps.
+  int32_t PacketCount() const;
+  // The plug-in file of this game, or the built-in protocol's key, for the trace.
+  std::string ProtocolName() const;
+
   std::string Host;
   int32_t Port = 0;
   bool Enabled = true;

@@ -1,25 +1,13 @@
 #include "model/player.h"
 
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "util/display_text.h"
 
 TPlayer::TPlayer(std::string name, int32_t frags, TDateTime now)
     : Name(std::move(name)), Frags(frags), LastSeen(now) {
-}
-
-void TPlayer::Assign(const TPlayer& source) {
-  Name = source.Name;
-  Frags = source.Frags;
-  LastSeen = source.LastSeen;
-  Stale = source.Stale;
-}
-
-TPlayer* TPlayerList::Find(const std::string& name) const {
-  for (const auto& player : items_)
-    if (player->Name == name)
-      return player.get();
-  return nullptr;
 }
 
 void TPlayerList::Add(std::unique_ptr<TPlayer> player) {
@@ -42,9 +30,7 @@ void TPlayerList::MarkAllStale() {
 }
 
 void TPlayerList::RemoveStale() {
-  for (std::size_t i = items_.size(); i-- > 0;)
-    if (items_[i]->Stale)
-      items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i));
+  std::erase_if(items_, [](const std::unique_ptr<TPlayer>& player) { return player->Stale; });
 }
 
 namespace {
@@ -64,17 +50,26 @@ TPlayerChanges ComparePlayers(TPlayerList& players, const TPlayerList& newPlayer
                               const std::function<void(const std::string&)>& left) {
   TPlayerChanges changes;
   players.MarkAllStale();
+  // By name, so a server of many players is matched in linear time; the
+  // first player of a name is the one found, as a search of the list finds it.
+  // The keys view the players' own names, which stay where they are.
+  std::unordered_map<std::string_view, TPlayer*> byName;
+  byName.reserve(static_cast<std::size_t>(players.Count() + newPlayers.Count()));
+  for (int32_t i = 0; i < players.Count(); ++i)
+    byName.emplace(players.Items(i).Name, &players.Items(i));
   for (int32_t i = 0; i < newPlayers.Count(); ++i) {
     const TPlayer& newcomer = newPlayers.Items(i);
-    TPlayer* player = players.Find(newcomer.Name);
+    const auto found = byName.find(newcomer.Name);
+    TPlayer* player = found == byName.end() ? nullptr : found->second;
     if (player) {
-      player->Assign(newcomer);
+      player->Frags = newcomer.Frags; // the name is the same; the rest is set below
     } else {
       changes.Changed = true;
       if (players.Count() == 0)
         changes.FirstPlayers = true;
       players.Add(std::make_unique<TPlayer>(newcomer));
       player = &players.Items(players.Count() - 1);
+      byName.emplace(player->Name, player);
       entered(player->Name);
       AppendName(changes.Entered, player->Name);
     }

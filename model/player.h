@@ -12,7 +12,6 @@
 class TPlayer {
 public:
   TPlayer(std::string name, int32_t frags, TDateTime now);
-  void Assign(const TPlayer& source);
 
   std::string Name;
   int32_t Frags = 0;
@@ -36,8 +35,6 @@ public:
   int32_t Count() const { return static_cast<int32_t>(items_.size()); }
   TPlayer& Items(int32_t index) { return *items_.at(static_cast<std::size_t>(index)); }
   const TPlayer& Items(int32_t index) const { return *items_.at(static_cast<std::size_t>(index)); }
-  // Exact, case-sensitive name match.
-  TPlayer* Find(const std::string& name) const;
   void Add(std::unique_ptr<TPlayer> player);
   void Delete(int32_t index);
   void Clear() { items_.clear(); }

@@ -159,6 +159,12 @@ void SKARVEL_REGISTER TServer::OnAddPlayer(void* context, int32_t count, const c
     if (count <= 0 || !values)
       return;
     auto* self = static_cast<TServer*>(context);
+    if (self->NewPlayers.Count() >= kMaxPlayers) {
+      if (!std::exchange(self->playersCut_, true))
+        Trace(self->ProtocolName() + ": more than " + std::to_string(kMaxPlayers) +
+              " players from " + self->HostPort() + "; the rest left out");
+      return;
+    }
     std::string name = values;
     int32_t frags = 0;
     if (count > 1) {
@@ -216,6 +222,7 @@ TServer::TReplyResult TServer::ApplyReply(int32_t step, const std::string& bytes
     Parser->lpVtbl->Reset(Parser.get());
     answeredSteps_ = 0;
     deliveredInfo_ = 0;
+    playersCut_ = false;
   }
   intptr_t challenge = 0;
   SKARVEL_BOOL listed = 0;

@@ -23,6 +23,9 @@ class TIniFile;
 class TServer : public TAddress {
 public:
   static constexpr int32_t kNoTrayIcon = -2;
+  // Players taken from one pass's replies; a parser that reports more is cut
+  // there, so it cannot stall the views.
+  static constexpr int32_t kMaxPlayers = 4096;
 
   // A known server loaded from section "Description".
   static std::unique_ptr<TServer> CreateFromStore(const TGameList& registry,
@@ -141,6 +144,7 @@ private:
   uint32_t playerSteps_ = 0;     // steps whose replies have brought players
   uint32_t answeredSteps_ = 0;   // steps answered completely in this pass
   uint32_t deliveredInfo_ = 0;   // info fields delivered in this pass
+  bool playersCut_ = false;      // kMaxPlayers was reached in this pass
 };
 
 // Servers in insertion order; owns them.

@@ -9,6 +9,9 @@ namespace {
 
 // Longer packets are cut; longer datagrams are read only this far.
 constexpr std::size_t kMaxSentBytes = 256;
+// No more of a builder's block is taken (and traced): the most a UDP
+// datagram holds.
+constexpr std::size_t kMaxPacketBytes = 65507;
 constexpr std::size_t kMaxReadBytes = 2048;
 // Routing compares this many trailing characters of host and sender.
 constexpr std::size_t kRoutingTail = 4;
@@ -26,10 +29,6 @@ std::string RoutingTail(const std::string& text) {
 
 bool IsBroadcast(const std::string& host) {
   return host.size() >= 5 && host.ends_with(".255");
-}
-
-int32_t PacketCount(const TAddress& address) {
-  return address.Query ? address.Query->lpVtbl->GetPacketCount(address.Query.get()) : 0;
 }
 
 } // namespace
@@ -119,7 +118,10 @@ bool TPollEngine::SendNextQuery() {
     TAddress& address = addresses_.Items(currentAddress_);
     if (address.Enabled) {
       ++currentQuery_;
-      if (currentQuery_ < PacketCount(address)) {
+      if (currentQuery_ == 0 && address.ReportedPacketCount() > TAddress::kMaxQuerySteps)
+        Trace(address.ProtocolName() + ": " + std::to_string(address.ReportedPacketCount()) +
+              " query steps cut to " + std::to_string(TAddress::kMaxQuerySteps));
+      if (currentQuery_ < address.PacketCount()) {
         Trace("qry " + address.Host + ":" + std::to_string(address.Port) + " " + address.Defs.Key);
         perServerQuery_ =
             address.Query->lpVtbl->IsPerServer(address.Query.get(), currentQuery_) != 0;
@@ -130,11 +132,11 @@ bool TPollEngine::SendNextQuery() {
           for (int32_t i = 0; i < servers_.Count(); ++i) {
             TServer& server = servers_.Items(i);
             if (server.AnsweredInPass)
-              SendPacket(server.Query.get(), currentQuery_, server.Challenge, server.Host,
+              SendPacket(server, currentQuery_, server.Challenge, server.Host,
                          server.Port + server.Defs.QueryPortOffset, server.QueryContext);
           }
         } else {
-          SendPacket(address.Query.get(), currentQuery_, 0, address.Host,
+          SendPacket(address, currentQuery_, 0, address.Host,
                      address.Port + address.Defs.QueryPortOffset, address.QueryContext);
           for (int32_t i = 0; i < servers_.Count(); ++i) {
             TServer& server = servers_.Items(i);
@@ -154,8 +156,9 @@ bool TPollEngine::SendNextQuery() {
   return false;
 }
 
-void TPollEngine::SendPacket(IGameQuery* query, int32_t step, intptr_t challenge,
+void TPollEngine::SendPacket(const TAddress& owner, int32_t step, intptr_t challenge,
                              const std::string& host, int32_t port, int32_t& context) {
+  IGameQuery* query = owner.Query.get();
   if (!query)
     return;
   HLOCAL block = nullptr;
@@ -165,7 +168,11 @@ void TPollEngine::SendPacket(IGameQuery* query, int32_t step, intptr_t challenge
     return;
   std::string packet;
   if (const auto* bytes = static_cast<const char*>(LocalLock(block))) {
-    packet.assign(bytes, LocalSize(block));
+    const std::size_t size = LocalSize(block);
+    if (size > kMaxPacketBytes)
+      Trace(owner.ProtocolName() + ": a packet of " + std::to_string(size) + " bytes cut to " +
+            std::to_string(kMaxPacketBytes));
+    packet.assign(bytes, std::min(size, kMaxPacketBytes));
     LocalUnlock(block);
   }
   LocalFree(block);

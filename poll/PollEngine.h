@@ -58,7 +58,7 @@ private:
   // SendNextQuery for a tick: an error is traced and counts as a step sent,
   // so the step timer carries the cycle on.
   bool NextStep() noexcept;
-  void SendPacket(IGameQuery* query, int32_t step, intptr_t challenge, const std::string& host,
+  void SendPacket(const TAddress& owner, int32_t step, intptr_t challenge, const std::string& host,
                   int32_t port, int32_t& context);
   void SendDatagram(const std::string& host, int32_t port, const std::string& packet);
   void ReceiveDatagram(const std::string& senderIp, int32_t senderPort, const std::string& bytes);

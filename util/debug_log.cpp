@@ -43,5 +43,9 @@ void DebugLog(const std::string& text) {
   // A flood of datagrams writes about 100 MB a minute: keep the last 10 to
   // 20 MiB, in this file and the one before it.
   static TRotatingFile trace("skarvel.err", kTraceLimitBytes);
-  trace.Append(stamp + text + "\n");
+  if (text.size() > kTraceLineLimit)
+    trace.Append(stamp + text.substr(0, kTraceLineLimit) + " ... (" +
+                 std::to_string(text.size() - kTraceLineLimit) + " more bytes cut)\n");
+  else
+    trace.Append(stamp + text + "\n");
 }

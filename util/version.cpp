@@ -1,6 +1,9 @@
 #include "util/version.h"
 
-#include <dlfcn.h>
+#include <cstring>
+#include <optional>
+
+#include "util/elf_symbol.h"
 
 PackedVersion MakePackedVersion(unsigned major, unsigned minor, unsigned release) {
   return (major & 0xFFu) << 24 | (minor & 0xFFu) << 16 | (release & 0xFFu) << 8;
@@ -15,22 +18,18 @@ std::string VersionToText(PackedVersion version) {
 }
 
 bool ReadFileVersion(const std::string& path, FileVersion& version) {
-  if (path.empty() || path.find('\0') != std::string::npos)
+  // From the file, not by loading it: loading runs the library's constructors.
+  const std::optional<std::string> bytes = ReadExportedData(path, "FileVersion", 4096);
+  if (!bytes || bytes->size() < 4 * sizeof(uint16_t))
     return false;
-  void* library = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
-  if (!library)
-    return false;
-  const auto* numbers = static_cast<const uint16_t*>(dlsym(library, "FileVersion"));
-  const bool found = numbers != nullptr;
-  if (found) {
-    // The third number handed out is the build field of a.b.c.d, as plug-in
-    // release numbers have always been taken from it.
-    version.major = numbers[0];
-    version.minor = numbers[1];
-    version.release = numbers[3];
-  }
-  dlclose(library);
-  return found;
+  uint16_t numbers[4];
+  std::memcpy(numbers, bytes->data(), sizeof numbers);
+  // The third number handed out is the build field of a.b.c.d, as plug-in
+  // release numbers have always been taken from it.
+  version.major = numbers[0];
+  version.minor = numbers[1];
+  version.release = numbers[3];
+  return true;
 }
 
 PackedVersion ProgramVersion() {

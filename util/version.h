@@ -17,8 +17,9 @@ struct FileVersion {
 };
 
 // Reads the exported data symbol "FileVersion" (four 16-bit numbers: major,
-// minor, release, build) of a shared library. False, outputs untouched, when
-// the file cannot be loaded or has no such symbol.
+// minor, release, build) of a shared library from its symbol table, without
+// loading it. False, outputs untouched, when the file is no library of this
+// machine or has no such symbol of at least 8 bytes.
 bool ReadFileVersion(const std::string& path, FileVersion& version);
 
 // The program's own version, 2.5.0.0.

@@ -34,7 +34,50 @@ const uint8_t* A2sReadChallenge(const uint8_t* reply, size_t size) {
   return reply + kHeaderSize + kTypeSize;
 }
 
-static void SkipSourceExtraData(A2sReader* reader) {
+/* Longest count taken from the keywords: a million. */
+enum { kMaxCountDigits = 7 };
+
+/* The number after `prefix` when the keyword is the prefix and 1 to 7
+ * digits, else -1. The keyword ends at a comma or at the end. */
+static long KeywordNumber(const char* keyword, size_t length, const char* prefix) {
+  const size_t prefixLength = strlen(prefix);
+  long value = 0;
+  size_t i;
+  if (length <= prefixLength || length - prefixLength > kMaxCountDigits ||
+      strncmp(keyword, prefix, prefixLength) != 0)
+    return -1;
+  for (i = prefixLength; i < length; ++i) {
+    if (keyword[i] < '0' || keyword[i] > '9')
+      return -1;
+    value = value * 10 + (keyword[i] - '0');
+  }
+  return value;
+}
+
+/* The count bytes wrap on servers of more than 255 slots (Rust), which give
+ * the counts in their keywords as well: "cp<players>" and "mp<maximum>".
+ * Taken only as a pair, so that a lone tag of another meaning changes nothing. */
+static void ReadKeywordCounts(const char* keywords, A2sInfo* info) {
+  long players = -1;
+  long maxPlayers = -1;
+  while (*keywords != '\0') {
+    const char* comma = strchr(keywords, ',');
+    const size_t length = comma ? (size_t)(comma - keywords) : strlen(keywords);
+    const long player = KeywordNumber(keywords, length, "cp");
+    const long slots = KeywordNumber(keywords, length, "mp");
+    if (player >= 0)
+      players = player;
+    if (slots >= 0)
+      maxPlayers = slots;
+    keywords += length + (comma ? 1 : 0);
+  }
+  if (players >= 0 && maxPlayers >= 0) {
+    info->players = (unsigned)players;
+    info->maxPlayers = (unsigned)maxPlayers;
+  }
+}
+
+static void ReadSourceExtraData(A2sReader* reader, A2sInfo* info) {
   uint8_t flags;
   if (reader->at == reader->size)
     return; /* servers of older builds send none */
@@ -48,7 +91,7 @@ static void SkipSourceExtraData(A2sReader* reader) {
     A2sTakeText(reader);
   }
   if (flags & kExtraKeywords)
-    A2sTakeText(reader);
+    ReadKeywordCounts(A2sTakeText(reader), info);
   if (flags & kExtraGameId)
     A2sSkip(reader, 8);
 }
@@ -67,7 +110,7 @@ static void ReadSourceInfo(A2sReader* reader, A2sInfo* info) {
   if (appId == kTheShipAppId)
     A2sSkip(reader, 3);
   A2sTakeText(reader); /* game version */
-  SkipSourceExtraData(reader);
+  ReadSourceExtraData(reader, info);
   info->goldSrc = appId != 0 && appId < kFirstSourceAppId;
 }
 

@@ -68,6 +68,21 @@ TEST_F(CliA2sEndToEnd, ListsAChallengingServerWithItsSplitPlayerList) {
   EXPECT_EQ(listed["playerlist"], expected);
 }
 
+// A server of more than 255 slots sends the counts' low bytes (3 of 63 for
+// 3 of 575) and the true counts in its keywords, as Rust servers do.
+TEST_F(CliA2sEndToEnd, ARustSizedServerShowsTheCountsOfItsKeywords) {
+  const int port = FreeUdpPorts("127.0.0.1", 1);
+  FakeServerProcess server({"--game", "a2s", "--port", std::to_string(port), "--name", "Rust",
+                            "--players", "3", "--max", "575"});
+  ASSERT_EQ(server.WaitForReadyLines(1).size(), 1u);
+
+  const json servers = OnceJson({"127.0.0.1:" + std::to_string(port) + ",a2s"});
+  ASSERT_EQ(servers.size(), 1u) << servers.dump(2);
+  EXPECT_EQ(servers[0]["players"], 3);
+  EXPECT_EQ(servers[0]["maxplayers"], 575);
+  EXPECT_EQ(servers[0]["playerlist"].size(), 3u);
+}
+
 TEST_F(CliA2sEndToEnd, EveryServerBehindTheBroadcastAddressIsListed) {
   const int port = FreeUdpPorts("0.0.0.0", 1);
   FakeServerProcess lan({"--game", "a2s", "--port", std::to_string(port), "--hosts", "3", "--name",

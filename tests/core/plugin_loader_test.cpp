@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +25,7 @@
 #include "poll/Monitor.h"
 #include "protocols/builtin_games.h"
 #include "tests/support/FakePollPorts.h"
+#include "tests/support/ScopedTrace.h"
 #include "tests/support/ScratchProgramFolder.h"
 #include "util/data_folders.h"
 #include "util/version.h"
@@ -67,11 +72,12 @@ protected:
   }
 
   // The registry filled as at start-up, with the plug-ins of the folder.
-  void Load() {
+  void Load() { LoadInto(games); }
+  void LoadInto(TGameList& registry) {
     const TPluginLoader loader(ProgramHostInfo(), stats, &icons,
                                [this](const std::string& message) { messages.push_back(message); });
-    games.LoadGames(BuiltinGames(), ProgramHostInfo(),
-                    [&](TGameList& list) { loader.LoadFolder(list, folder.path().string()); });
+    registry.LoadGames(BuiltinGames(), ProgramHostInfo(),
+                       [&](TGameList& list) { loader.LoadFolder(list, folder.path().string()); });
   }
 
   Lines Calls() const {
@@ -80,6 +86,10 @@ protected:
     for (std::string line; std::getline(in, line);)
       lines.push_back(line);
     return lines;
+  }
+  bool Called(const std::string& line) const {
+    const Lines calls = Calls();
+    return std::find(calls.begin(), calls.end(), line) != calls.end();
   }
   // The fixtures whose Init ran, in that order.
   Lines Inits() const {
@@ -268,6 +278,104 @@ TEST_F(PluginLoaderTest, MissingAndLongTextsAreBounded) {
   EXPECT_EQ(longer.DefaultParameters.size(), TGame::kInfoTextLimit);
 }
 
+// The version is read from the file, so a plug-in's constructors run once:
+// at the load that keeps it.
+TEST_F(PluginLoaderTest, EachPluginIsLoadedOnceAndTracedWithItsVersionAndKind) {
+  AddFixtures({"counts_loads", "fx_stats"});
+  FileVersion version;
+  ASSERT_TRUE(ReadFileVersion(Fixture("counts_loads"), version));
+  EXPECT_EQ(version.major, 3);
+  EXPECT_EQ(version.release, 4);
+  EXPECT_EQ(Calls(), Lines{});
+
+  const ScopedTrace trace;
+  Load();
+  Lines counted;
+  for (const std::string& line : Calls())
+    if (line.starts_with("counts_loads "))
+      counted.push_back(line);
+  EXPECT_EQ(counted, (Lines{"counts_loads Loaded", "counts_loads Init interval=0"}));
+  // Each named before its code runs.
+  const std::string text = trace.Text();
+  const std::size_t loading =
+      text.find(" loading plug-in " + folder.file("counts_loads.so") + "\n");
+  EXPECT_NE(loading, std::string::npos) << text;
+  EXPECT_GT(text.find(" plug-in counts_loads.so 3.1.4 loaded: game cnt\n"), loading) << text;
+  EXPECT_NE(text.find(" plug-in counts_loads.so 3.1.4 loaded: game cnt\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find(" plug-in fx_stats.so (no version) loaded: statistics\n"), std::string::npos)
+      << text;
+}
+
+// The crash takes a child process down, as it would the program; the next
+// start names the plug-in and skips it, until the file is replaced.
+TEST_F(PluginLoaderTest, APluginThatCrashedWhileLoadingIsSkippedUntilItChanges) {
+  AddFixtures({"crash_in_init", "fx_game"});
+  const auto crashed = [](int status) { return WIFSIGNALED(status); };
+  EXPECT_EXIT(Load(), crashed, "");
+  EXPECT_TRUE(Called("crash_in_init Init interval=0"));
+
+  const std::string shown = "Plugin loading error: crash_in_init.so\r\ncrash_in_init.so crashed "
+                            "while loading; skipped until it changes";
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    std::filesystem::remove(folder.file("calls.log"));
+    messages.clear();
+    TGameList registry;
+    const ScopedTrace trace;
+    LoadInto(registry);
+    EXPECT_EQ(messages, Lines{shown});
+    EXPECT_EQ(Inits(), Lines{"fx_game"});
+    EXPECT_NE(registry.FindByKey("fx"), nullptr);
+    EXPECT_NE(trace.Text().find(" plug-in crash_in_init.so crashed while loading; skipped until it "
+                                "changes\n"),
+              std::string::npos);
+  }
+
+  // A new build of it is tried again.
+  std::ofstream(folder.file("crash_in_init.so"), std::ios::app) << '\0';
+  std::filesystem::remove(folder.file("calls.log"));
+  EXPECT_EXIT(Load(), crashed, "");
+  EXPECT_TRUE(Called("crash_in_init Init interval=0"));
+}
+
+// The console blocks the stop signals to read them in its loop, which never
+// runs while a plug-in's Init does not return.
+TEST_F(PluginLoaderTest, AStopSignalEndsAPluginLoadThatNeverReturns) {
+  AddFixtures({"block_in_init"});
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+    Load();
+    _exit(0);
+  }
+  // Waits for the child's Init; bounded only so a broken build cannot hang.
+  for (int i = 0; i < 3000 && Inits().empty(); ++i)
+    usleep(10000);
+  EXPECT_EQ(Inits(), Lines{"block_in_init"});
+  kill(child, SIGTERM);
+  int status = 0;
+  pid_t ended = 0;
+  for (int i = 0; i < 3000 && ended == 0; ++i) {
+    ended = waitpid(child, &status, WNOHANG);
+    if (ended == 0)
+      usleep(10000);
+  }
+  if (ended == 0) {
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    FAIL() << "SIGTERM did not end the load";
+  }
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  // A stop is no crash: the plug-in is tried again at the next start.
+  EXPECT_FALSE(folder.exists("plugin-loading"));
+  EXPECT_FALSE(folder.exists("plugin-crashes"));
+}
+
 // The third number and the major are taken modulo 256.
 TEST_F(PluginLoaderTest, FileVersionsArePacked) {
   AddFixtures({"major_256"});
@@ -306,6 +414,33 @@ TEST_F(PluginLoaderTest, ServerStateGetsTheCommittedState) {
   EXPECT_EQ(pass("7 50 \"Bob\"\n-2 40 \"Al\"\n"),
             Lines{head + "title=Arena Box info=5:Arena|q3dm17|20|2|16 players=2:Bob|Al "
                          "frags=7,-2"});
+}
+
+// A ServerState that took 5 s is left out for a while, not called again for
+// every server of every cycle; the clock is read around each call.
+TEST_F(PluginLoaderTest, ASlowStatisticsPluginIsLeftOutForAWhile) {
+  AddFixtures({"fx_stats"});
+  Load();
+  ASSERT_EQ(stats.Count(), 1);
+  std::vector<double> readings = {100, 105, 110, 164, 166, 166.5, 167, 167};
+  std::size_t read = 0;
+  stats.SetClock([&] { return readings.at(read++); });
+  const ScopedTrace trace;
+  const TGameInfo game{27960, 0, "q3", "Quake III Arena", "Q3", "&Quake 3", "quake3", "", "q3"};
+  const TServerStateInfo state{&game, "10.0.0.5", "Arena"};
+  Lines called;
+  for (int call = 0; call < 5; ++call) {
+    std::filesystem::remove(folder.file("calls.log"));
+    stats.ServerState(state, std::string(SKARVEL_INFO_COUNT, '\0'), std::string(1, '\0'), {});
+    called.push_back(Calls().empty() ? "left out" : "called");
+  }
+  // Taken 5 s at 100: left out until 165.
+  EXPECT_EQ(called, (Lines{"called", "left out", "left out", "called", "called"}));
+  EXPECT_EQ(read, readings.size());
+  EXPECT_NE(trace.Text().find(" plug-in fx_stats.so took 5.000000 s in ServerState; left out for "
+                              "60 s\n"),
+            std::string::npos)
+      << trace.Text();
 }
 
 TEST_F(PluginLoaderTest, SettingsCallbacksWorkInTheirOwnBracket) {

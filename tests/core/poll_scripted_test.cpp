@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "games/plugin.h"
 #include "tests/support/FakePollPorts.h"
+#include "tests/support/ScopedTrace.h"
 
 namespace {
 
@@ -34,6 +36,7 @@ struct Script {
   bool listed = true;
   intptr_t challenge = 0;
   bool parseThrows = false;
+  int32_t players = 0; // each parse reports this many, "p0", "p1" ...
   std::vector<Parsed> parsed;
 };
 Script script;
@@ -98,19 +101,37 @@ const IGameQueryVtbl kQueryVtbl = {&NoInterface<IGameQuery>,
                                    &IsPerServer,
                                    &BuildPacket};
 
+struct ScriptedServer : Counted<IGameServer> {
+  TAddPlayer addPlayer = nullptr;
+  void* addPlayerContext = nullptr;
+};
+
+uint32_t SKARVEL_STDCALL ReleaseServer(IGameServer* self) {
+  auto* object = static_cast<ScriptedServer*>(self);
+  const uint32_t refs = --object->refs;
+  if (refs == 0)
+    delete object;
+  return refs;
+}
+
 void SKARVEL_STDCALL Reset(IGameServer*) {
 }
-int32_t SKARVEL_STDCALL Parse(IGameServer*, int32_t step, const void*, int32_t size,
+int32_t SKARVEL_STDCALL Parse(IGameServer* self, int32_t step, const void*, int32_t size,
                               int32_t queryContext, intptr_t* challenge, SKARVEL_BOOL* listed) {
   if (script.parseThrows)
     throw std::runtime_error("parser failed");
+  const auto* server = static_cast<ScriptedServer*>(self);
+  for (int32_t i = 0; i < script.players; ++i) {
+    const std::string player = "p" + std::to_string(i) + std::string(1, '\0') + "1";
+    server->addPlayer(server->addPlayerContext, 2, player.c_str());
+  }
   script.parsed.push_back({step, size, queryContext});
   *challenge = script.challenge;
   *listed = script.listed ? 1 : 0;
   return script.result;
 }
 const IGameServerVtbl kServerVtbl = {&NoInterface<IGameServer>, &AddRef<IGameServer>,
-                                     &Release<IGameServer>, &Reset, &Parse};
+                                     &ReleaseServer, &Reset, &Parse};
 
 void SKARVEL_STDCALL CreateQuery(IGameQuery** query) {
   auto* object = new Counted<IGameQuery>();
@@ -118,9 +139,11 @@ void SKARVEL_STDCALL CreateQuery(IGameQuery** query) {
   *query = object;
 }
 void SKARVEL_STDCALL CreateServer(IGameServer** server, TSetInfo, void*, TSetInfoList, void*,
-                                  TAddPlayer, void*) {
-  auto* object = new Counted<IGameServer>();
+                                  TAddPlayer addPlayer, void* addPlayerContext) {
+  auto* object = new ScriptedServer();
   object->lpVtbl = &kServerVtbl;
+  object->addPlayer = addPlayer;
+  object->addPlayerContext = addPlayerContext;
   *server = object;
 }
 
@@ -136,6 +159,7 @@ protected:
     game->RegisterFrom(kScriptedInfo);
     game->CreateQuery = &CreateQuery;
     game->CreateServer = &CreateServer;
+    game->PluginFile = "scripted.so";
     scriptedId = monitor.Games.Append(std::move(game)).Id;
   }
   void TearDown() override { script = Script{}; }
@@ -278,6 +302,71 @@ TEST_F(PollScriptedTest, DatagramThatFailsIsTracedAndTheCycleGoesOn) {
   Receive("10.0.0.10", 5000, "fine");
   EXPECT_FALSE(engine().Polling());
   EXPECT_EQ(ServerSummary(), Lines{"10.0.0.10:5000 scripted online"});
+}
+
+// A builder that claims two thousand million steps once made a cycle that
+// never ended, sending a query at every step tick.
+TEST_F(PollScriptedTest, AnEndlessPacketCountIsCutToThePollableSteps) {
+  script.packetCount = std::numeric_limits<int32_t>::max();
+  script.result = SKARVEL_PARSE_PARTIAL;
+  AddAddress("10.0.0.9", scriptedId);
+  AddAddress("10.0.0.10", scriptedId);
+  settings.Interval = 1000;
+  settings.MaxWaitAnswer = 100;
+  engine().ApplyTimerSettings(settings);
+  EXPECT_EQ(ports.cycleTimer.interval, 2 * TAddress::kMaxQuerySteps * 100);
+
+  engine().Timer1Timer();
+  for (int i = 0; i < 1000 && engine().Polling(); ++i)
+    FireStepTimer();
+  EXPECT_FALSE(engine().Polling());
+  EXPECT_EQ(ports.TakeSent().size(), 2u * TAddress::kMaxQuerySteps);
+  const Lines trace = ports.TakeTrace();
+  EXPECT_EQ(std::count(trace.begin(), trace.end(),
+                       "plug-in scripted.so: 2147483647 query steps cut to 32"),
+            2);
+}
+
+// A 100 MB block once went whole into one trace line: no more than a
+// datagram can carry is taken.
+TEST_F(PollScriptedTest, AHugePacketIsCutBeforeItIsTracedOrSent) {
+  script.packet = std::string(1024 * 1024, 'x');
+  AddAddress("10.0.0.9", scriptedId);
+  engine().Timer1Timer();
+  const Datagrams sent = ports.TakeSent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].bytes, std::string(256, 'x'));
+  const Lines trace = ports.TakeTrace();
+  EXPECT_NE(std::find(trace.begin(), trace.end(),
+                      "plug-in scripted.so: a packet of 1048576 bytes cut to 65507"),
+            trace.end());
+  EXPECT_NE(std::find(trace.begin(), trace.end(), "->10.0.0.9:5000 " + std::string(65507, 'x')),
+            trace.end());
+}
+
+// A parser that reports ever more players is cut at the limit, once traced.
+TEST_F(PollScriptedTest, PlayersBeyondTheLimitAreLeftOut) {
+  script.players = TServer::kMaxPlayers + 10;
+  script.result = SKARVEL_PARSE_PARTIAL; // both replies in the one pass
+  const ScopedTrace trace;
+  AddAddress("10.0.0.9", scriptedId);
+  engine().Timer1Timer();
+  Receive("10.0.0.9", 5000, "info");
+  ASSERT_EQ(monitor.Servers.Count(), 1);
+  const TServer& server = monitor.Servers.Items(0);
+  EXPECT_EQ(server.NewPlayers.Count(), TServer::kMaxPlayers);
+  EXPECT_EQ(server.NewPlayers.Items(TServer::kMaxPlayers - 1).Name,
+            "p" + std::to_string(TServer::kMaxPlayers - 1));
+  Receive("10.0.0.9", 5000, "more");
+  EXPECT_EQ(server.NewPlayers.Count(), TServer::kMaxPlayers);
+  while (engine().Polling())
+    FireStepTimer();
+  EXPECT_EQ(server.Players.Count(), TServer::kMaxPlayers);
+  const std::string text = trace.Text();
+  const std::string cut = " plug-in scripted.so: more than 4096 players from 10.0.0.9; the rest "
+                          "left out\n";
+  ASSERT_NE(text.find(cut), std::string::npos) << text;
+  EXPECT_EQ(text.find(cut, text.find(cut) + 1), std::string::npos);
 }
 
 } // namespace

@@ -143,9 +143,11 @@ TEST_F(DebugLogTest, TimeIsLocalWallClock) {
 // A flood of datagrams once grew the trace without bound.
 TEST_F(DebugLogTest, TheTraceMovesToSkarvelErr1AtTenMebibytes) {
   SetDebugSwitch(true);
-  const std::size_t lineLength = kTraceLimitBytes / 10;
+  // Lines as long as the trace takes them, just filling the file.
+  const std::size_t lineLength = kTraceLineLimit;
+  static_assert(kTraceLimitBytes % kTraceLineLimit == 0);
   const std::string text(lineLength - kStampLength - 1, 'x');
-  for (int i = 0; i < 10; ++i)
+  for (std::size_t i = 0; i < kTraceLimitBytes / lineLength; ++i)
     DebugLog(text);
   EXPECT_EQ(std::filesystem::file_size(dir_.path() / "skarvel.err"), kTraceLimitBytes);
   EXPECT_FALSE(dir_.exists("skarvel.err.1"));
@@ -155,6 +157,22 @@ TEST_F(DebugLogTest, TheTraceMovesToSkarvelErr1AtTenMebibytes) {
   const std::string fresh = dir_.read("skarvel.err");
   EXPECT_EQ(fresh.size(), kStampLength + 5);
   EXPECT_TRUE(fresh.ends_with(" next\n")) << fresh;
+}
+
+// A plug-in's 100 MB packet once became one 100 MB line.
+TEST_F(DebugLogTest, ALongTextIsCutAndSaysHowMuchWasCut) {
+  SetDebugSwitch(true);
+  DebugLog(std::string(kTraceLineLimit, 'a'));
+  DebugLog(std::string(100 * 1024 * 1024, 'b'));
+  const std::string trace = dir_.read("skarvel.err");
+  const std::size_t firstEnd = trace.find('\n');
+  ASSERT_NE(firstEnd, std::string::npos);
+  EXPECT_EQ(firstEnd, kStampLength + kTraceLineLimit);
+  const std::string second = trace.substr(firstEnd + 1);
+  EXPECT_EQ(second.size(), kStampLength + kTraceLineLimit +
+                               std::string(" ... (104841216 more bytes cut)\n").size());
+  EXPECT_TRUE(second.ends_with(std::string(10, 'b') + " ... (104841216 more bytes cut)\n"))
+      << second.substr(second.size() - 60);
 }
 
 TEST_F(DebugLogTest, RaisesWhenTheFileCannotBeWritten) {

@@ -41,6 +41,7 @@ struct SourceInfo {
   unsigned players = 2;
   unsigned maxPlayers = 24;
   bool extraData = true; // the optional fields after the version, all of them
+  std::string keywords = "cp,payload";
 };
 
 inline std::string Info(const SourceInfo& info) {
@@ -52,7 +53,7 @@ inline std::string Info(const SourceInfo& info) {
   reply += Text("8622567");
   if (info.extraData)
     reply += Byte(0xF1) + Le16(27015) + Le32(0x01100001) + Le32(0x12345678) + Le16(27020) +
-             Text("SourceTV") + Text("cp,payload") + Le32(440) + Le32(0);
+             Text("SourceTV") + Text(info.keywords) + Le32(440) + Le32(0);
   return reply;
 }
 

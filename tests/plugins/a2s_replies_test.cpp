@@ -61,6 +61,52 @@ TEST(A2sRepliesTest, InfoRepliesFillTheFiveTexts) {
   }
 }
 
+// A Rust server of 575 slots: the count bytes say 86 of 63, its keywords
+// carry the true counts.
+TEST(A2sRepliesTest, ARustServerOfMoreThan255SlotsCountsFromItsKeywords) {
+  const unsigned char captured[] = {
+      0xFF, 0xFF, 0xFF, 0xFF, 'I',  0x11, 'R',  'u',  's',  't',  ' ',  'E', 'U',  ' ',  'M',
+      'a',  'i',  'n',  0x00, 'P',  'r',  'o',  'c',  'e',  'd',  'u',  'r', 'a',  'l',  ' ',
+      'M',  'a',  'p',  0x00, 'r',  'u',  's',  't',  0x00, 'R',  'u',  's', 't',  0x00, 0x00,
+      0x00, 0x56, 0x3F, 0x00, 'd',  'w',  0x00, 0x01, '2',  '5',  '8',  '3', 0x00, 0xB1, 0x5F,
+      0x6D, 0x5B, 0xC3, 0x71, 0x02, 0x30, 0x40, 0x01, 0x90, 'm',  'p',  '5', '7',  '5',  ',',
+      'c',  'p',  '5',  '4',  '7',  ',',  'p',  't',  'r',  'a',  'k',  ',', 'q',  'p',  '0',
+      ',',  'v',  '2',  '5',  '8',  '3',  ',',  'h',  '7',  'd',  '2',  'c', ',',  's',  't',
+      'o',  'k',  ',',  'b',  'o',  'r',  'n',  '1',  '7',  '3',  '4',  '4', '5',  '0',  '1',
+      '2',  '3',  ',',  'g',  'm',  'r',  'u',  's',  't',  ',',  'c',  's', '1',  '3',  '4',
+      '5',  '6',  '2',  0x00, 0x4A, 0xDA, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00};
+  A2sHost host;
+  ASSERT_EQ(host.Receive(1, std::string(reinterpret_cast<const char*>(captured), sizeof captured)),
+            SKARVEL_PARSE_COMPLETE);
+  EXPECT_EQ(host.info, (Info5{"Rust EU Main", "Procedural Map", "Rust", "547", "575"}));
+}
+
+// Only a pair of counts in the keywords counts; other tags are left alone.
+TEST(A2sRepliesTest, KeywordCountsAreTakenOnlyAsAPair) {
+  const struct {
+    const char* keywords;
+    const char* players;
+    const char* maxPlayers;
+  } cases[] = {
+      {"cp,payload", "2", "24"},
+      {"cp5,payload", "2", "24"},
+      {"mp300", "2", "24"},
+      {"cp300,mp", "2", "24"},
+      {"cp12x,mp300", "2", "24"},
+      {"cp,mp300,cp301", "301", "300"},
+      {"mp1000,cp0", "0", "1000"},
+      {"cp12345678,mp12345678", "2", "24"},
+      {"cp9999999,mp9999999", "9999999", "9999999"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keywords);
+    A2sHost host;
+    ASSERT_EQ(host.Receive(1, Info(SourceInfo{.keywords = c.keywords})), SKARVEL_PARSE_COMPLETE);
+    EXPECT_EQ(host.info[SKARVEL_INFO_PLAYERS], c.players);
+    EXPECT_EQ(host.info[SKARVEL_INFO_MAX_PLAYERS], c.maxPlayers);
+  }
+}
+
 TEST(A2sRepliesTest, PlayersComeWithTheirScores) {
   A2sHost host;
   const std::string reply = Players({{"Bob", 12},

@@ -13,6 +13,10 @@ struct A2sBehaviour {
   std::size_t splitBytes = 1200;
 };
 
+// The most slots --max gives an a2s server: more than 255 are told as Rust
+// servers tell them, the count bytes wrapped and the counts in the keywords.
+inline constexpr int kMaxA2sSlots = 1000;
+
 // The smallest and largest --split: every reply must fit in 255 parts, and a
 // part in one UDP datagram.
 inline constexpr std::size_t kMinSplitBytes = 64;

@@ -22,6 +22,23 @@ uint8_t CountByte(std::size_t count) {
   return static_cast<uint8_t>(std::min<std::size_t>(count, 255));
 }
 
+// Servers of more than 255 slots (Rust) send the low byte of each count and
+// the counts in their keywords.
+bool Wraps(const ServerState& state) {
+  return state.MaxPlayers() > 255;
+}
+
+uint8_t InfoCountByte(const ServerState& state, std::size_t count) {
+  return Wraps(state) ? static_cast<uint8_t>(count & 0xFF) : CountByte(count);
+}
+
+std::string Keywords(const ServerState& state) {
+  if (!Wraps(state))
+    return "alltalk,nocrits";
+  return "mp" + std::to_string(state.MaxPlayers()) + ",cp" +
+         std::to_string(state.Players().size()) + ",qp0,v2583,gmrust";
+}
+
 // A 64-bit mix (splitmix64's finalizer): neighbouring clients get unrelated
 // challenges.
 uint64_t Mix(uint64_t value) {
@@ -40,7 +57,8 @@ std::string Info(const ServerState& state) {
   out.Raw(kOutOfBandHeader).Byte('I').Byte(kProtocol);
   out.CString(state.Name()).CString(state.Map()).CString("tf").CString("Team Fortress");
   out.Int16(kTeamFortressAppId);
-  out.Byte(CountByte(state.Players().size())).Byte(CountByte(state.MaxPlayers()));
+  out.Byte(InfoCountByte(state, state.Players().size()))
+      .Byte(InfoCountByte(state, static_cast<std::size_t>(state.MaxPlayers())));
   out.Byte(0);   // bots
   out.Byte('d'); // dedicated
   out.Byte('l'); // Linux
@@ -49,7 +67,7 @@ std::string Info(const ServerState& state) {
   out.CString("9543365");
   out.Byte(kExtraData).Int16(static_cast<int16_t>(state.GamePort()));
   Int64(out, kSteamId);
-  out.CString("alltalk,nocrits");
+  out.CString(Keywords(state));
   Int64(out, static_cast<uint64_t>(kTeamFortressAppId));
   return out.Bytes();
 }

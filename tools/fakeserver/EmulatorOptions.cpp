@@ -59,7 +59,8 @@ std::string EmulatorUsage() {
          "                    port; they also answer broadcasts to 127.255.255.255\n"
          "  --name TEXT       server name (default \"Skarvel Test Server\")\n"
          "  --map TEXT        map (default: a map of the game)\n"
-         "  --max N           maximum players, 1..255 (default 16)\n"
+         "  --max N           maximum players, 1..255 (default 16); a2s: up to 1000, told\n"
+         "                    as a Rust server tells them (see the README)\n"
          "  --players N       players at start (default 0)\n"
          "  --churn SECONDS   a player joins or leaves every SECONDS\n"
          "  --drop PERCENT    ignore this share of the requests\n"
@@ -144,9 +145,10 @@ ParsedOptions ParseEmulatorOptions(const std::vector<std::string>& args) {
         return fail("--map needs a text");
       options.map = *map;
     } else if (option == "--max") {
-      std::optional<long long> max = integer(1, 255);
+      std::optional<long long> max = integer(1, kMaxA2sSlots);
       if (!max)
-        return fail("--max needs a number 1..255");
+        return fail("--max needs a number 1..255, for --game a2s 1.." +
+                    std::to_string(kMaxA2sSlots));
       options.maxPlayers = static_cast<int>(*max);
     } else if (option == "--players") {
       std::optional<long long> players = integer(0, 255);
@@ -191,6 +193,8 @@ ParsedOptions ParseEmulatorOptions(const std::vector<std::string>& args) {
     return fail("--game is required");
   if (!a2sOption.empty() && options.gameKey != "a2s")
     return fail(a2sOption + " is an option of --game a2s only");
+  if (options.maxPlayers > 255 && options.gameKey != "a2s")
+    return fail("--max above 255 is for --game a2s only");
   if (options.hosts > 0 && (countGiven || bindGiven))
     return fail("--hosts binds 0.0.0.0 and cannot be combined with --count or --bind");
   if (options.players > options.maxPlayers)
