@@ -27,7 +27,6 @@ constexpr std::size_t kIconLimit = 1024 * 1024;
 // In the program folder: the plug-in being loaded, and those that crashed.
 const char* const kLoadingMarker = "plugin-loading";
 const char* const kCrashRecord = "plugin-crashes";
-const char* const kCrashed = "crashed while loading; skipped until it changes";
 
 void TraceLine(const std::string& line) noexcept {
   try {
@@ -122,10 +121,12 @@ void TPluginLoader::LoadFolders(TGameList& games, const std::vector<std::string>
 }
 
 void TPluginLoader::ReportCrashed(const std::string& fileName) const {
-  TraceLine("plug-in " + fileName + " " + kCrashed);
+  // The trace stays English, whatever the language of the windows.
+  TraceLine("plug-in " + fileName + " crashed while loading; skipped until it changes");
   if (initFailed_)
     initFailed_(Lookup("PluginLoadingError", "Plugin loading error") + ": " + fileName + "\r\n" +
-                fileName + " " + Lookup("PluginCrashed", kCrashed));
+                fileName + " " +
+                Lookup("PluginCrashed", "crashed while loading; skipped until it changes"));
 }
 
 bool TPluginLoader::LoadFile(TGameList& games, const std::string& folder,

@@ -222,7 +222,7 @@ class AnnouncerFoldTextTest : public AnnouncerTest, public ::testing::WithParamI
 TEST_P(AnnouncerFoldTextTest, EachFoldedAnnouncementIsDecodedOnItsOwn) {
   const bool desktop = GetParam();
   if (desktop) {
-    ASSERT_TRUE(service.Register());
+    ASSERT_TRUE(RegisterService());
   }
   for (int i = 1; i <= 5; ++i)
     announcer->Announce(kArena, 0, "Skarvel", "event " + std::to_string(i));
