@@ -4,6 +4,7 @@
 
 #include "config/IniFile.h"
 #include "config/SettingsFile.h"
+#include "util/display_text.h"
 #include "util/text.h"
 #include "util/wildcard.h"
 
@@ -28,8 +29,11 @@ bool TBuddyList::Add(std::string_view pattern) {
 }
 
 bool TBuddyList::Matches(const std::string& playerName) const {
+  // Old games send names in Windows-1252, and a hand-edited file may hold a
+  // pattern in it: both are compared as the text they show.
+  const std::string name = ToUtf8(playerName);
   return std::any_of(patterns_.begin(), patterns_.end(), [&](const std::string& pattern) {
-    return WildcardMatch(pattern, playerName);
+    return WildcardMatch(ToUtf8(pattern), name);
   });
 }
 

@@ -36,6 +36,10 @@ const MatchCase kMatchCases[] = {
     {"J?rg", "J\xF6rg", true}, // and one byte in Latin-1
     {"jörg", "JÖRG", false},   // only ASCII folds
     {"jörg", "Jörg", true},
+    {"Zoë", "Zo\xEB", true}, // a typed name finds its Windows-1252 spelling
+    {"*ë", "Zo\xEB", true},
+    {"Zoë", "Zo\xEB\xEB", false},
+    {"Zo\xEB", "Zo\xEB", true},  // a hand-edited file in Windows-1252
     {"*a*b*c", "xaybzzc", true}, // backtracking over several stars
     {"*a*b*c", "xaybzzcd", false},
     {"a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
