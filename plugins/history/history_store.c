@@ -27,7 +27,7 @@ static const char kSchema[] =
     "poll_id INTEGER NOT NULL REFERENCES polls(id), name TEXT, frags INTEGER);"
     "CREATE INDEX IF NOT EXISTS polls_by_server ON polls(game, address, time);"
     "CREATE INDEX IF NOT EXISTS poll_players_by_name ON poll_players(name, poll_id);"
-    "CREATE INDEX IF NOT EXISTS poll_players_by_poll ON poll_players(poll_id, name);";
+    "CREATE INDEX IF NOT EXISTS poll_players_by_poll ON poll_players(poll_id);";
 
 struct HistoryStore {
   sqlite3* Database;
