@@ -20,6 +20,8 @@ CREATE TABLE IF NOT EXISTS poll_players(poll_id INTEGER NOT NULL REFERENCES poll
   frags INTEGER);
 CREATE INDEX IF NOT EXISTS polls_by_server ON polls(game, address, time);
 CREATE INDEX IF NOT EXISTS poll_players_by_name ON poll_players(name, poll_id);
+CREATE INDEX IF NOT EXISTS poll_players_by_poll ON poll_players(poll_id);
+PRAGMA user_version = 1;
 
 -- Players on average by local hour of the day.
 CREATE TEMP TABLE profile(hour INTEGER PRIMARY KEY, players INTEGER);

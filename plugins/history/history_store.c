@@ -11,8 +11,14 @@
  * past it the poll is not stored. */
 #define BUSY_TIMEOUT_MS 10
 
-/* The two indexes serve the README's queries: a server's polls by time, and
- * a player's polls, newest last. */
+/* The schema's version, kept in the file's user_version. Version 0, the
+ * first plug-ins' files, lacks poll_players_by_poll. */
+#define SCHEMA_VERSION 1
+#define QUOTED(text) #text
+#define DECIMAL(number) QUOTED(number)
+
+/* The indexes serve the README's queries and the History window: a server's
+ * polls by time, a player's polls, newest last, and the players of a poll. */
 static const char kSchema[] =
     "CREATE TABLE IF NOT EXISTS polls("
     "id INTEGER PRIMARY KEY, time TEXT NOT NULL, address TEXT, game TEXT, title TEXT,"
@@ -20,7 +26,8 @@ static const char kSchema[] =
     "CREATE TABLE IF NOT EXISTS poll_players("
     "poll_id INTEGER NOT NULL REFERENCES polls(id), name TEXT, frags INTEGER);"
     "CREATE INDEX IF NOT EXISTS polls_by_server ON polls(game, address, time);"
-    "CREATE INDEX IF NOT EXISTS poll_players_by_name ON poll_players(name, poll_id);";
+    "CREATE INDEX IF NOT EXISTS poll_players_by_name ON poll_players(name, poll_id);"
+    "CREATE INDEX IF NOT EXISTS poll_players_by_poll ON poll_players(poll_id);";
 
 struct HistoryStore {
   sqlite3* Database;
@@ -58,6 +65,43 @@ static int PrepareAll(HistoryStore* store) {
   return result;
 }
 
+static int UserVersion(sqlite3* database, int* version) {
+  sqlite3_stmt* statement = NULL;
+  int result = sqlite3_prepare_v2(database, "PRAGMA user_version", -1, &statement, NULL);
+  if (result == SQLITE_OK) {
+    result = sqlite3_step(statement);
+    *version = sqlite3_column_int(statement, 0);
+    result = result == SQLITE_ROW ? SQLITE_OK : result;
+  }
+  sqlite3_finalize(statement);
+  return result;
+}
+
+/* Makes the tables and indexes this version lacks, in one write transaction,
+ * so that another plug-in opening the file meanwhile waits (or gives up as
+ * busy and tries again) and then finds it current. Readers go on reading the
+ * file as it was. A file of a later version is left as it is. A current file
+ * is only read: its open takes no write lock. */
+static int Upgrade(sqlite3* database) {
+  int version = 0;
+  int result = UserVersion(database, &version);
+  if (result != SQLITE_OK || version >= SCHEMA_VERSION)
+    return result;
+  result = sqlite3_exec(database, "BEGIN IMMEDIATE", NULL, NULL, NULL);
+  if (result == SQLITE_OK)
+    result = UserVersion(database, &version);
+  if (result == SQLITE_OK && version < SCHEMA_VERSION)
+    result = sqlite3_exec(database, kSchema, NULL, NULL, NULL);
+  if (result == SQLITE_OK && version < SCHEMA_VERSION)
+    result =
+        sqlite3_exec(database, "PRAGMA user_version = " DECIMAL(SCHEMA_VERSION), NULL, NULL, NULL);
+  if (result == SQLITE_OK)
+    result = sqlite3_exec(database, "COMMIT", NULL, NULL, NULL);
+  if (result != SQLITE_OK && !sqlite3_get_autocommit(database))
+    sqlite3_exec(database, "ROLLBACK", NULL, NULL, NULL);
+  return result;
+}
+
 int HistoryStoreOpen(const char* path, HistoryStore** store, char* error, size_t errorSize) {
   HistoryStore* opened = calloc(1, sizeof *opened);
   int result;
@@ -80,7 +124,7 @@ int HistoryStoreOpen(const char* path, HistoryStore** store, char* error, size_t
   if (result == SQLITE_OK)
     result = sqlite3_exec(opened->Database, "PRAGMA synchronous=NORMAL", NULL, NULL, NULL);
   if (result == SQLITE_OK)
-    result = sqlite3_exec(opened->Database, kSchema, NULL, NULL, NULL);
+    result = Upgrade(opened->Database);
   if (result == SQLITE_OK)
     result = PrepareAll(opened);
   if (result != SQLITE_OK) {

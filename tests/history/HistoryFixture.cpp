@@ -15,7 +15,11 @@ std::string Quoted(const std::string& text) {
   return quoted + "'";
 }
 
-const std::string& MadeWithSchema(const std::string& path) {
+const std::string& MadeWithSchema(const std::string& path, THistoryFixture::TSchema schema) {
+  if (schema == THistoryFixture::TSchema::FirstVersion) {
+    HistoryDatabase(path).Run(kFirstVersionSchema);
+    return path;
+  }
   HistoryStore* store = nullptr;
   char error[256] = "";
   if (HistoryStoreOpen(path.c_str(), &store, error, sizeof error) != 0)
@@ -26,7 +30,8 @@ const std::string& MadeWithSchema(const std::string& path) {
 
 } // namespace
 
-THistoryFixture::THistoryFixture(const std::string& path) : database_(MadeWithSchema(path)) {
+THistoryFixture::THistoryFixture(const std::string& path, TSchema schema)
+    : database_(MadeWithSchema(path, schema)) {
 }
 
 void THistoryFixture::AddPoll(const std::string& time, const std::string& game,

@@ -7,11 +7,13 @@
 
 #include "tests/plugins/history_database.h"
 
-// A history database made with the plug-in's own schema, filled with the
-// rows a test needs, odd ones included.
+// A history database made with the plug-in's own schema (or with its first
+// version's, as the plug-in left it then), filled with the rows a test
+// needs, odd ones included.
 class THistoryFixture {
 public:
-  explicit THistoryFixture(const std::string& path);
+  enum class TSchema { Current, FirstVersion };
+  explicit THistoryFixture(const std::string& path, TSchema schema = TSchema::Current);
 
   // A poll row with its players; no count stores NULL.
   void AddPoll(const std::string& time, const std::string& game, const std::string& address,

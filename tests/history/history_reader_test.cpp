@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+extern "C" {
+#include "plugins/history/history_store.h"
+}
 #include "history/HistoryReader.h"
 #include "tests/history/HistoryFixture.h"
 #include "tests/support/TempDir.h"
@@ -174,6 +177,56 @@ TEST_F(HistoryReaderTest, LastSeenListsEveryPlayerOnceNewestFirst) {
   };
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(history.Error, "");
+}
+
+using Flat = std::vector<std::pair<std::string, double>>;
+
+// Every answer of a history as (what, value) pairs, for comparing two.
+Flat Flattened(const TServerHistory& history) {
+  Flat flat{{"error " + history.Error, 0}};
+  for (const THistoryPoint& point : history.Day)
+    flat.emplace_back("day " + std::to_string(point.Time), point.Players);
+  for (const THistoryPoint& point : history.Week)
+    flat.emplace_back("week " + std::to_string(point.Time), point.Players);
+  for (std::size_t hour = 0; hour < history.Hours.size(); ++hour) {
+    flat.emplace_back("polls at " + std::to_string(hour), history.Hours[hour].Polls);
+    flat.emplace_back("players at " + std::to_string(hour), history.Hours[hour].PlayerSum);
+  }
+  for (const TLastSeen& player : history.LastSeen)
+    flat.emplace_back("seen " + player.Name, static_cast<double>(player.Time));
+  return flat;
+}
+
+TEST_F(HistoryReaderTest, AFirstVersionFileGivesTheSameAnswersOnceThePluginUpgradesIt) {
+  THistoryFixture fixture(Path(), THistoryFixture::TSchema::FirstVersion);
+  fixture.AddPoll(UtcText(kNow - 2 * kDay), "ut", "127.0.0.1", 1, {"Eve"});
+  fixture.AddPoll(UtcText(kNow - 2 * kHour), "ut", "127.0.0.1", 3, {"Anna", "Bob", "Carl"});
+  fixture.AddPoll(UtcText(kNow - 90 * 60), "q3", "127.0.0.1", 1, {"Zed"}); // another game
+  fixture.AddPoll(UtcText(kNow - kHour), "ut", "127.0.0.1", 2, {"Dora", "Anna"});
+  fixture.AddPoll(UtcText(kNow - 30 * 60), "ut", "127.0.0.2", 1, {"Bob"}); // another host
+  ScopedZone utc("UTC0");
+  const TServerHistory before = ReadServerHistory(Path(), "ut", "127.0.0.1", kNow);
+
+  HistoryStore* store = nullptr;
+  char error[256] = "";
+  ASSERT_EQ(HistoryStoreOpen(Path().c_str(), &store, error, sizeof error), 0) << error;
+  HistoryStoreClose(store);
+  ASSERT_EQ(fixture.Database().Single("PRAGMA user_version"), "1") << "upgraded";
+  const TServerHistory after = ReadServerHistory(Path(), "ut", "127.0.0.1", kNow);
+
+  EXPECT_EQ(Flattened(after), Flattened(before));
+  EXPECT_EQ(PlayersOf(after.Day), (std::vector<int32_t>{3, 2}));
+  EXPECT_EQ(PlayersOf(after.Week), (std::vector<int32_t>{1, 3, 2}));
+  EXPECT_EQ(after.Hours[10].Polls, 1);
+  EXPECT_DOUBLE_EQ(after.Hours[10].PlayerSum, 3);
+  std::vector<std::pair<std::string, std::time_t>> seen;
+  for (const TLastSeen& player : after.LastSeen)
+    seen.emplace_back(player.Name, player.Time);
+  const std::vector<std::pair<std::string, std::time_t>> expected{
+      {"Anna", kNow - kHour},     {"Dora", kNow - kHour},   {"Bob", kNow - 2 * kHour},
+      {"Carl", kNow - 2 * kHour}, {"Eve", kNow - 2 * kDay},
+  };
+  EXPECT_EQ(seen, expected);
 }
 
 TEST_F(HistoryReaderTest, AFileThatIsNoHistoryGivesAnErrorAndNothingElse) {
