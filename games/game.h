@@ -8,21 +8,22 @@
 #include <vector>
 
 #include "games/plugin.h"
+#include "util/shared_text.h"
 #include "util/version.h"
 
 class TIniFile;
 
-// A game type's description with texts of its own.
+// A game type's description with texts of its own, shared with its copies.
 struct TDefs {
   int32_t Port = 0;
   int32_t QueryPortOffset = 0;
-  std::string Key;
-  std::string Title;
-  std::string ShortName;
-  std::string Caption;
-  std::string DefaultExecutable;
-  std::string DefaultParameters;
-  std::string Tag;
+  TSharedText Key;
+  TSharedText Title;
+  TSharedText ShortName;
+  TSharedText Caption;
+  TSharedText DefaultExecutable;
+  TSharedText DefaultParameters;
+  TSharedText Tag;
 };
 
 // Where icon files become images of the game-type image list; the window
@@ -44,14 +45,14 @@ public:
   int32_t LaunchId = 0;
   TDefs Defs;
   const TGameInfo* Info = nullptr;
-  std::string Executable;
-  std::string Parameters;
-  std::string IconFile;
-  std::string Sound;
-  std::string Log;
+  TSharedText Executable;
+  TSharedText Parameters;
+  TSharedText IconFile;
+  TSharedText Sound;
+  TSharedText Log;
   int32_t IconIndex = 0;
   int32_t DefaultIconIndex = 0;
-  std::string PluginFile;
+  TSharedText PluginFile;
   PackedVersion PluginVersion = 0;
   TCreateQuery CreateQuery = nullptr;
   TCreateServer CreateServer = nullptr;
