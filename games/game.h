@@ -38,7 +38,8 @@ public:
   virtual int32_t AddIconData(const std::string&) { return -1; }
 };
 
-// One game type. Addresses and servers derive from it and carry a full copy.
+// One game type. Addresses and servers derive from it and carry a copy, whose
+// texts they share with the registry entry until either is given a new one.
 class TGame {
 public:
   int32_t Id = 0;
