@@ -25,7 +25,7 @@ large=100000
 scratch=$(mktemp -d)
 pid=
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -75,7 +75,7 @@ peak_kib() {
       still=$((still + 1))
     fi
   done
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
   wait "$timer" 2>/dev/null || true
   pid=
   tail -n 1 "$figure"
