@@ -8,21 +8,22 @@
 #include <vector>
 
 #include "games/plugin.h"
+#include "util/shared_text.h"
 #include "util/version.h"
 
 class TIniFile;
 
-// A game type's description with texts of its own.
+// A game type's description with texts of its own, shared with its copies.
 struct TDefs {
   int32_t Port = 0;
   int32_t QueryPortOffset = 0;
-  std::string Key;
-  std::string Title;
-  std::string ShortName;
-  std::string Caption;
-  std::string DefaultExecutable;
-  std::string DefaultParameters;
-  std::string Tag;
+  TSharedText Key;
+  TSharedText Title;
+  TSharedText ShortName;
+  TSharedText Caption;
+  TSharedText DefaultExecutable;
+  TSharedText DefaultParameters;
+  TSharedText Tag;
 };
 
 // Where icon files become images of the game-type image list; the window
@@ -37,21 +38,22 @@ public:
   virtual int32_t AddIconData(const std::string&) { return -1; }
 };
 
-// One game type. Addresses and servers derive from it and carry a full copy.
+// One game type. Addresses and servers derive from it and carry a copy, whose
+// texts they share with the registry entry until either is given a new one.
 class TGame {
 public:
   int32_t Id = 0;
   int32_t LaunchId = 0;
   TDefs Defs;
   const TGameInfo* Info = nullptr;
-  std::string Executable;
-  std::string Parameters;
-  std::string IconFile;
-  std::string Sound;
-  std::string Log;
+  TSharedText Executable;
+  TSharedText Parameters;
+  TSharedText IconFile;
+  TSharedText Sound;
+  TSharedText Log;
   int32_t IconIndex = 0;
   int32_t DefaultIconIndex = 0;
-  std::string PluginFile;
+  TSharedText PluginFile;
   PackedVersion PluginVersion = 0;
   TCreateQuery CreateQuery = nullptr;
   TCreateServer CreateServer = nullptr;

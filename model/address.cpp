@@ -159,14 +159,14 @@ std::string TAddress::EffectiveSound() const {
   if (!Sound.empty())
     return Sound;
   const TGame& game = RegistryGame();
-  return game.Sound.empty() ? AppSettings.OnlineSound : game.Sound;
+  return game.Sound.empty() ? AppSettings.OnlineSound : game.Sound.str();
 }
 
 std::string TAddress::EffectiveLog() const {
   if (!Log.empty())
     return Log;
   const TGame& game = RegistryGame();
-  return game.Log.empty() ? kDefaultLog : game.Log;
+  return game.Log.empty() ? kDefaultLog : game.Log.str();
 }
 
 const TGame& TAddress::RegistryGame() const {

@@ -14,7 +14,7 @@ class TIniFile;
 
 // One place the user polls: a server or a broadcast address, with its game
 // type and its own description, icon, sound and log overrides. It carries a
-// full copy of its game's registry entry.
+// copy of its game's registry entry (the texts shared, see TSharedText).
 class TAddress : public TGame {
 public:
   // Copies the registry entry of gameId (which must exist); port 0 means the

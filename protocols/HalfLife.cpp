@@ -106,11 +106,19 @@ int32_t THalfLifeServer::ParsePlayerReply(const std::string& bytes,
   return SKARVEL_PARSE_COMPLETE;
 }
 
-THalfLifeHandshakeQuery::THalfLifeHandshakeQuery()
-    : TTableQuery({std::string("\xFF\xFF\xFF\xFFW"),
-                   std::string("\xFF\xFF\xFF\xFFTSource Engine Query\0", 25),
-                   std::string("\xFF\xFF\xFF\xFFU")},
-                  kPlayerStep, true) {
+namespace {
+
+// The datagrams are the same for every address of the game: one table for all.
+const std::vector<std::string>& QuerySteps() {
+  static const std::vector<std::string> steps{
+      std::string("\xFF\xFF\xFF\xFFW"), std::string("\xFF\xFF\xFF\xFFTSource Engine Query\0", 25),
+      std::string("\xFF\xFF\xFF\xFFU")};
+  return steps;
+}
+
+} // namespace
+
+THalfLifeHandshakeQuery::THalfLifeHandshakeQuery() : TTableQuery(QuerySteps(), kPlayerStep, true) {
 }
 
 THalfLifeHandshakeServer::THalfLifeHandshakeServer(const TServerCallbacks& callbacks,

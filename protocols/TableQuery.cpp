@@ -1,10 +1,8 @@
 #include "protocols/TableQuery.h"
 
-#include <utility>
-
-TTableQuery::TTableQuery(std::vector<std::string> steps, int32_t perServerStep,
+TTableQuery::TTableQuery(const std::vector<std::string>& steps, int32_t perServerStep,
                          bool challengeBearing)
-    : steps_(std::move(steps)), perServerStep_(perServerStep), challengeBearing_(challengeBearing) {
+    : steps_(steps), perServerStep_(perServerStep), challengeBearing_(challengeBearing) {
 }
 
 int32_t TTableQuery::GetPacketCount() {

@@ -13,14 +13,16 @@ class TTableQuery : public TGameQueryBase {
 public:
   static constexpr int32_t kNoPerServerStep = -1;
 
-  TTableQuery(std::vector<std::string> steps, int32_t perServerStep, bool challengeBearing);
+  // The steps are a table of the game's that outlives every query builder:
+  // each address has a builder, so they must not each hold a copy.
+  TTableQuery(const std::vector<std::string>& steps, int32_t perServerStep, bool challengeBearing);
 
   int32_t GetPacketCount() override;
   bool IsPerServer(int32_t step) override;
   std::string BuildPacket(int32_t step, intptr_t challenge) override;
 
 private:
-  std::vector<std::string> steps_;
+  const std::vector<std::string>& steps_;
   int32_t perServerStep_;
   bool challengeBearing_;
 };

@@ -14,14 +14,18 @@ constexpr THalfLifeVariant kCounterStrike = {
     .utf8Names = false,
 };
 
+// The datagrams are the same for every address of the game: one table for all.
+const std::vector<std::string>& QuerySteps() {
+  static const std::vector<std::string> steps{std::string("\xFF\xFF\xFF\xFF"
+                                                          "details"),
+                                              std::string("\xFF\xFF\xFF\xFF"
+                                                          "players")};
+  return steps;
+}
+
 } // namespace
 
-TQueryCS::TQueryCS()
-    : TTableQuery({std::string("\xFF\xFF\xFF\xFF"
-                               "details"),
-                   std::string("\xFF\xFF\xFF\xFF"
-                               "players")},
-                  kPlayerStep, false) {
+TQueryCS::TQueryCS() : TTableQuery(QuerySteps(), kPlayerStep, false) {
 }
 
 // The info reply alone lists a server; the player reply only adds its players.

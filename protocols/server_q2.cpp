@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "util/text.h"
 
@@ -92,12 +93,16 @@ void DropLastWord(std::string& text) {
     text.erase(blank);
 }
 
+// The datagrams are the same for every address of the game: one table for all.
+const std::vector<std::string>& QuerySteps() {
+  static const std::vector<std::string> steps{std::string("\xFF\xFF\xFF\xFF"
+                                                          "info 34")};
+  return steps;
+}
+
 } // namespace
 
-TQueryQ2::TQueryQ2()
-    : TTableQuery({std::string("\xFF\xFF\xFF\xFF"
-                               "info 34")},
-                  kNoPerServerStep, false) {
+TQueryQ2::TQueryQ2() : TTableQuery(QuerySteps(), kNoPerServerStep, false) {
 }
 
 int32_t TServerQ2::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& challenge,

@@ -86,12 +86,16 @@ std::optional<TPlayerLine> ReadPlayerLine(const std::string& line) {
                      line.substr(0, scoreEnd)};
 }
 
+// The datagrams are the same for every address of the game: one table for all.
+const std::vector<std::string>& QuerySteps() {
+  static const std::vector<std::string> steps{std::string("\xFF\xFF\xFF\xFF"
+                                                          "getstatus")};
+  return steps;
+}
+
 } // namespace
 
-TQueryQ3::TQueryQ3()
-    : TTableQuery({std::string("\xFF\xFF\xFF\xFF"
-                               "getstatus")},
-                  kNoPerServerStep, false) {
+TQueryQ3::TQueryQ3() : TTableQuery(QuerySteps(), kNoPerServerStep, false) {
 }
 
 int32_t TServerQ3::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& challenge,

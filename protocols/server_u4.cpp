@@ -113,12 +113,17 @@ std::string ReadCompactText(TByteReader& reader) {
   return text;
 }
 
+// The datagrams are the same for every address of the game: one table for all.
+const std::vector<std::string>& QuerySteps() {
+  static const std::vector<std::string> steps{std::string("\x78\x00\x00\x00\x00", 5),
+                                              std::string("\x78\x00\x00\x00\x02", 5),
+                                              std::string("\x78\x00\x00\x00\x01", 5)};
+  return steps;
+}
+
 } // namespace
 
-TQueryU4::TQueryU4()
-    : TTableQuery({std::string("\x78\x00\x00\x00\x00", 5), std::string("\x78\x00\x00\x00\x02", 5),
-                   std::string("\x78\x00\x00\x00\x01", 5)},
-                  kNoPerServerStep, false) {
+TQueryU4::TQueryU4() : TTableQuery(QuerySteps(), kNoPerServerStep, false) {
 }
 
 int32_t TServerU4::Parse(int32_t, const std::string& bytes, int32_t, intptr_t& challenge,

@@ -101,9 +101,15 @@ std::optional<TQueryId> ReadQueryId(const std::string& value) {
   return TQueryId{*id, packetDigit};
 }
 
+// The datagrams are the same for every address of the game: one table for all.
+const std::vector<std::string>& QuerySteps() {
+  static const std::vector<std::string> steps{"\\status\\"};
+  return steps;
+}
+
 } // namespace
 
-TQueryUT::TQueryUT() : TTableQuery({"\\status\\"}, kNoPerServerStep, false) {
+TQueryUT::TQueryUT() : TTableQuery(QuerySteps(), kNoPerServerStep, false) {
 }
 
 void TServerUT::Reset() {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 
 namespace {
 
@@ -43,6 +44,9 @@ void DebugLog(const std::string& text) {
   // A flood of datagrams writes about 100 MB a minute: keep the last 10 to
   // 20 MiB, in this file and the one before it.
   static TRotatingFile trace("skarvel.err", kTraceLimitBytes);
+  // The file stays open between lines: two threads must not reopen it at once.
+  static std::mutex traceLock;
+  const std::lock_guard lock(traceLock);
   if (text.size() > kTraceLineLimit)
     trace.Append(stamp + text.substr(0, kTraceLineLimit) + " ... (" +
                  std::to_string(text.size() - kTraceLineLimit) + " more bytes cut)\n");

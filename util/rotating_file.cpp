@@ -21,12 +21,18 @@ TRotatingFile::TRotatingFile(std::string path, std::uint64_t limitBytes)
     : path_(std::move(path)), limit_(limitBytes) {
 }
 
+TRotatingFile::~TRotatingFile() {
+  Close();
+}
+
 void TRotatingFile::Append(const std::string& line) {
   if (!size_ || *size_ + line.size() > limit_) {
     size_ = SizeOnDisk();
     if (*size_ > 0 && *size_ + line.size() > limit_)
       Rotate();
   }
+  if (!PathStillNamesOpenFile())
+    Open();
   Write(line);
 }
 
@@ -46,33 +52,56 @@ void TRotatingFile::Rotate() {
     const int error = errno;
     ThrowFileError(path_, "cannot move it to " + older, error);
   }
+  Close();
   size_ = 0;
 }
 
-void TRotatingFile::Write(const std::string& line) {
-  // Open, append and close for every line, so the file survives a crash and
-  // other processes may read it while we run.
+bool TRotatingFile::PathStillNamesOpenFile() const {
+  if (fd_ < 0)
+    return false;
+  struct stat status {};
+  return stat(path_.c_str(), &status) == 0 && status.st_dev == device_ && status.st_ino == inode_;
+}
+
+void TRotatingFile::Open() {
+  Close();
   const int fd = open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
     const int error = errno;
     ThrowFileError(path_, "cannot open", error);
   }
+  struct stat status {};
+  if (fstat(fd, &status) != 0) {
+    const int error = errno;
+    close(fd);
+    ThrowFileError(path_, "cannot read its size", error);
+  }
+  fd_ = fd;
+  device_ = status.st_dev;
+  inode_ = status.st_ino;
+  // A file made afresh after the user removed it starts empty.
+  size_ = static_cast<std::uint64_t>(status.st_size);
+}
+
+void TRotatingFile::Close() {
+  if (fd_ >= 0)
+    close(fd_);
+  fd_ = -1;
+}
+
+void TRotatingFile::Write(const std::string& line) {
   std::size_t written = 0;
   while (written < line.size()) {
-    const ssize_t n = write(fd, line.data() + written, line.size() - written);
+    const ssize_t n = write(fd_, line.data() + written, line.size() - written);
     if (n < 0) {
       if (errno == EINTR)
         continue;
       const int error = errno;
-      close(fd);
+      Close();
       size_.reset();
       ThrowFileError(path_, "cannot write", error);
     }
     written += static_cast<std::size_t>(n);
   }
   *size_ += written;
-  if (close(fd) != 0) {
-    const int error = errno;
-    ThrowFileError(path_, "cannot close", error);
-  }
 }

@@ -69,6 +69,23 @@ TEST_F(AddressTest, ConstructorCopiesTheCurrentGameEntryAndMakesAQueryBuilder) {
   EXPECT_THROW(Make("10.0.0.1", 0, 99), std::out_of_range);
 }
 
+// A long address list once held every game text again for each address.
+TEST_F(AddressTest, AddressesHoldTheirGamesTextsOnceAndKeepThemWhenTheGameChanges) {
+  TGame& q3 = games.Items(kQ3);
+  q3.Executable = "/usr/local/games/quake3/ioquake3.x86_64";
+  const TAddress first = Make("10.0.0.1", 0, kQ3);
+  const TAddress second = Make("10.0.0.2", 0, kQ3);
+  for (const TAddress* address : {&first, &second}) {
+    EXPECT_EQ(address->Executable.c_str(), q3.Executable.c_str());
+    EXPECT_EQ(address->Defs.Title.c_str(), q3.Defs.Title.c_str());
+    EXPECT_EQ(address->Defs.DefaultParameters.c_str(), q3.Defs.DefaultParameters.c_str());
+  }
+
+  q3.Executable = "quake3";
+  EXPECT_EQ(first.Executable, "/usr/local/games/quake3/ioquake3.x86_64");
+  EXPECT_EQ(TAddress(first).Executable, "/usr/local/games/quake3/ioquake3.x86_64");
+}
+
 TEST_F(AddressTest, TextFormsLeaveOutTheDefaultPort) {
   struct Case {
     int32_t gameId;

@@ -270,7 +270,7 @@ TEST_F(PluginLoaderTest, MissingAndLongTextsAreBounded) {
   Load();
   ASSERT_EQ(games.Count(), kBuiltinCount + 2);
   const TDefs& missing = games.FindByKey("nul")->Defs;
-  for (const std::string* text : {&missing.Title, &missing.ShortName, &missing.Caption,
+  for (const TSharedText* text : {&missing.Title, &missing.ShortName, &missing.Caption,
                                   &missing.DefaultExecutable, &missing.DefaultParameters})
     EXPECT_EQ(*text, "");
   const TDefs& longer = games.FindByKey("long")->Defs;

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -21,9 +23,67 @@ protected:
     return dir.read(name);
   }
 
+  // How many of this process's descriptors are open on the file.
+  static int DescriptorsOpenOn(const std::string& file) {
+    const std::filesystem::path target = std::filesystem::canonical(file);
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+      std::error_code error;
+      if (std::filesystem::read_symlink(entry.path(), error) == target)
+        ++count;
+    }
+    return count;
+  }
+
   TempDir dir;
   const std::string path = dir.file("trace.err");
 };
+
+// A busy trace once opened and closed the file for every line.
+TEST_F(RotatingFileTest, KeepsTheFileOpenBetweenLines) {
+  TRotatingFile file(path, 1000);
+  for (int i = 0; i < 50; ++i)
+    file.Append("line\n");
+  EXPECT_EQ(DescriptorsOpenOn(path), 1);
+  EXPECT_EQ(Content("trace.err")->size(), 50u * 5u);
+  file.Append(std::string(800, 'x') + "\n"); // rotates
+  EXPECT_EQ(DescriptorsOpenOn(path), 1);
+  EXPECT_EQ(DescriptorsOpenOn(dir.file("trace.err.1")), 0);
+}
+
+// The path is what the user looks at: when something else takes the open file
+// away, the next line goes to a file at the path again, not to the old one.
+TEST_F(RotatingFileTest, FollowsThePathWhenTheOpenFileIsTakenAway) {
+  struct Case {
+    std::string name;
+    void (*takeAway)(const std::string& path);
+    std::string file;                 // afterwards
+    std::optional<std::string> moved; // "trace.err.old" afterwards
+  };
+  const std::vector<Case> cases = {
+      {"removed", [](const std::string& p) { std::filesystem::remove(p); }, "after\n",
+       std::nullopt},
+      {"moved aside", [](const std::string& p) { std::filesystem::rename(p, p + ".old"); },
+       "after\n", "before\n"},
+      {"replaced",
+       [](const std::string& p) {
+         std::filesystem::rename(p, p + ".old");
+         std::ofstream(p) << "new\n";
+       },
+       "new\nafter\n", "before\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(path);
+    std::filesystem::remove(path + ".old");
+    TRotatingFile file(path, 1000);
+    file.Append("before\n");
+    c.takeAway(path);
+    file.Append("after\n");
+    EXPECT_EQ(Content("trace.err"), c.file);
+    EXPECT_EQ(Content("trace.err.old"), c.moved);
+  }
+}
 
 TEST_F(RotatingFileTest, MovesTheFileAsideWhenALineWouldTakeItPastTheLimit) {
   struct Step {

@@ -39,7 +39,7 @@ TEST_P(ParsersReadEmulatorTest, OnePollDeliversNameMapAndPlayers) {
   const TGame& game = games.Items(GetParam());
   SCOPED_TRACE(game.Defs.Key);
   const ServerState state = Emulated(game.Defs.Key == "q3");
-  const std::unique_ptr<ReplyBuilder> emulator = MakeReplyBuilder(game.Defs.Key, 3);
+  const std::unique_ptr<ReplyBuilder> emulator = MakeReplyBuilder(game.Defs.Key.str(), 3);
   ASSERT_NE(emulator, nullptr);
 
   ProtocolHarness client(game.CreateQuery, game.CreateServer);
