@@ -238,17 +238,16 @@ void TPollEngine::ReceiveDatagram(const std::string& senderIp, int32_t senderPor
 
   const int32_t gamePort = senderPort - address.Defs.QueryPortOffset;
   const TDispatched dispatched = Dispatch(address, senderIp, gamePort, data);
-  // The servers behind a broadcast address may still be answering.
-  const bool advance = !slowPoll_ && !broadcast && StepAnswered(address, dispatched);
   ports_.RefreshServers();
-  if (advance)
+  // The servers behind a broadcast address may still be answering.
+  if (!slowPoll_ && !broadcast && StepAnswered(address, dispatched))
     tmSubTimer();
 }
 
 // A complete answer ends the step, also one that leaves its server pending.
 // So does a challenge taken as part of an answer: the server says nothing
 // more until a request carries it.
-bool TPollEngine::StepAnswered(const TAddress& address, const TDispatched& dispatched) {
+bool TPollEngine::StepAnswered(const TAddress& address, const TDispatched& dispatched) const {
   if (dispatched.Result == SKARVEL_PARSE_COMPLETE)
     return true;
   return dispatched.Result == SKARVEL_PARSE_PARTIAL && dispatched.Listed &&
@@ -258,7 +257,7 @@ bool TPollEngine::StepAnswered(const TAddress& address, const TDispatched& dispa
 // The engine cannot read a challenge, only see what it asks for: the server's
 // next request, one of its own, changes with the challenge value its parser
 // reported. A builder whose requests differ anyway shows nothing.
-bool TPollEngine::AwaitsNextRequest(const TAddress& address, const TServer& server) {
+bool TPollEngine::AwaitsNextRequest(const TAddress& address, const TServer& server) const {
   IGameQuery* query = server.Query.get();
   const int32_t next = currentQuery_ + 1;
   if (!query || server.Challenge == 0 || next >= address.PacketCount() ||

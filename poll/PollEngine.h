@@ -64,8 +64,9 @@ private:
   void ReceiveDatagram(const std::string& senderIp, int32_t senderPort, const std::string& bytes);
   TDispatched Dispatch(const TAddress& address, const std::string& senderIp, int32_t gamePort,
                        const std::string& data);
-  bool StepAnswered(const TAddress& address, const TDispatched& dispatched);
-  bool AwaitsNextRequest(const TAddress& address, const TServer& server);
+  // Whether the datagram ends the step: the early advance.
+  bool StepAnswered(const TAddress& address, const TDispatched& dispatched) const;
+  bool AwaitsNextRequest(const TAddress& address, const TServer& server) const;
   void CutCycleShort();
   void SetProgress(int32_t position, int32_t maximum);
   // The trace is a debugging aid: a line that cannot be written changes nothing.
