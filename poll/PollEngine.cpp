@@ -31,6 +31,29 @@ bool IsBroadcast(const std::string& host) {
   return host.size() >= 5 && host.ends_with(".255");
 }
 
+// What a builder made: at most kMaxPacketBytes of its block, the block's size
+// and the context it gave. No block, or an empty one, is no packet.
+struct TBuiltPacket {
+  std::string Bytes;
+  std::size_t BlockSize = 0;
+  int32_t Context = 0;
+};
+
+TBuiltPacket BuildPacket(IGameQuery& query, int32_t step, intptr_t challenge) {
+  TBuiltPacket built;
+  HLOCAL block = nullptr;
+  query.lpVtbl->BuildPacket(&query, step, challenge, &block, &built.Context);
+  if (!block || block == kInvalidBlock)
+    return built;
+  if (const auto* bytes = static_cast<const char*>(LocalLock(block))) {
+    built.BlockSize = LocalSize(block);
+    built.Bytes.assign(bytes, std::min(built.BlockSize, kMaxPacketBytes));
+    LocalUnlock(block);
+  }
+  LocalFree(block);
+  return built;
+}
+
 } // namespace
 
 TPollEngine::TPollEngine(TAddressList& addresses, TServerList& servers, TServerList& knownServers,
@@ -161,26 +184,15 @@ void TPollEngine::SendPacket(const TAddress& owner, int32_t step, intptr_t chall
   IGameQuery* query = owner.Query.get();
   if (!query)
     return;
-  HLOCAL block = nullptr;
-  int32_t builtContext = 0;
-  query->lpVtbl->BuildPacket(query, step, challenge, &block, &builtContext);
-  if (!block || block == kInvalidBlock)
-    return;
-  std::string packet;
-  if (const auto* bytes = static_cast<const char*>(LocalLock(block))) {
-    const std::size_t size = LocalSize(block);
-    if (size > kMaxPacketBytes)
-      Trace(owner.ProtocolName() + ": a packet of " + std::to_string(size) + " bytes cut to " +
-            std::to_string(kMaxPacketBytes));
-    packet.assign(bytes, std::min(size, kMaxPacketBytes));
-    LocalUnlock(block);
-  }
-  LocalFree(block);
+  const TBuiltPacket built = BuildPacket(*query, step, challenge);
+  if (built.BlockSize > kMaxPacketBytes)
+    Trace(owner.ProtocolName() + ": a packet of " + std::to_string(built.BlockSize) +
+          " bytes cut to " + std::to_string(kMaxPacketBytes));
   // Zero bytes cannot be sent: no packet, and the step stays taken.
-  if (packet.empty())
+  if (built.Bytes.empty())
     return;
-  context = builtContext;
-  SendDatagram(host, port, packet);
+  context = built.Context;
+  SendDatagram(host, port, built.Bytes);
 }
 
 void TPollEngine::SendDatagram(const std::string& host, int32_t port, const std::string& packet) {
@@ -228,8 +240,32 @@ void TPollEngine::ReceiveDatagram(const std::string& senderIp, int32_t senderPor
   const TDispatched dispatched = Dispatch(address, senderIp, gamePort, data);
   ports_.RefreshServers();
   // The servers behind a broadcast address may still be answering.
-  if (dispatched.Result == SKARVEL_PARSE_COMPLETE && !slowPoll_ && dispatched.Kept && !broadcast)
+  if (!slowPoll_ && !broadcast && StepAnswered(address, dispatched))
     tmSubTimer();
+}
+
+// A complete answer ends the step, also one that leaves its server pending.
+// So does a challenge taken as part of an answer: the server says nothing
+// more until a request carries it.
+bool TPollEngine::StepAnswered(const TAddress& address, const TDispatched& dispatched) const {
+  if (dispatched.Result == SKARVEL_PARSE_COMPLETE)
+    return true;
+  return dispatched.Result == SKARVEL_PARSE_PARTIAL && dispatched.Listed &&
+         AwaitsNextRequest(address, *dispatched.Listed);
+}
+
+// The engine cannot read a challenge, only see what it asks for: the server's
+// next request, one of its own, changes with the challenge value its parser
+// reported. A builder whose requests differ anyway shows nothing.
+bool TPollEngine::AwaitsNextRequest(const TAddress& address, const TServer& server) const {
+  IGameQuery* query = server.Query.get();
+  const int32_t next = currentQuery_ + 1;
+  if (!query || server.Challenge == 0 || next >= address.PacketCount() ||
+      query->lpVtbl->IsPerServer(query, next) == 0)
+    return false;
+  const std::string plain = BuildPacket(*query, next, 0).Bytes;
+  return plain == BuildPacket(*query, next, 0).Bytes &&
+         BuildPacket(*query, next, server.Challenge).Bytes != plain;
 }
 
 TPollEngine::TDispatched TPollEngine::Dispatch(const TAddress& address, const std::string& senderIp,
@@ -245,14 +281,15 @@ TPollEngine::TDispatched TPollEngine::Dispatch(const TAddress& address, const st
       server->QueryContext = address.QueryContext;
     const int32_t result = server->ApplyListedReply(currentQuery_, data, ports_.Now()).Result;
     Trace("exs " + server->Defs.Key + ",res=" + std::to_string(result));
-    return {result, true};
+    return {result, result == SKARVEL_PARSE_NOT_OURS ? nullptr : server};
   }
   const TServer::TReplyResult reply =
       RouteReply(servers_, knownServers_, pendingServers_, roles_, address, senderIp, gamePort,
                  currentQuery_, data, ports_.Now());
   // The new record is of the address's game.
   Trace("new " + address.Defs.Key + ",res=" + std::to_string(reply.Result));
-  return {reply.Result, reply.Result != SKARVEL_PARSE_NOT_OURS && reply.Listed};
+  const bool listed = reply.Result != SKARVEL_PARSE_NOT_OURS && reply.Listed;
+  return {reply.Result, listed ? servers_.Find(senderIp, gamePort, address.Id) : nullptr};
 }
 
 void TPollEngine::Refresh() {

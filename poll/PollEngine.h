@@ -48,11 +48,11 @@ public:
   int32_t ProgressPosition() const { return progressPosition_; }
 
 private:
-  // What one datagram did: the parser's result, and whether a record of the
-  // server list holds it now.
+  // What one datagram did: the parser's result, and the live record that
+  // holds it now (none while its server waits in the pending list).
   struct TDispatched {
     int32_t Result = 0;
-    bool Kept = false;
+    const TServer* Listed = nullptr;
   };
 
   // SendNextQuery for a tick: an error is traced and counts as a step sent,
@@ -64,6 +64,9 @@ private:
   void ReceiveDatagram(const std::string& senderIp, int32_t senderPort, const std::string& bytes);
   TDispatched Dispatch(const TAddress& address, const std::string& senderIp, int32_t gamePort,
                        const std::string& data);
+  // Whether the datagram ends the step: the early advance.
+  bool StepAnswered(const TAddress& address, const TDispatched& dispatched) const;
+  bool AwaitsNextRequest(const TAddress& address, const TServer& server) const;
   void CutCycleShort();
   void SetProgress(int32_t position, int32_t maximum);
   // The trace is a debugging aid: a line that cannot be written changes nothing.

@@ -1,11 +1,12 @@
-// The window polls for real: an emulated Quake 3 server on loopback shows up
-// in the server view with its players.
+// The window polls for real: emulated servers on loopback show up in the
+// server view with their players.
 #include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +60,47 @@ TEST_F(FrmMainPollTest, AnsweringServerAppearsWithItsPlayers) {
   EXPECT_EQ(row->text(4), "2/16");
   ASSERT_TRUE(QTest::qWaitFor([&] { return players->topLevelItemCount() == 2; }, 10000));
 }
+
+// Servers that answer a new client with a challenge first: the window's
+// first cycle lists every one of them with its players.
+class FrmMainChallengeTest : public testing::TestWithParam<std::string> {};
+
+TEST_P(FrmMainChallengeTest, FirstCycleListsEveryServerWithItsPlayers) {
+  constexpr int kServers = 3;
+  const std::string game = GetParam();
+  const int port = FreeUdpPorts("127.0.0.1", kServers);
+  FakeServerProcess emulator({"--game", game, "--port", std::to_string(port), "--count",
+                              std::to_string(kServers), "--players", "2"});
+  ASSERT_EQ(emulator.WaitForReadyLines(kServers).size(), static_cast<std::size_t>(kServers))
+      << emulator.Errors();
+  ScratchProgramFolder home;
+  std::filesystem::copy_file(A2S_PLUGIN, home.file("a2s.so"));
+  std::string addresses;
+  for (int i = 0; i < kServers; ++i)
+    addresses += "127.0.0.1:" + std::to_string(port + i) + "," + game + "=1\n";
+  home.write("skarvel.ini", "[Common]\nVersion=2.5\n"
+                            "[Network]\nCheckUpdates=0\nInterval=1000\nMaxWaitAnswer=500\n"
+                            "[Appearance]\nStartInTray=0\nPopupMessages=0\n"
+                            "[Address]\n" +
+                                addresses);
+  Tdm dm(0.0);
+  TfrmMain window(dm);
+  const TPollEngine& engine = window.Monitor().Engine;
+  ASSERT_TRUE(engine.Polling()); // the first cycle starts with the window
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.Polling(); }, 60000));
+  const TServerList& servers = window.Monitor().Servers;
+  EXPECT_EQ(window.findChild<QTreeWidget*>("lvServers")->topLevelItemCount(), kServers);
+  ASSERT_EQ(servers.Count(), kServers);
+  for (int32_t i = 0; i < servers.Count(); ++i) {
+    SCOPED_TRACE(servers.Items(i).Port);
+    EXPECT_EQ(servers.Items(i).Players.Count(), 2);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Games, FrmMainChallengeTest, testing::Values("csp", "css", "a2s"),
+                         [](const testing::TestParamInfo<std::string>& game) {
+                           return game.param;
+                         });
 
 // The window's socket must hold the burst of replies of a large LAN: every one
 // of 1,000 hosts behind the broadcast address is listed when the first cycle

@@ -83,6 +83,37 @@ TEST_F(CliA2sEndToEnd, ARustSizedServerShowsTheCountsOfItsKeywords) {
   EXPECT_EQ(servers[0]["playerlist"].size(), 3u);
 }
 
+// Every game whose servers answer a new client with a challenge first: one
+// cycle lists every server with its players.
+class CliChallengeEndToEnd : public CliA2sEndToEnd,
+                             public testing::WithParamInterface<std::string> {};
+
+TEST_P(CliChallengeEndToEnd, FirstCycleListsEveryServerWithItsPlayers) {
+  constexpr int kServers = 3;
+  const std::string game = GetParam();
+  const int port = FreeUdpPorts("127.0.0.1", kServers);
+  FakeServerProcess emulator({"--game", game, "--port", std::to_string(port), "--count",
+                              std::to_string(kServers), "--players", "2"});
+  ASSERT_EQ(emulator.WaitForReadyLines(kServers).size(), static_cast<std::size_t>(kServers));
+  std::vector<std::string> addresses;
+  for (int i = 0; i < kServers; ++i)
+    addresses.push_back("127.0.0.1:" + std::to_string(port + i) + "," + game);
+
+  const json servers = OnceJson(addresses);
+  ASSERT_EQ(servers.size(), static_cast<std::size_t>(kServers)) << servers.dump(2);
+  for (int i = 0; i < kServers; ++i) {
+    const json& listed = servers[static_cast<std::size_t>(i)];
+    EXPECT_EQ(listed["port"], port + i);
+    EXPECT_EQ(listed["name"], "Skarvel Test Server #" + std::to_string(i + 1));
+    EXPECT_EQ(listed["playerlist"].size(), 2u) << listed.dump(2);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Games, CliChallengeEndToEnd, testing::Values("csp", "css", "a2s"),
+                         [](const testing::TestParamInfo<std::string>& game) {
+                           return game.param;
+                         });
+
 TEST_F(CliA2sEndToEnd, EveryServerBehindTheBroadcastAddressIsListed) {
   const int port = FreeUdpPorts("0.0.0.0", 1);
   FakeServerProcess lan({"--game", "a2s", "--port", std::to_string(port), "--hosts", "3", "--name",

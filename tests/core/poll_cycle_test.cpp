@@ -135,10 +135,10 @@ TEST_F(PollTest, PerServerQueryWithNobodyAnsweredSendsNothingYetTakesAFullStep) 
 }
 
 // A handshake server seen for the first time: its challenge reply does not
-// list it, so it waits in the pending list and there is no early advance; the
-// info reply lists it, and the per-server query goes out in the same handler
-// with the challenge the pending record was given, so its players come in the
-// first cycle.
+// list it, so it waits in the pending list, and the info query goes out at
+// once; the info reply lists it, and the per-server query goes out in the
+// same handler with the challenge the pending record was given, so its
+// players come in the first cycle.
 TEST_F(PollTest, HandshakeServerSeenForTheFirstTime) {
   AddAddress("10.0.0.6", kCSS);
   engine().ApplyTimerSettings(settings);
@@ -148,12 +148,10 @@ TEST_F(PollTest, HandshakeServerSeenForTheFirstTime) {
 
   Receive("10.0.0.6", 27015, replies::CssChallenge(kChallenge));
   EXPECT_EQ(ports.TakeTrace(),
-            (Lines{" <10.0.0.6:27015 " + replies::CssChallenge(kChallenge), "new css,res=2"}));
+            (Lines{" <10.0.0.6:27015 " + replies::CssChallenge(kChallenge), "new css,res=2",
+                   kStepLine, "qry 10.0.0.6:27015 css", "->10.0.0.6:27015 " + kCssInfoQuery}));
   EXPECT_EQ(monitor.Servers.Count(), 0);
   EXPECT_EQ(monitor.PendingServers.Count(), 1);
-  EXPECT_TRUE(ports.sent.empty());
-
-  FireStepTimer();
   EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.6", 27015, kCssInfoQuery}}));
   Receive("10.0.0.6", 27015, replies::CssInfo("Dust"));
   EXPECT_EQ(ServerSummary(), Lines{"10.0.0.6:27015 css online"});
@@ -176,6 +174,36 @@ TEST_F(PollTest, HandshakeServerSeenForTheFirstTime) {
                                          {"10.0.0.6", 27015, kCssInfoQuery},
                                          {"10.0.0.6", 27015, kCssPlayerQuery + newer}}));
 }
+
+// Both handshake games: a new server's challenge is all it says until a
+// request carries it, so the next step goes out at once; a server that then
+// stays silent gets the step's full wait.
+class PollHandshakeTest : public PollTest, public testing::WithParamInterface<int32_t> {};
+
+TEST_P(PollHandshakeTest, ChallengeOfANewServerMovesOnAtOnceSilenceWaitsInFull) {
+  settings.MaxWaitAnswer = 500;
+  AddAddress("10.0.0.6", GetParam());
+  engine().ApplyTimerSettings(settings);
+  engine().Timer1Timer();
+  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.6", 27015, kCssChallengeQuery}}));
+
+  ports.SetClock(kStart, 30);
+  Receive("10.0.0.6", 27015, replies::CssChallenge(kChallenge));
+  EXPECT_EQ(monitor.PendingServers.Count(), 1);
+  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.6", 27015, kCssInfoQuery}}));
+  EXPECT_EQ(ports.stepTimer.armedAt, ports.now);
+  EXPECT_EQ(engine().ProgressPosition(), 2);
+
+  FireStepTimer();
+  EXPECT_EQ(ports.now, kStart + 530 * FakePollPorts::kMillisecond);
+  EXPECT_EQ(engine().ProgressPosition(), 3);
+  EXPECT_TRUE(ports.sent.empty()); // nobody listed for the player query
+}
+
+INSTANTIATE_TEST_SUITE_P(Games, PollHandshakeTest, testing::Values(5, 6),
+                         [](const testing::TestParamInfo<int32_t>& game) {
+                           return game.param == 5 ? "csp" : "css";
+                         });
 
 // A server of another game behind a broadcast address of Counter-Strike:
 // Source answers the same queries, and is not listed.

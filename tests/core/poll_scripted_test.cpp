@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ struct Script {
   Block block = Block::Bytes;
   // The packet of every step; "Q<step>" and "/<challenge>" when empty.
   std::string packet;
+  bool numbered = false; // each packet ends in "#<how many were built>"
+  int32_t builds = 0;
   int32_t result = SKARVEL_PARSE_COMPLETE;
   bool listed = true;
   intptr_t challenge = 0;
@@ -88,6 +91,8 @@ void SKARVEL_STDCALL BuildPacket(IGameQuery*, int32_t step, intptr_t challenge, 
   std::string bytes = script.packet;
   if (bytes.empty())
     bytes = "Q" + std::to_string(step) + (challenge ? "/" + std::to_string(challenge) : "");
+  if (script.numbered)
+    bytes += "#" + std::to_string(++script.builds);
   *data = LocalAlloc(LHND, bytes.size());
   bytes.copy(static_cast<char*>(LocalLock(*data)), bytes.size());
   LocalUnlock(*data);
@@ -172,10 +177,13 @@ TEST_F(PollScriptedTest, SecondReplyOfAPendingResponderGetsTheContextKeptForIt) 
   script.listed = false;
   AddAddress("10.0.0.9", scriptedId);
   engine().Timer1Timer();
+  // A complete answer moves on at once, also when it leaves its server
+  // pending: query 1, and the address's context is now 101.
   Receive("10.0.0.9", 5000, "first");
   ASSERT_EQ(monitor.PendingServers.Count(), 1);
+  ASSERT_EQ(engine().CurrentQuery(), 1);
 
-  FireStepTimer(); // query 1: the address's context is now 101
+  script.result = SKARVEL_PARSE_PARTIAL; // both replies answer query 1
   Receive("10.0.0.9", 5000, "second");
   Receive("10.1.0.9", 5000, "other"); // not pending: the address's context
   EXPECT_EQ(script.parsed, (std::vector<Parsed>{{0, 5, 100}, {1, 6, 100}, {1, 5, 101}}));
@@ -204,6 +212,66 @@ TEST_F(PollScriptedTest, PluginChallengeOfAPendingResponderIsNotHandedOn) {
   FireStepTimer();
   EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.9", 5000, "Q2"}}));
 }
+
+// A partial answer ends the step only when it is a challenge, which the
+// engine sees only by what it asks for: the server's next request, one of its
+// own, changes with the value its parser reported.
+struct PartialAnswerCase {
+  const char* what;
+  std::string host;
+  intptr_t challenge;
+  int32_t perServerStep;
+  std::string packet; // every request alike when set
+  bool numbered;
+  bool movesOn;
+};
+void PrintTo(const PartialAnswerCase& partial, std::ostream* out) {
+  *out << partial.what;
+}
+
+class PollPartialAnswerTest : public PollScriptedTest,
+                              public testing::WithParamInterface<PartialAnswerCase> {};
+
+TEST_P(PollPartialAnswerTest, MovesOnAtOnceOnlyForAChallengeTheNextRequestCarries) {
+  const PartialAnswerCase& partial = GetParam();
+  script.packetCount = 2;
+  script.perServerStep = partial.perServerStep;
+  script.packet = partial.packet;
+  script.numbered = partial.numbered;
+  script.result = SKARVEL_PARSE_PARTIAL;
+  script.challenge = partial.challenge;
+  settings.MaxWaitAnswer = 500;
+  AddAddress(partial.host, scriptedId);
+  engine().ApplyTimerSettings(settings);
+  engine().Timer1Timer();
+  ports.TakeSent();
+
+  ports.SetClock(kStart, 20);
+  Receive("10.0.0.9", 5000, "answer");
+  ASSERT_EQ(ServerSummary(), Lines{"10.0.0.9:5000 scripted online"});
+  if (partial.movesOn) {
+    EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.9", 5000, "Q1/7"}}));
+    EXPECT_EQ(ports.stepTimer.armedAt, ports.now);
+    EXPECT_EQ(engine().CurrentQuery(), 1);
+  } else {
+    EXPECT_TRUE(ports.sent.empty());
+    EXPECT_EQ(ports.stepTimer.armedAt, kStart);
+    FireStepTimer();
+    EXPECT_EQ(ports.now, kStart + 500 * FakePollPorts::kMillisecond);
+    EXPECT_EQ(engine().CurrentQuery(), 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, PollPartialAnswerTest,
+    testing::Values(
+        PartialAnswerCase{"ChallengeForTheServersOwnRequest", "10.0.0.9", 7, 1, "", false, true},
+        PartialAnswerCase{"NoChallenge", "10.0.0.9", 0, 1, "", false, false},
+        PartialAnswerCase{"NextRequestGoesToTheAddress", "10.0.0.9", 7, -1, "", false, false},
+        PartialAnswerCase{"NextRequestWithoutTheChallenge", "10.0.0.9", 7, 1, "P", false, false},
+        PartialAnswerCase{"EveryRequestDiffers", "10.0.0.9", 7, 1, "", true, false},
+        PartialAnswerCase{"BehindABroadcastAddress", "10.0.0.255", 7, 1, "", false, false}),
+    [](const testing::TestParamInfo<PartialAnswerCase>& answer) { return answer.param.what; });
 
 TEST_F(PollScriptedTest, ContextsOfAddressAndPerServerQueries) {
   script.packetCount = 3;

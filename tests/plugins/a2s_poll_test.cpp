@@ -96,15 +96,16 @@ TEST_F(A2sPollTest, AServerOfTodayAnswersBothChallengesInOneCycle) {
   engine().ApplyTimerSettings(settings);
   engine().Timer1Timer();
 
-  // The info challenge lists the server, nameless, without announcing it;
-  // the step runs its full time.
-  EXPECT_EQ(AnswerAll({server}), (Datagrams{{"10.0.0.1", 27015, kInfoRequest}}));
+  // The info challenge lists the server, nameless, without announcing it,
+  // and the request that carries the challenge goes out at once.
+  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.1", 27015, kInfoRequest}}));
+  ports.SetClock(kStart, 10);
+  Receive("10.0.0.1", 27015, Challenge(0x5A5A0000));
   EXPECT_EQ(ServerSummary(), Lines{"10.0.0.1:27015 a2s online"});
   EXPECT_TRUE(events.lines.empty());
-  EXPECT_EQ(ports.stepTimer.armedAt, kStart);
+  EXPECT_EQ(ports.stepTimer.armedAt, ports.now);
 
   // Then each answer is complete and the engine moves on at once.
-  FireStepTimer();
   EXPECT_EQ(AnswerAll({server}),
             (Datagrams{{"10.0.0.1", 27015, kInfoRequest + Le32(0x5A5A0000)},
                        {"10.0.0.1", 27015, kPlayerRequest + kAskForChallenge},
@@ -127,6 +128,40 @@ TEST_F(A2sPollTest, AServerOfTodayAnswersBothChallengesInOneCycle) {
   EXPECT_FALSE(engine().Polling());
   EXPECT_TRUE(events.lines.empty());
   EXPECT_EQ(PlayerLines(Listed("10.0.0.1")), (Lines{"Bob 12", "Eve -1"}));
+}
+
+// Only a whole reply ends a step: the first part of a split info reply to the
+// plain request waits for the rest, and a server that says nothing gets the
+// step's full wait.
+TEST_F(A2sPollTest, APartOfAnAnswerOrSilenceKeepsTheStepsWait) {
+  const std::vector<std::string> parts =
+      SplitSource(Info(SourceInfo{.name = std::string(100, 'N')}), 42, 60);
+  ASSERT_GE(parts.size(), 2u);
+  AddAddress("10.0.0.1", a2s);
+  AddAddress("10.0.0.2", a2s);
+  engine().ApplyTimerSettings(settings);
+  engine().Timer1Timer();
+  ports.TakeSent();
+
+  ports.SetClock(kStart, 10);
+  Receive("10.0.0.1", 27015, parts[0]);
+  EXPECT_TRUE(ports.sent.empty());
+  EXPECT_EQ(ports.stepTimer.armedAt, kStart);
+  for (std::size_t i = 1; i < parts.size(); ++i)
+    Receive("10.0.0.1", 27015, parts[i]);
+  EXPECT_EQ(Listed("10.0.0.1").NewInfo[SKARVEL_INFO_NAME], std::string(100, 'N'));
+  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.1", 27015, kInfoRequest}}));
+
+  // The server is silent from here: steps 2 and 3 each come a full wait later.
+  FireStepTimer();
+  FireStepTimer();
+  ports.TakeSent();
+  FireStepTimer(); // the next address
+  EXPECT_EQ(ports.TakeSent(), (Datagrams{{"10.0.0.2", 27015, kInfoRequest}}));
+  const TDateTime asked = ports.now;
+  FireStepTimer();
+  EXPECT_EQ(ports.now, asked + 500 * FakePollPorts::kMillisecond);
+  EXPECT_EQ(engine().CurrentQuery(), 1);
 }
 
 // Behind a broadcast address: a server of today, one that asks for no
