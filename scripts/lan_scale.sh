@@ -77,17 +77,35 @@ home() {
   echo "$work/$1"
 }
 
-# The number of distinct senders in each complete cycle of a trace.
+# The number of distinct senders in each complete cycle of a trace. The trace
+# rotates at 10 MiB: when skarvel.err.1 does not begin where the program
+# started (its receive buffer line), its first cycle is cut and not counted.
 cycles() {
   local traces=()
   for trace in "$1/skarvel.err.1" "$1/skarvel.err"; do
     [ -f "$trace" ] && traces+=("$trace")
   done
   LC_ALL=C awk '
+    FNR == 1 && NR == 1 { whole = FILENAME !~ /[.]err[.]1$/ }
+    / UDP receive buffer / { whole = 1; delete heard; next }
     /^[0-9][0-9]:[0-9][0-9]:[0-9][0-9][.][0-9][0-9][0-9]  </ {
       split(substr($0, 16), sender, " "); heard[sender[1]] = 1; next }
     /^[0-9][0-9]:[0-9][0-9]:[0-9][0-9][.][0-9][0-9][0-9] =+$/ && length($0) == 45 {
-      n = 0; for (s in heard) n++; printf "%d ", n; delete heard }' "${traces[@]}"
+      n = 0; for (s in heard) n++; if (whole) printf "%d ", n; whole = 1; delete heard }' \
+    "${traces[@]}"
+}
+
+# The trace line on the receive buffer, as NAME: ..., or a note when the
+# trace has rotated it away.
+buffer_line() {
+  local line
+  line=$(cat "$2/skarvel.err.1" "$2/skarvel.err" 2>/dev/null | grep -a -m1 ' UDP receive buffer' ||
+    true)
+  if [ -n "$line" ]; then
+    echo "$1: ${line#* }"
+  else
+    echo "$1: the receive buffer line has rotated out of the trace"
+  fi
 }
 
 failed=0
@@ -116,7 +134,7 @@ for round in 1 2 3; do
   echo "--once round $round: $listed of $hosts listed"
   [ "$listed" -eq "$hosts" ] || failed=1
 done
-grep -a -m1 ' UDP receive buffer' "$folder/skarvel.err" | sed 's/^[0-9:.]* /skarvel-cli: /'
+buffer_line skarvel-cli "$folder"
 
 
 folder=$(home events 200)
@@ -134,8 +152,7 @@ pids+=($!)
 sleep "$seconds"
 kill -TERM "${pids[-1]}"
 wait "${pids[-1]}" || true
-grep -h -a -m1 ' UDP receive buffer' "$folder"/skarvel.err* | sed 's/^[0-9:.]* /window: /' |
-  head -1
+buffer_line window "$folder"
 # stats.txt stamps each line with date and time.
 cut -d' ' -f3- "$folder/stats.txt" | grep -v '^Program ' >"$work/window.events"
 judge "window, $seconds s" "$folder" "$work/window.events"
