@@ -46,6 +46,12 @@ void TPollShell::TraceReceiveBuffer() {
   Trace(ReceiveBufferTraceLine(receiveBuffer_));
 }
 
+void TPollShell::TellLostReplies(std::uint32_t dropped) {
+  if (const auto notice = lostReplies_.Notice(dropped, receiveBuffer_.Granted))
+    if (lostRepliesNotice_)
+      lostRepliesNotice_(*notice);
+}
+
 void TPollShell::StopTimers() {
   tmSub.stop();
   Timer1.stop();
@@ -120,4 +126,6 @@ void TPollShell::UDPDataReceived() {
     engine_->UDPDataReceived(static_cast<int32_t>(data.size()), senderIp, datagram.senderPort(),
                              std::string(data.constData(), static_cast<std::size_t>(data.size())));
   }
+  if (const auto dropped = ReceiveDrops(static_cast<int>(UDP.socketDescriptor())))
+    TellLostReplies(*dropped);
 }

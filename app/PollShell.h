@@ -4,8 +4,11 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <cstdint>
 #include <functional>
+#include <string>
 
+#include "poll/LostReplies.h"
 #include "poll/PollPorts.h"
 #include "util/receive_buffer.h"
 
@@ -28,6 +31,12 @@ public:
   // Traces the receive buffer the socket got; called once the trace's folder
   // is the program folder.
   void TraceReceiveBuffer();
+  // Where the user is told, once, that the system dropped replies.
+  void SetLostRepliesNotice(std::function<void(const std::string&)> notice) {
+    lostRepliesNotice_ = std::move(notice);
+  }
+  // The socket's drop count, as read after each batch of datagrams.
+  void TellLostReplies(std::uint32_t dropped);
 
   void SendDatagram(const std::string& host, int32_t port, const std::string& bytes) override;
   void SetCycleTimer(bool enabled, int32_t intervalMs) override;
@@ -50,4 +59,6 @@ private:
   std::function<void()> refreshServers_;
   TUpdateCheck* updateCheck_ = nullptr;
   TReceiveBuffer receiveBuffer_;
+  std::function<void(const std::string&)> lostRepliesNotice_;
+  TLostReplies lostReplies_;
 };

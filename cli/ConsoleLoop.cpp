@@ -4,14 +4,18 @@
 #include <cerrno>
 #include <poll.h>
 #include <system_error>
+#include <utility>
 
 #include "poll/PollEngine.h"
+#include "util/receive_buffer.h"
 
 using TClock = TDeadlineTimer::TClock;
 
 TConsoleLoop::TConsoleLoop(TUdpSocket& socket, TConsolePorts& ports, TPollEngine& engine,
-                           TStopSignals& stopSignals)
-    : socket_(socket), ports_(ports), engine_(engine), stopSignals_(stopSignals) {
+                           TStopSignals& stopSignals,
+                           std::function<void(const std::string&)> notice)
+    : socket_(socket), ports_(ports), engine_(engine), stopSignals_(stopSignals),
+      notice_(std::move(notice)) {
 }
 
 // One timer tick at a time, so that `finished` sees the state after each: a
@@ -28,8 +32,10 @@ bool TConsoleLoop::Run(const std::function<bool()>& finished) {
       continue;
     if (watched[0].revents != 0 && stopSignals_.Take())
       return false;
-    if (watched[1].revents != 0)
+    if (watched[1].revents != 0) {
       ReadWaitingDatagrams();
+      TellLostReplies();
+    }
   }
   return true;
 }
@@ -46,6 +52,12 @@ void TConsoleLoop::ReadWaitingDatagrams() {
     engine_.UDPDataReceived(datagram->ByteCount, datagram->SenderIp, datagram->SenderPort,
                             datagram->Bytes);
   } while (!DueTimer(TClock::now()));
+}
+
+void TConsoleLoop::TellLostReplies() {
+  if (const auto dropped = ReceiveDrops(socket_.Fd()))
+    if (const auto notice = lostReplies_.Notice(*dropped, socket_.ReceiveBuffer().Granted))
+      notice_(*notice);
 }
 
 // The timer with the earlier deadline, when one is due; a tick may re-arm

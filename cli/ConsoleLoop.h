@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "cli/ConsolePorts.h"
 #include "cli/StopSignals.h"
 #include "cli/UdpSocket.h"
+#include "poll/LostReplies.h"
 
 class TPollEngine;
 
@@ -13,8 +15,9 @@ class TPollEngine;
 // timer ticks to the engine, as the window's event loop does.
 class TConsoleLoop {
 public:
+  // `notice` tells the user of lost replies, once.
   TConsoleLoop(TUdpSocket& socket, TConsolePorts& ports, TPollEngine& engine,
-               TStopSignals& stopSignals);
+               TStopSignals& stopSignals, std::function<void(const std::string&)> notice);
 
   // Runs until `finished` holds (asked before every wait) or a stop signal
   // arrives; false in the second case.
@@ -24,10 +27,13 @@ private:
   bool FireDueTimer();
   TDeadlineTimer* DueTimer(TDeadlineTimer::TClock::time_point now);
   void ReadWaitingDatagrams();
+  void TellLostReplies();
   int WaitMilliseconds() const;
 
   TUdpSocket& socket_;
   TConsolePorts& ports_;
   TPollEngine& engine_;
   TStopSignals& stopSignals_;
+  std::function<void(const std::string&)> notice_;
+  TLostReplies lostReplies_;
 };

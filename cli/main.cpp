@@ -82,7 +82,7 @@ int Run(const TCommandLine& options) {
   TMonitor monitor(events.Roles(), ports);
   events.AttachStatPlugins(monitor.StatPlugins);
   StartConsoleMonitor(monitor, Error);
-  TConsoleLoop loop(socket, ports, monitor.Engine, stopSignals);
+  TConsoleLoop loop(socket, ports, monitor.Engine, stopSignals, Error);
   if (!options.Once) {
     loop.Run([] { return false; });
   } else {
