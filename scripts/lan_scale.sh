@@ -18,6 +18,11 @@
 # in a new network namespace (unshare -n), so port 1024 and the loopback are
 # its own; otherwise it uses the machine's. The build directory is
 # $SKARVEL_BUILD (default build/), configured and built when needed.
+#
+# With SKARVEL_RMEM_MAX=BYTES the clients run under tools/rmemcap, which caps
+# their receive buffer there and refuses SO_RCVBUFFORCE, as net.core.rmem_max
+# does for an ordinary user: what such a user gets where the sysctl cannot be
+# set for the test (212992 is Debian's default).
 set -euo pipefail
 
 hosts=${1:-1000}
@@ -36,12 +41,18 @@ fi
 
 if [ -z "${SKARVEL_LAN_NETNS:-}" ]; then
   [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DSKARVEL_WERROR=ON >/dev/null
-  cmake --build "$build" -j2 --target skarvel skarvel-cli skarvel-fakeserver >/dev/null
+  cmake --build "$build" -j2 --target skarvel skarvel-cli skarvel-fakeserver skarvel-rmemcap >/dev/null
   if [ "$(id -u)" -eq 0 ]; then
     export SKARVEL_LAN_NETNS=1
     exec unshare -n bash -c 'ip link set lo up && exec "$0" "$@"' "$0" "$@"
   fi
   echo "lan: not root: using the machine's loopback and port 1024" >&2
+fi
+
+# The clients' environment: the cap on their receive buffer, when asked for.
+clients=()
+if [ -n "${SKARVEL_RMEM_MAX:-}" ]; then
+  clients=(env LD_PRELOAD="$build/tools/skarvel-rmemcap.so" SKARVEL_RMEM_MAX="$SKARVEL_RMEM_MAX")
 fi
 
 work=$(mktemp -d)
@@ -129,7 +140,7 @@ judge() {
 
 folder=$(home once 1000)
 for round in 1 2 3; do
-  SKARVEL_HOME=$folder "$build/cli/skarvel-cli" --json -debug >"$work/once.json"
+  SKARVEL_HOME=$folder "${clients[@]}" "$build/cli/skarvel-cli" --json -debug >"$work/once.json"
   listed=$(grep -o '"host":' "$work/once.json" | wc -l)
   echo "--once round $round: $listed of $hosts listed"
   [ "$listed" -eq "$hosts" ] || failed=1
@@ -138,7 +149,7 @@ buffer_line skarvel-cli "$folder"
 
 
 folder=$(home events 200)
-SKARVEL_HOME=$folder "$build/cli/skarvel-cli" -debug >"$work/events.out" &
+SKARVEL_HOME=$folder "${clients[@]}" "$build/cli/skarvel-cli" -debug >"$work/events.out" &
 pids+=($!)
 sleep "$seconds"
 kill -INT "${pids[-1]}"
@@ -146,7 +157,7 @@ wait "${pids[-1]}" || true
 judge "skarvel-cli, $seconds s" "$folder" "$work/events.out"
 
 folder=$(home window 200)
-SKARVEL_HOME=$folder QT_QPA_PLATFORM=offscreen "$build/app/skarvel" -debug \
+SKARVEL_HOME=$folder QT_QPA_PLATFORM=offscreen "${clients[@]}" "$build/app/skarvel" -debug \
   >/dev/null 2>"$work/window.err" &
 pids+=($!)
 sleep "$seconds"
