@@ -1,20 +1,19 @@
 #include "app/PollShell.h"
 
 #include <QHostAddress>
-#include <QNetworkDatagram>
 #include <QNetworkProxy>
 #include <QProgressBar>
 
 #include <exception>
+#include <unistd.h>
 
 #include "app/UpdateCheck.h"
 #include "poll/PollEngine.h"
 #include "util/debug_log.h"
+#include "util/poll_sockets.h"
 
 namespace {
 
-// Datagrams longer than this cannot be taken whole and count as failed receives.
-constexpr qint64 kMaxDatagram = 2048;
 constexpr quint16 kLocalPort = 1024;
 
 } // namespace
@@ -28,11 +27,25 @@ TPollShell::TPollShell(QProgressBar& progress, QObject* parent) : QObject(parent
   UDP.setProxy(QNetworkProxy::NoProxy);
   // A port held by another program is not reported: sends then go out from a
   // port the system picks, and replies come back to it as usual.
-  if (!UDP.bind(QHostAddress::AnyIPv4, kLocalPort, QAbstractSocket::DontShareAddress))
-    UDP.bind(QHostAddress::AnyIPv4, 0);
-  receiveBuffer_ =
-      EnlargeReceiveBuffer(static_cast<int>(UDP.socketDescriptor()), kPollReceiveBufferBytes);
-  connect(&UDP, &QUdpSocket::readyRead, this, &TPollShell::UDPDataReceived);
+  const std::vector<int> fds = OpenPollSockets(kLocalPort);
+  for (const int fd : fds)
+    receiveBuffer_ = EnlargeReceiveBuffer(fd, kPollReceiveBufferBytes);
+  // The socket takes the first, which sends, and closes it; the others are
+  // the shell's.
+  UDP.setSocketDescriptor(fds.front(), QAbstractSocket::BoundState);
+  moreSockets_.assign(fds.begin() + 1, fds.end());
+  // Qt's own reading stays idle: its readyRead is not connected, so its
+  // notifier stops after the first datagram and the thread reads alone.
+  receiver_ = std::make_unique<TReceiveThread>(fds);
+  received_ = new QSocketNotifier(receiver_->WakeFd(), QSocketNotifier::Read, this);
+  connect(received_, &QSocketNotifier::activated, this, &TPollShell::UDPDataReceived);
+}
+
+TPollShell::~TPollShell() {
+  delete received_;
+  receiver_.reset();
+  for (const int fd : moreSockets_)
+    close(fd);
 }
 
 void TPollShell::Attach(TPollEngine& engine, std::function<void()> refreshServers) {
@@ -108,24 +121,9 @@ void TPollShell::CheckUpdatesIfDue() {
 }
 
 void TPollShell::UDPDataReceived() {
-  while (UDP.hasPendingDatagrams()) {
-    const qint64 size = UDP.pendingDatagramSize();
-    const QNetworkDatagram datagram = UDP.receiveDatagram(kMaxDatagram);
-    if (!engine_)
-      continue;
-    const QHostAddress sender = datagram.senderAddress();
-    bool isIPv4 = false;
-    const quint32 ip = sender.toIPv4Address(&isIPv4);
-    const std::string senderIp =
-        isIPv4 ? QHostAddress(ip).toString().toStdString() : sender.toString().toStdString();
-    if (size < 0 || size > kMaxDatagram || !datagram.isValid()) {
-      engine_->UDPDataReceived(-1, senderIp, datagram.senderPort(), {});
-      continue;
-    }
-    const QByteArray& data = datagram.data();
-    engine_->UDPDataReceived(static_cast<int32_t>(data.size()), senderIp, datagram.senderPort(),
-                             std::string(data.constData(), static_cast<std::size_t>(data.size())));
-  }
-  if (const auto dropped = ReceiveDrops(static_cast<int>(UDP.socketDescriptor())))
-    TellLostReplies(*dropped);
+  for (const TReceiveThread::TDatagram& datagram : receiver_->Take())
+    if (engine_)
+      engine_->UDPDataReceived(datagram.ByteCount, DottedIp(datagram.SenderIp), datagram.SenderPort,
+                               datagram.Bytes);
+  TellLostReplies(static_cast<std::uint32_t>(receiver_->Dropped()));
 }

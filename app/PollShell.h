@@ -1,15 +1,19 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "poll/LostReplies.h"
 #include "poll/PollPorts.h"
+#include "util/ReceiveThread.h"
 #include "util/receive_buffer.h"
 
 class QProgressBar;
@@ -17,11 +21,14 @@ class TPollEngine;
 class TUpdateCheck;
 
 // The poll engine's ports in the window: the cycle timer Timer1, the step
-// timer tmSub, the progress bar pgs and the UDP socket on local port 1024.
+// timer tmSub, the progress bar pgs and the UDP socket on local port 1024,
+// read on a thread of its own so that a LAN's burst of replies is not lost
+// while the window is busy.
 class TPollShell : public QObject, public IPollPorts {
   Q_OBJECT
 public:
   TPollShell(QProgressBar& progress, QObject* parent = nullptr);
+  ~TPollShell() override;
 
   // The engine the timers and the socket drive, and the view refresh.
   void Attach(TPollEngine& engine, std::function<void()> refreshServers);
@@ -49,7 +56,7 @@ public:
 
   QTimer Timer1;
   QTimer tmSub;
-  QUdpSocket UDP;
+  QUdpSocket UDP; // sends; receiver_ reads it
 
 private:
   void UDPDataReceived();
@@ -61,4 +68,7 @@ private:
   TReceiveBuffer receiveBuffer_;
   std::function<void(const std::string&)> lostRepliesNotice_;
   TLostReplies lostReplies_;
+  std::vector<int> moreSockets_; // the poll sockets but UDP's
+  std::unique_ptr<TReceiveThread> receiver_;
+  QSocketNotifier* received_ = nullptr;
 };

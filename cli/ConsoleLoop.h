@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -7,17 +8,19 @@
 #include "cli/StopSignals.h"
 #include "cli/UdpSocket.h"
 #include "poll/LostReplies.h"
+#include "util/ReceiveThread.h"
 
 class TPollEngine;
 
-// The single-threaded event loop of the console: waits on the socket and the
-// stop signals until the earlier timer deadline, then hands datagrams and
-// timer ticks to the engine, as the window's event loop does.
+// The event loop of the console: waits on the receiver's queue and the stop
+// signals until the earlier timer deadline, then hands datagrams and timer
+// ticks to the engine on its one thread, as the window's event loop does.
 class TConsoleLoop {
 public:
-  // `notice` tells the user of lost replies, once.
-  TConsoleLoop(TUdpSocket& socket, TConsolePorts& ports, TPollEngine& engine,
-               TStopSignals& stopSignals, std::function<void(const std::string&)> notice);
+  // `receiver` reads `socket`; `notice` tells the user of lost replies, once.
+  TConsoleLoop(TUdpSocket& socket, TReceiveThread& receiver, TConsolePorts& ports,
+               TPollEngine& engine, TStopSignals& stopSignals,
+               std::function<void(const std::string&)> notice);
 
   // Runs until `finished` holds (asked before every wait) or a stop signal
   // arrives; false in the second case.
@@ -26,11 +29,14 @@ public:
 private:
   bool FireDueTimer();
   TDeadlineTimer* DueTimer(TDeadlineTimer::TClock::time_point now);
-  void ReadWaitingDatagrams();
+  void HandWaitingDatagrams();
   void TellLostReplies();
   int WaitMilliseconds() const;
 
   TUdpSocket& socket_;
+  TReceiveThread& receiver_;
+  // Taken from the receiver, not yet handed to the engine.
+  std::deque<TReceiveThread::TDatagram> pending_;
   TConsolePorts& ports_;
   TPollEngine& engine_;
   TStopSignals& stopSignals_;
