@@ -35,15 +35,15 @@ TPollShell::TPollShell(QProgressBar& progress, QObject* parent) : QObject(parent
   UDP.setSocketDescriptor(fds.front(), QAbstractSocket::BoundState);
   moreSockets_.assign(fds.begin() + 1, fds.end());
   // Qt's own reading stays idle: its readyRead is not connected, so its
-  // notifier stops after the first datagram and the thread reads alone.
-  receiver_ = std::make_unique<TReceiveThread>(fds);
-  received_ = new QSocketNotifier(receiver_->WakeFd(), QSocketNotifier::Read, this);
+  // notifier stops after the first datagram and the reader reads alone.
+  reader_ = std::make_unique<TDatagramReader>(fds);
+  received_ = new QSocketNotifier(reader_->WakeFd(), QSocketNotifier::Read, this);
   connect(received_, &QSocketNotifier::activated, this, &TPollShell::UDPDataReceived);
 }
 
 TPollShell::~TPollShell() {
   delete received_;
-  receiver_.reset();
+  reader_.reset();
   for (const int fd : moreSockets_)
     close(fd);
 }
@@ -51,8 +51,16 @@ TPollShell::~TPollShell() {
 void TPollShell::Attach(TPollEngine& engine, std::function<void()> refreshServers) {
   engine_ = &engine;
   refreshServers_ = std::move(refreshServers);
-  connect(&Timer1, &QTimer::timeout, this, [this] { engine_->Timer1Timer(); });
-  connect(&tmSub, &QTimer::timeout, this, [this] { engine_->tmSubTimer(); });
+  // Lost replies are asked for at each tick, not for each datagram: a poll
+  // step ends with one, and the count costs a system call per socket.
+  connect(&Timer1, &QTimer::timeout, this, [this] {
+    engine_->Timer1Timer();
+    TellLostReplies(static_cast<std::uint32_t>(reader_->Dropped()));
+  });
+  connect(&tmSub, &QTimer::timeout, this, [this] {
+    engine_->tmSubTimer();
+    TellLostReplies(static_cast<std::uint32_t>(reader_->Dropped()));
+  });
 }
 
 void TPollShell::TraceReceiveBuffer() {
@@ -121,9 +129,8 @@ void TPollShell::CheckUpdatesIfDue() {
 }
 
 void TPollShell::UDPDataReceived() {
-  for (const TReceiveThread::TDatagram& datagram : receiver_->Take())
+  for (const TDatagramReader::TDatagram& datagram : reader_->Take())
     if (engine_)
       engine_->UDPDataReceived(datagram.ByteCount, DottedIp(datagram.SenderIp), datagram.SenderPort,
                                datagram.Bytes);
-  TellLostReplies(static_cast<std::uint32_t>(receiver_->Dropped()));
 }

@@ -13,7 +13,7 @@
 
 #include "poll/LostReplies.h"
 #include "poll/PollPorts.h"
-#include "util/ReceiveThread.h"
+#include "util/DatagramReader.h"
 #include "util/receive_buffer.h"
 
 class QProgressBar;
@@ -21,9 +21,8 @@ class TPollEngine;
 class TUpdateCheck;
 
 // The poll engine's ports in the window: the cycle timer Timer1, the step
-// timer tmSub, the progress bar pgs and the UDP socket on local port 1024,
-// read on a thread of its own so that a LAN's burst of replies is not lost
-// while the window is busy.
+// timer tmSub, the progress bar pgs and the poll sockets on local port 1024
+// (OpenPollSockets): UDP sends from the first, reader_ reads them all.
 class TPollShell : public QObject, public IPollPorts {
   Q_OBJECT
 public:
@@ -42,7 +41,7 @@ public:
   void SetLostRepliesNotice(std::function<void(const std::string&)> notice) {
     lostRepliesNotice_ = std::move(notice);
   }
-  // The socket's drop count, as read after each batch of datagrams.
+  // The poll sockets' drop count, as read at each timer tick.
   void TellLostReplies(std::uint32_t dropped);
 
   void SendDatagram(const std::string& host, int32_t port, const std::string& bytes) override;
@@ -56,7 +55,7 @@ public:
 
   QTimer Timer1;
   QTimer tmSub;
-  QUdpSocket UDP; // sends; receiver_ reads it
+  QUdpSocket UDP; // sends; reader_ reads it
 
 private:
   void UDPDataReceived();
@@ -69,6 +68,6 @@ private:
   std::function<void(const std::string&)> lostRepliesNotice_;
   TLostReplies lostReplies_;
   std::vector<int> moreSockets_; // the poll sockets but UDP's
-  std::unique_ptr<TReceiveThread> receiver_;
+  std::unique_ptr<TDatagramReader> reader_;
   QSocketNotifier* received_ = nullptr;
 };

@@ -10,11 +10,11 @@
 
 using TClock = TDeadlineTimer::TClock;
 
-TConsoleLoop::TConsoleLoop(TUdpSocket& socket, TReceiveThread& receiver, TConsolePorts& ports,
+TConsoleLoop::TConsoleLoop(TUdpSocket& socket, TDatagramReader& reader, TConsolePorts& ports,
                            TPollEngine& engine, TStopSignals& stopSignals,
                            std::function<void(const std::string&)> notice)
-    : socket_(socket), receiver_(receiver), ports_(ports), engine_(engine),
-      stopSignals_(stopSignals), notice_(std::move(notice)) {
+    : socket_(socket), reader_(reader), ports_(ports), engine_(engine), stopSignals_(stopSignals),
+      notice_(std::move(notice)) {
 }
 
 // One timer tick at a time, so that `finished` sees the state after each: a
@@ -23,20 +23,23 @@ bool TConsoleLoop::Run(const std::function<bool()>& finished) {
   while (!finished()) {
     if (FireDueTimer())
       continue;
-    pollfd watched[2] = {{stopSignals_.Fd(), POLLIN, 0}, {receiver_.WakeFd(), POLLIN, 0}};
+    // While datagrams read wait for their turn, more are left in the sockets.
+    pollfd watched[2] = {{stopSignals_.Fd(), POLLIN, 0},
+                         {pending_.empty() ? reader_.WakeFd() : -1, POLLIN, 0}};
     // Datagrams left over for a timer's turn are handed on without a wait.
     const int ready = poll(watched, 2, pending_.empty() ? WaitMilliseconds() : 0);
     if (ready < 0 && errno != EINTR)
       throw std::system_error(errno, std::generic_category(), "poll failed");
-    if (ready > 0 && watched[0].revents != 0 && stopSignals_.Take())
-      return false;
-    if (ready > 0 && watched[1].revents != 0) {
-      for (TReceiveThread::TDatagram& datagram : receiver_.Take())
-        pending_.push_back(std::move(datagram));
+    if (ready > 0 && watched[0].revents != 0 && stopSignals_.Take()) {
       TellLostReplies();
+      return false;
     }
+    if (ready > 0 && watched[1].revents != 0)
+      for (TDatagramReader::TDatagram& datagram : reader_.Take())
+        pending_.push_back(std::move(datagram));
     HandWaitingDatagrams();
   }
+  TellLostReplies();
   return true;
 }
 
@@ -45,15 +48,17 @@ bool TConsoleLoop::Run(const std::function<bool()>& finished) {
 // cannot hold up the cycle.
 void TConsoleLoop::HandWaitingDatagrams() {
   while (!pending_.empty() && !DueTimer(TClock::now())) {
-    const TReceiveThread::TDatagram datagram = std::move(pending_.front());
+    const TDatagramReader::TDatagram datagram = std::move(pending_.front());
     pending_.pop_front();
     engine_.UDPDataReceived(datagram.ByteCount, DottedIp(datagram.SenderIp), datagram.SenderPort,
                             datagram.Bytes);
   }
 }
 
+// Asked at each timer tick, not for each datagram: a poll step ends with one,
+// and the count costs a system call per socket.
 void TConsoleLoop::TellLostReplies() {
-  if (const auto notice = lostReplies_.Notice(static_cast<std::uint32_t>(receiver_.Dropped()),
+  if (const auto notice = lostReplies_.Notice(static_cast<std::uint32_t>(reader_.Dropped()),
                                               socket_.ReceiveBuffer().Granted))
     notice_(*notice);
 }
@@ -70,6 +75,7 @@ bool TConsoleLoop::FireDueTimer() {
     engine_.tmSubTimer();
   else
     engine_.Timer1Timer();
+  TellLostReplies();
   return true;
 }
 

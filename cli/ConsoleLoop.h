@@ -8,17 +8,17 @@
 #include "cli/StopSignals.h"
 #include "cli/UdpSocket.h"
 #include "poll/LostReplies.h"
-#include "util/ReceiveThread.h"
+#include "util/DatagramReader.h"
 
 class TPollEngine;
 
-// The event loop of the console: waits on the receiver's queue and the stop
-// signals until the earlier timer deadline, then hands datagrams and timer
-// ticks to the engine on its one thread, as the window's event loop does.
+// The single-threaded event loop of the console: waits on the poll sockets
+// and the stop signals until the earlier timer deadline, then hands datagrams
+// and timer ticks to the engine, as the window's event loop does.
 class TConsoleLoop {
 public:
-  // `receiver` reads `socket`; `notice` tells the user of lost replies, once.
-  TConsoleLoop(TUdpSocket& socket, TReceiveThread& receiver, TConsolePorts& ports,
+  // `reader` reads `socket`; `notice` tells the user of lost replies, once.
+  TConsoleLoop(TUdpSocket& socket, TDatagramReader& reader, TConsolePorts& ports,
                TPollEngine& engine, TStopSignals& stopSignals,
                std::function<void(const std::string&)> notice);
 
@@ -34,9 +34,9 @@ private:
   int WaitMilliseconds() const;
 
   TUdpSocket& socket_;
-  TReceiveThread& receiver_;
-  // Taken from the receiver, not yet handed to the engine.
-  std::deque<TReceiveThread::TDatagram> pending_;
+  TDatagramReader& reader_;
+  // Read, not yet handed to the engine.
+  std::deque<TDatagramReader::TDatagram> pending_;
   TConsolePorts& ports_;
   TPollEngine& engine_;
   TStopSignals& stopSignals_;

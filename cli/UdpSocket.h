@@ -7,7 +7,7 @@
 #include "util/receive_buffer.h"
 
 // The poll sockets (OpenPollSockets) on local port 1024, each with a receive
-// buffer for the replies of a large LAN; a TReceiveThread reads them. When
+// buffer for the replies of a large LAN; a TDatagramReader reads them. When
 // port 1024 is taken they take a port the system picks, unreported, as the
 // window's sockets do.
 class TUdpSocket {

@@ -24,7 +24,7 @@
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
 #include "poll/Monitor.h"
-#include "util/ReceiveThread.h"
+#include "util/DatagramReader.h"
 #include "util/app_dir.h"
 #include "util/debug_log.h"
 #include "util/receive_buffer.h"
@@ -83,8 +83,8 @@ int Run(const TCommandLine& options) {
   TMonitor monitor(events.Roles(), ports);
   events.AttachStatPlugins(monitor.StatPlugins);
   StartConsoleMonitor(monitor, Error);
-  TReceiveThread receiver(socket.Fds());
-  TConsoleLoop loop(socket, receiver, ports, monitor.Engine, stopSignals, Error);
+  TDatagramReader reader(socket.Fds());
+  TConsoleLoop loop(socket, reader, ports, monitor.Engine, stopSignals, Error);
   if (!options.Once) {
     loop.Run([] { return false; });
   } else {

@@ -1,4 +1,4 @@
-#include "util/ReceiveThread.h"
+#include "util/DatagramReader.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 
 namespace {
 
-// Two sockets read by one thread, and a sender on 127.0.0.5.
-class ReceiveThreadTest : public testing::Test {
+// Two sockets read by one reader, and a sender on 127.0.0.5.
+class DatagramReaderTest : public testing::Test {
 protected:
   void SetUp() override {
     for (int& fd : sockets_) {
@@ -43,15 +43,15 @@ protected:
     sendto(sender_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
            sizeof to);
   }
-  // What the thread queued, once it has `count` datagrams (or 10 s passed).
-  static std::vector<TReceiveThread::TDatagram> TakeAtLeast(TReceiveThread& thread,
-                                                            std::size_t count) {
-    std::vector<TReceiveThread::TDatagram> taken;
+  // What the reader took, once it has `count` datagrams (or 10 s passed).
+  static std::vector<TDatagramReader::TDatagram> TakeAtLeast(TDatagramReader& reader,
+                                                             std::size_t count) {
+    std::vector<TDatagramReader::TDatagram> taken;
     while (taken.size() < count) {
-      pollfd wake{thread.WakeFd(), POLLIN, 0};
+      pollfd wake{reader.WakeFd(), POLLIN, 0};
       if (poll(&wake, 1, 10000) <= 0)
         break;
-      for (auto& datagram : thread.Take())
+      for (auto& datagram : reader.Take())
         taken.push_back(std::move(datagram));
     }
     return taken;
@@ -67,11 +67,11 @@ protected:
   int sender_ = -1;
 };
 
-TEST_F(ReceiveThreadTest, DatagramsOfEverySocketAreQueuedWithTheirSenders) {
-  TReceiveThread thread({sockets_[0], sockets_[1]});
+TEST_F(DatagramReaderTest, DatagramsOfEverySocketAreTakenWithTheirSenders) {
+  TDatagramReader reader({sockets_[0], sockets_[1]});
   SendTo(0, "first");
   SendTo(1, "second");
-  const auto taken = TakeAtLeast(thread, 2);
+  const auto taken = TakeAtLeast(reader, 2);
   ASSERT_EQ(taken.size(), 2u);
   std::vector<std::string> bytes;
   for (const auto& datagram : taken) {
@@ -82,31 +82,31 @@ TEST_F(ReceiveThreadTest, DatagramsOfEverySocketAreQueuedWithTheirSenders) {
   }
   std::sort(bytes.begin(), bytes.end());
   EXPECT_EQ(bytes, (std::vector<std::string>{"first", "second"}));
-  EXPECT_EQ(thread.Dropped(), 0u);
+  EXPECT_EQ(reader.Dropped(), 0u);
 }
 
-TEST_F(ReceiveThreadTest, OneSocketsDatagramsKeepTheirOrder) {
-  TReceiveThread thread({sockets_[0]});
+TEST_F(DatagramReaderTest, OneSocketsDatagramsKeepTheirOrder) {
+  TDatagramReader reader({sockets_[0]});
   std::vector<std::string> sent;
   for (int i = 0; i < 200; ++i)
     SendTo(0, sent.emplace_back("reply " + std::to_string(i)));
   std::vector<std::string> received;
-  for (const auto& datagram : TakeAtLeast(thread, sent.size()))
+  for (const auto& datagram : TakeAtLeast(reader, sent.size()))
     received.push_back(datagram.Bytes);
   EXPECT_EQ(received, sent);
 }
 
 // Longer than a reply may be: reported as a failed receive, as before.
-TEST_F(ReceiveThreadTest, ATooLongDatagramCountsAsAFailedReceive) {
-  TReceiveThread thread({sockets_[0]});
-  SendTo(0, std::string(TReceiveThread::kMaxDatagram + 1, 'x'));
-  SendTo(0, std::string(TReceiveThread::kMaxDatagram, 'y'));
-  const auto taken = TakeAtLeast(thread, 2);
+TEST_F(DatagramReaderTest, ATooLongDatagramCountsAsAFailedReceive) {
+  TDatagramReader reader({sockets_[0]});
+  SendTo(0, std::string(TDatagramReader::kMaxDatagram + 1, 'x'));
+  SendTo(0, std::string(TDatagramReader::kMaxDatagram, 'y'));
+  const auto taken = TakeAtLeast(reader, 2);
   ASSERT_EQ(taken.size(), 2u);
   EXPECT_EQ(taken[0].ByteCount, -1);
   EXPECT_TRUE(taken[0].Bytes.empty());
   EXPECT_EQ(DottedIp(taken[0].SenderIp), "127.0.0.5");
-  EXPECT_EQ(taken[1].ByteCount, static_cast<int32_t>(TReceiveThread::kMaxDatagram));
+  EXPECT_EQ(taken[1].ByteCount, static_cast<int32_t>(TDatagramReader::kMaxDatagram));
 }
 
 TEST(DottedIp, WritesEachByteInDecimal) {
