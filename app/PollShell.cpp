@@ -128,9 +128,13 @@ void TPollShell::CheckUpdatesIfDue() {
     updateCheck_->CheckAutomaticallyIfDue();
 }
 
+// Every datagram waiting is handed on before a timer gets its turn: a step
+// that ended between two batches would take the rest of a LAN's replies for
+// late ones.
 void TPollShell::UDPDataReceived() {
-  for (const TDatagramReader::TDatagram& datagram : reader_->Take())
-    if (engine_)
-      engine_->UDPDataReceived(datagram.ByteCount, DottedIp(datagram.SenderIp), datagram.SenderPort,
-                               datagram.Bytes);
+  for (auto batch = reader_->Take(); !batch.empty(); batch = reader_->Take())
+    for (const TDatagramReader::TDatagram& datagram : batch)
+      if (engine_)
+        engine_->UDPDataReceived(datagram.ByteCount, DottedIp(datagram.SenderIp),
+                                 datagram.SenderPort, datagram.Bytes);
 }
