@@ -1,20 +1,19 @@
 #include "app/PollShell.h"
 
 #include <QHostAddress>
-#include <QNetworkDatagram>
 #include <QNetworkProxy>
 #include <QProgressBar>
 
 #include <exception>
+#include <unistd.h>
 
 #include "app/UpdateCheck.h"
 #include "poll/PollEngine.h"
 #include "util/debug_log.h"
+#include "util/poll_sockets.h"
 
 namespace {
 
-// Datagrams longer than this cannot be taken whole and count as failed receives.
-constexpr qint64 kMaxDatagram = 2048;
 constexpr quint16 kLocalPort = 1024;
 
 } // namespace
@@ -28,22 +27,50 @@ TPollShell::TPollShell(QProgressBar& progress, QObject* parent) : QObject(parent
   UDP.setProxy(QNetworkProxy::NoProxy);
   // A port held by another program is not reported: sends then go out from a
   // port the system picks, and replies come back to it as usual.
-  if (!UDP.bind(QHostAddress::AnyIPv4, kLocalPort, QAbstractSocket::DontShareAddress))
-    UDP.bind(QHostAddress::AnyIPv4, 0);
-  receiveBuffer_ =
-      EnlargeReceiveBuffer(static_cast<int>(UDP.socketDescriptor()), kPollReceiveBufferBytes);
-  connect(&UDP, &QUdpSocket::readyRead, this, &TPollShell::UDPDataReceived);
+  const std::vector<int> fds = OpenPollSockets(kLocalPort);
+  for (const int fd : fds)
+    receiveBuffer_ = EnlargeReceiveBuffer(fd, kPollReceiveBufferBytes);
+  // The socket takes the first, which sends, and closes it; the others are
+  // the shell's.
+  UDP.setSocketDescriptor(fds.front(), QAbstractSocket::BoundState);
+  moreSockets_.assign(fds.begin() + 1, fds.end());
+  // Qt's own reading stays idle: its readyRead is not connected, so its
+  // notifier stops after the first datagram and the reader reads alone.
+  reader_ = std::make_unique<TDatagramReader>(fds);
+  received_ = new QSocketNotifier(reader_->WakeFd(), QSocketNotifier::Read, this);
+  connect(received_, &QSocketNotifier::activated, this, &TPollShell::UDPDataReceived);
+}
+
+TPollShell::~TPollShell() {
+  delete received_;
+  reader_.reset();
+  for (const int fd : moreSockets_)
+    close(fd);
 }
 
 void TPollShell::Attach(TPollEngine& engine, std::function<void()> refreshServers) {
   engine_ = &engine;
   refreshServers_ = std::move(refreshServers);
-  connect(&Timer1, &QTimer::timeout, this, [this] { engine_->Timer1Timer(); });
-  connect(&tmSub, &QTimer::timeout, this, [this] { engine_->tmSubTimer(); });
+  // Lost replies are asked for at each tick, not for each datagram: a poll
+  // step ends with one, and the count costs a system call per socket.
+  connect(&Timer1, &QTimer::timeout, this, [this] {
+    engine_->Timer1Timer();
+    TellLostReplies(static_cast<std::uint32_t>(reader_->Dropped()));
+  });
+  connect(&tmSub, &QTimer::timeout, this, [this] {
+    engine_->tmSubTimer();
+    TellLostReplies(static_cast<std::uint32_t>(reader_->Dropped()));
+  });
 }
 
 void TPollShell::TraceReceiveBuffer() {
   Trace(ReceiveBufferTraceLine(receiveBuffer_));
+}
+
+void TPollShell::TellLostReplies(std::uint32_t dropped) {
+  if (const auto notice = lostReplies_.Notice(dropped, receiveBuffer_.Granted))
+    if (lostRepliesNotice_)
+      lostRepliesNotice_(*notice);
 }
 
 void TPollShell::StopTimers() {
@@ -101,23 +128,13 @@ void TPollShell::CheckUpdatesIfDue() {
     updateCheck_->CheckAutomaticallyIfDue();
 }
 
+// Every datagram waiting is handed on before a timer gets its turn: a step
+// that ended between two batches would take the rest of a LAN's replies for
+// late ones.
 void TPollShell::UDPDataReceived() {
-  while (UDP.hasPendingDatagrams()) {
-    const qint64 size = UDP.pendingDatagramSize();
-    const QNetworkDatagram datagram = UDP.receiveDatagram(kMaxDatagram);
-    if (!engine_)
-      continue;
-    const QHostAddress sender = datagram.senderAddress();
-    bool isIPv4 = false;
-    const quint32 ip = sender.toIPv4Address(&isIPv4);
-    const std::string senderIp =
-        isIPv4 ? QHostAddress(ip).toString().toStdString() : sender.toString().toStdString();
-    if (size < 0 || size > kMaxDatagram || !datagram.isValid()) {
-      engine_->UDPDataReceived(-1, senderIp, datagram.senderPort(), {});
-      continue;
-    }
-    const QByteArray& data = datagram.data();
-    engine_->UDPDataReceived(static_cast<int32_t>(data.size()), senderIp, datagram.senderPort(),
-                             std::string(data.constData(), static_cast<std::size_t>(data.size())));
-  }
+  for (auto batch = reader_->Take(); !batch.empty(); batch = reader_->Take())
+    for (const TDatagramReader::TDatagram& datagram : batch)
+      if (engine_)
+        engine_->UDPDataReceived(datagram.ByteCount, DottedIp(datagram.SenderIp),
+                                 datagram.SenderPort, datagram.Bytes);
 }

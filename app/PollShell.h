@@ -1,12 +1,19 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "poll/LostReplies.h"
 #include "poll/PollPorts.h"
+#include "util/DatagramReader.h"
 #include "util/receive_buffer.h"
 
 class QProgressBar;
@@ -14,11 +21,13 @@ class TPollEngine;
 class TUpdateCheck;
 
 // The poll engine's ports in the window: the cycle timer Timer1, the step
-// timer tmSub, the progress bar pgs and the UDP socket on local port 1024.
+// timer tmSub, the progress bar pgs and the poll sockets on local port 1024
+// (OpenPollSockets): UDP sends from the first, reader_ reads them all.
 class TPollShell : public QObject, public IPollPorts {
   Q_OBJECT
 public:
   TPollShell(QProgressBar& progress, QObject* parent = nullptr);
+  ~TPollShell() override;
 
   // The engine the timers and the socket drive, and the view refresh.
   void Attach(TPollEngine& engine, std::function<void()> refreshServers);
@@ -28,6 +37,12 @@ public:
   // Traces the receive buffer the socket got; called once the trace's folder
   // is the program folder.
   void TraceReceiveBuffer();
+  // Where the user is told, once, that the system dropped replies.
+  void SetLostRepliesNotice(std::function<void(const std::string&)> notice) {
+    lostRepliesNotice_ = std::move(notice);
+  }
+  // The poll sockets' drop count, as read at each timer tick.
+  void TellLostReplies(std::uint32_t dropped);
 
   void SendDatagram(const std::string& host, int32_t port, const std::string& bytes) override;
   void SetCycleTimer(bool enabled, int32_t intervalMs) override;
@@ -40,7 +55,7 @@ public:
 
   QTimer Timer1;
   QTimer tmSub;
-  QUdpSocket UDP;
+  QUdpSocket UDP; // sends; reader_ reads it
 
 private:
   void UDPDataReceived();
@@ -50,4 +65,9 @@ private:
   std::function<void()> refreshServers_;
   TUpdateCheck* updateCheck_ = nullptr;
   TReceiveBuffer receiveBuffer_;
+  std::function<void(const std::string&)> lostRepliesNotice_;
+  TLostReplies lostReplies_;
+  std::vector<int> moreSockets_; // the poll sockets but UDP's
+  std::unique_ptr<TDatagramReader> reader_;
+  QSocketNotifier* received_ = nullptr;
 };

@@ -10,9 +10,11 @@
 #include <QProgressBar>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <exception>
 
 #include "app/DesignIcon.h"
@@ -93,6 +95,10 @@ TfrmMain::TfrmMain(Tdm& dm, QWidget* parent)
   monitor_ = std::make_unique<TMonitor>(Roles(), *shell_);
   shell_->Attach(monitor_->Engine, [this] { RefreshServers(); });
   shell_->AttachUpdateCheck(dm_.UpdateCheck);
+  shell_->SetLostRepliesNotice([this](const std::string& text) {
+    statusBar()->showMessage(QString::fromStdString(text));
+    std::fprintf(stderr, "skarvel: %s\n", text.c_str());
+  });
   sound_ = new TSoundPlayer([] { QApplication::beep(); }, TSoundPlayer::InstalledModules(), this);
   BuildMenus();
   BuildTray();

@@ -24,6 +24,7 @@
 #include "protocols/builtin_games.h"
 #include "tests/support/FakeServerProcess.h"
 #include "tests/support/UdpTestClient.h"
+#include "util/DatagramReader.h"
 
 namespace {
 
@@ -103,7 +104,8 @@ Figures Measure(int firstPort, int servers) {
   settings.Interval = 600000;
   settings.MaxWaitAnswer = 1000; // only the early advance keeps a cycle short
   monitor.Engine.ApplyTimerSettings(settings);
-  TConsoleLoop loop(socket, ports, monitor.Engine, stop);
+  TDatagramReader reader(socket.Fds());
+  TConsoleLoop loop(socket, reader, ports, monitor.Engine, stop, [](const std::string&) {});
   BlockingClient client;
   const auto runCycle = [&] {
     const auto start = Clock::now();

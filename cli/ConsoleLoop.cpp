@@ -4,14 +4,17 @@
 #include <cerrno>
 #include <poll.h>
 #include <system_error>
+#include <utility>
 
 #include "poll/PollEngine.h"
 
 using TClock = TDeadlineTimer::TClock;
 
-TConsoleLoop::TConsoleLoop(TUdpSocket& socket, TConsolePorts& ports, TPollEngine& engine,
-                           TStopSignals& stopSignals)
-    : socket_(socket), ports_(ports), engine_(engine), stopSignals_(stopSignals) {
+TConsoleLoop::TConsoleLoop(TUdpSocket& socket, TDatagramReader& reader, TConsolePorts& ports,
+                           TPollEngine& engine, TStopSignals& stopSignals,
+                           std::function<void(const std::string&)> notice)
+    : socket_(socket), reader_(reader), ports_(ports), engine_(engine), stopSignals_(stopSignals),
+      notice_(std::move(notice)) {
 }
 
 // One timer tick at a time, so that `finished` sees the state after each: a
@@ -20,32 +23,44 @@ bool TConsoleLoop::Run(const std::function<bool()>& finished) {
   while (!finished()) {
     if (FireDueTimer())
       continue;
-    pollfd watched[2] = {{stopSignals_.Fd(), POLLIN, 0}, {socket_.Fd(), POLLIN, 0}};
-    const int ready = poll(watched, 2, WaitMilliseconds());
+    // While datagrams read wait for their turn, more are left in the sockets.
+    pollfd watched[2] = {{stopSignals_.Fd(), POLLIN, 0},
+                         {pending_.empty() ? reader_.WakeFd() : -1, POLLIN, 0}};
+    // Datagrams left over for a timer's turn are handed on without a wait.
+    const int ready = poll(watched, 2, pending_.empty() ? WaitMilliseconds() : 0);
     if (ready < 0 && errno != EINTR)
       throw std::system_error(errno, std::generic_category(), "poll failed");
-    if (ready <= 0)
-      continue;
-    if (watched[0].revents != 0 && stopSignals_.Take())
+    if (ready > 0 && watched[0].revents != 0 && stopSignals_.Take()) {
+      TellLostReplies();
       return false;
-    if (watched[1].revents != 0)
-      ReadWaitingDatagrams();
+    }
+    if (ready > 0 && watched[1].revents != 0)
+      for (TDatagramReader::TDatagram& datagram : reader_.Take())
+        pending_.push_back(std::move(datagram));
+    HandWaitingDatagrams();
   }
+  TellLostReplies();
   return true;
 }
 
-// Every datagram waiting is read in one go: the replies of a LAN arrive in a
-// burst, and the socket's buffer should not have to hold them for long. A
-// timer that comes due meanwhile still gets its turn, so that a flood of
-// datagrams cannot hold up the cycle.
-void TConsoleLoop::ReadWaitingDatagrams() {
-  do {
-    const auto datagram = socket_.Receive();
-    if (!datagram)
-      return;
-    engine_.UDPDataReceived(datagram->ByteCount, datagram->SenderIp, datagram->SenderPort,
-                            datagram->Bytes);
-  } while (!DueTimer(TClock::now()));
+// The datagrams taken are handed on in the order they came. A timer that
+// comes due meanwhile still gets its turn, so that a flood of datagrams
+// cannot hold up the cycle.
+void TConsoleLoop::HandWaitingDatagrams() {
+  while (!pending_.empty() && !DueTimer(TClock::now())) {
+    const TDatagramReader::TDatagram datagram = std::move(pending_.front());
+    pending_.pop_front();
+    engine_.UDPDataReceived(datagram.ByteCount, DottedIp(datagram.SenderIp), datagram.SenderPort,
+                            datagram.Bytes);
+  }
+}
+
+// Asked at each timer tick, not for each datagram: a poll step ends with one,
+// and the count costs a system call per socket.
+void TConsoleLoop::TellLostReplies() {
+  if (const auto notice = lostReplies_.Notice(static_cast<std::uint32_t>(reader_.Dropped()),
+                                              socket_.ReceiveBuffer().Granted))
+    notice_(*notice);
 }
 
 // The timer with the earlier deadline, when one is due; a tick may re-arm
@@ -60,6 +75,7 @@ bool TConsoleLoop::FireDueTimer() {
     engine_.tmSubTimer();
   else
     engine_.Timer1Timer();
+  TellLostReplies();
   return true;
 }
 

@@ -24,6 +24,7 @@
 #include "config/SettingsFile.h"
 #include "config/StatsLog.h"
 #include "poll/Monitor.h"
+#include "util/DatagramReader.h"
 #include "util/app_dir.h"
 #include "util/debug_log.h"
 #include "util/receive_buffer.h"
@@ -82,7 +83,8 @@ int Run(const TCommandLine& options) {
   TMonitor monitor(events.Roles(), ports);
   events.AttachStatPlugins(monitor.StatPlugins);
   StartConsoleMonitor(monitor, Error);
-  TConsoleLoop loop(socket, ports, monitor.Engine, stopSignals);
+  TDatagramReader reader(socket.Fds());
+  TConsoleLoop loop(socket, reader, ports, monitor.Engine, stopSignals, Error);
   if (!options.Once) {
     loop.Run([] { return false; });
   } else {

@@ -1,5 +1,6 @@
 #include "util/receive_buffer.h"
 
+#include <linux/sock_diag.h>
 #include <sys/socket.h>
 
 namespace {
@@ -40,4 +41,13 @@ std::string ReceiveBufferTraceLine(const TReceiveBuffer& buffer) {
   else if (buffer.Granted < buffer.Requested)
     line += ": net.core.rmem_max caps it, replies of a large LAN may be lost";
   return line;
+}
+
+std::optional<std::uint32_t> ReceiveDrops(int fd) {
+  std::uint32_t memory[SK_MEMINFO_VARS] = {};
+  socklen_t length = sizeof memory;
+  if (getsockopt(fd, SOL_SOCKET, SO_MEMINFO, memory, &length) != 0 ||
+      length < (SK_MEMINFO_DROPS + 1) * sizeof memory[0])
+    return std::nullopt;
+  return memory[SK_MEMINFO_DROPS];
 }

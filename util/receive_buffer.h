@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // A poll socket's receive buffer. The replies of every server behind a
@@ -24,3 +26,9 @@ TReceiveBuffer EnlargeReceiveBuffer(int fd, int bytes);
 
 // The trace line saying what was asked for and granted.
 std::string ReceiveBufferTraceLine(const TReceiveBuffer& buffer);
+
+// How many datagrams the system has dropped on the socket, nearly all for a
+// full receive buffer: the counter SO_RXQ_OVFL hands out with each datagram,
+// read here at any time, also on a socket that Qt reads. Nothing when the
+// system does not tell.
+std::optional<std::uint32_t> ReceiveDrops(int fd);

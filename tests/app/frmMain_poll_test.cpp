@@ -1,5 +1,6 @@
 // The window polls for real: emulated servers on loopback show up in the
 // server view with their players.
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PollShell.h"
 #include "app/Unit1.h"
 #include "app/dm.h"
 #include "tests/support/FakeServerProcess.h"
@@ -126,6 +128,31 @@ TEST(FrmMainLanTest, AThousandHostsBehindTheBroadcastAddressAreListedAfterOneCyc
   ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.Polling(); }, 60000));
   EXPECT_EQ(window.findChild<QTreeWidget*>("lvServers")->topLevelItemCount(), kHosts);
   EXPECT_EQ(window.Monitor().Servers.OnlineCount(), kHosts);
+}
+
+// Replies the system dropped are told once in the status line: the drop
+// count goes on rising while the buffer stays too small.
+TEST(FrmMainLostRepliesTest, TheFirstDropIsToldOnceInTheStatusLine) {
+  ScratchProgramFolder home;
+  home.write("skarvel.ini", "[Common]\nVersion=2.5\n"
+                            "[Network]\nCheckUpdates=0\n"
+                            "[Appearance]\nStartInTray=0\nPopupMessages=0\n"
+                            "[Address]\n127.0.0.1:" +
+                                std::to_string(kGamePort) + ",q3=1\n");
+  Tdm dm(0.0);
+  TfrmMain window(dm);
+  auto& shell = *window.findChild<TPollShell*>();
+  const auto statusText = [&] {
+    const auto* bar = window.findChild<QStatusBar*>();
+    return bar ? bar->currentMessage() : QString();
+  };
+  shell.TellLostReplies(0);
+  EXPECT_TRUE(statusText().isEmpty());
+  shell.TellLostReplies(12);
+  EXPECT_TRUE(statusText().contains("sysctl -w net.core.rmem_max=")) << statusText().toStdString();
+  window.statusBar()->clearMessage();
+  shell.TellLostReplies(40);
+  EXPECT_TRUE(statusText().isEmpty()) << statusText().toStdString();
 }
 
 } // namespace
