@@ -5,7 +5,8 @@
 # and the addresses too), unless the demo's own address list has changed since
 # it was written, or no address is left. Then only its [Address] section is
 # replaced by the demo's list, so that the program never polls what the
-# emulators no longer serve, nor its default; every other section stays. .demo-addresses beside it remembers the list written.
+# emulators no longer serve, nor its default; every other section stays.
+# .demo-addresses beside it remembers the list written.
 #   scripts/demo-home.sh demo-home
 set -euo pipefail
 home=$1
