@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "util/ByteReader.h"
+#include "util/display_text.h"
 
 namespace {
 
@@ -22,24 +23,6 @@ constexpr std::string_view kHiddenPlayerPrefix = "\x1B\x0A\xF5\x0A";
 // The converted text and its NUL must fit the buffer the game's texts are
 // converted into.
 constexpr std::size_t kConvertedTextBuffer = 128;
-
-void AppendUtf8(std::string& text, uint32_t code) {
-  if (code < 0x80) {
-    text += static_cast<char>(code);
-  } else if (code < 0x800) {
-    text += static_cast<char>(0xC0 | code >> 6);
-    text += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    text += static_cast<char>(0xE0 | code >> 12);
-    text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    text += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    text += static_cast<char>(0xF0 | code >> 18);
-    text += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-    text += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    text += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 bool IsHighSurrogate(uint32_t unit) {
   return unit >= 0xD800 && unit <= 0xDBFF;

@@ -9,6 +9,8 @@
 
 bool IsValidUtf8(const std::string& bytes);
 std::string ToUtf8(const std::string& bytes);
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t code);
 
 // ToUtf8 with every control character (C0, DEL, C1) and the Unicode line and
 // paragraph separators replaced by "?", so a server name can neither break a
