@@ -27,6 +27,11 @@ std::size_t FirstNonBlank(std::string_view line) {
 
 // The section name of a header line "[name]" (the first non-blank is "[").
 std::optional<std::string> SectionName(std::string_view line) {
+  // Editors on Windows start a UTF-8 file with a byte order mark; the header
+  // keeps it, so a save writes it back.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (line.starts_with(kByteOrderMark))
+    line.remove_prefix(kByteOrderMark.size());
   const std::size_t first = FirstNonBlank(line);
   if (first >= line.size() || line[first] != '[')
     return std::nullopt;

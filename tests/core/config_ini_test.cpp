@@ -281,6 +281,16 @@ TEST_F(IniFileTest, AcceptsCrLfAndAMissingFinalLineEnd) {
   EXPECT_EQ(unterminated.ReadString("A", "K", ""), "last");
 }
 
+// Editors on Windows start a UTF-8 file with a byte order mark; it hid the
+// first section, whose keys were then read as missing. It stays on a save.
+TEST_F(IniFileTest, AByteOrderMarkDoesNotHideTheFirstSection) {
+  TIniFile ini = Load("\xEF\xBB\xBF[frmMain]\nCaption=Server\n[B]\nK=v\n");
+  EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"frmMain", "B"}));
+  EXPECT_EQ(ini.ReadString("frmMain", "Caption", ""), "Server");
+  ini.WriteString("frmMain", "Added", "x");
+  EXPECT_EQ(ini.Text(), "\xEF\xBB\xBF[frmMain]\nCaption=Server\nAdded=x\n[B]\nK=v\n");
+}
+
 TEST_F(IniFileTest, MissingFileIsEmptyAndCanBeCreated) {
   TIniFile ini(tmp.file("absent.ini"));
   EXPECT_EQ(ini.Text(), "");
