@@ -1,5 +1,6 @@
 #include "util/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -111,47 +112,67 @@ std::optional<std::string> Refused(std::string& problem, std::string reason) {
   return std::nullopt;
 }
 
-std::optional<std::string> ReadBounded(const std::string& path, std::string& problem) {
+// Takes the reason; -1 stands for no file.
+int NoFile(std::string& problem, std::string reason) {
+  problem = std::move(reason);
+  return -1;
+}
+
+// The file opened for reading, `info` its status; or -1 and why not.
+int OpenBounded(const std::string& path, struct stat& info, std::string& problem) {
   // Looked at before opening: the open of a pipe waits for a writer, and a
   // device such as /dev/zero never ends.
-  struct stat info {};
   if (stat(path.c_str(), &info) != 0)
-    return Refused(problem, std::strerror(errno));
+    return NoFile(problem, std::strerror(errno));
   if (std::optional<std::string> kind = KindProblem(info))
-    return Refused(problem, *kind);
+    return NoFile(problem, *kind);
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
-    return Refused(problem, std::strerror(errno));
+    return NoFile(problem, std::strerror(errno));
   // The name may stand for another file by now.
   std::optional<std::string> kind =
       fstat(fd, &info) == 0 ? KindProblem(info) : std::optional(std::string(std::strerror(errno)));
   if (kind) {
     close(fd);
-    return Refused(problem, *kind);
+    return NoFile(problem, *kind);
   }
-  std::string text;
-  // Made at the file's size at once: grown by doubling, a big file would
-  // briefly take three times its size.
-  text.reserve(static_cast<std::size_t>(info.st_size));
+  return fd;
+}
+
+// Appends up to `wanted` bytes of `fd` (fewer at its end) to `text`; false,
+// with why, when a read fails.
+bool ReadInto(int fd, std::string& text, std::size_t wanted, std::string& problem) {
   char buffer[65536];
-  for (;;) {
-    const ssize_t got = read(fd, buffer, sizeof buffer);
+  while (text.size() < wanted) {
+    const ssize_t got = read(fd, buffer, std::min(sizeof buffer, wanted - text.size()));
     if (got < 0 && errno == EINTR)
       continue;
     if (got < 0) {
-      const int error = errno;
-      close(fd);
-      return Refused(problem, std::strerror(error));
+      problem = std::strerror(errno);
+      return false;
     }
     if (got == 0)
       break;
     text.append(buffer, static_cast<size_t>(got));
-    if (text.size() > kMaxWholeFileSize) {
-      close(fd);
-      return Refused(problem, TooBig()); // it grew while being read
-    }
   }
+  return true;
+}
+
+std::optional<std::string> ReadBounded(const std::string& path, std::string& problem) {
+  struct stat info {};
+  const int fd = OpenBounded(path, info, problem);
+  if (fd < 0)
+    return std::nullopt;
+  std::string text;
+  // Made at the file's size at once: grown by doubling, a big file would
+  // briefly take three times its size.
+  text.reserve(static_cast<std::size_t>(info.st_size));
+  const bool read = ReadInto(fd, text, kMaxWholeFileSize + 1, problem);
   close(fd);
+  if (!read)
+    return std::nullopt;
+  if (text.size() > kMaxWholeFileSize)
+    return Refused(problem, TooBig()); // it grew while being read
   return text;
 }
 
@@ -163,10 +184,16 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 std::optional<std::string> WholeFileProblem(const std::string& path) {
+  // A byte read tells what the whole read would: the file is not read twice.
   std::string problem;
-  if (ReadBounded(path, problem))
-    return std::nullopt;
-  return problem;
+  struct stat info {};
+  const int fd = OpenBounded(path, info, problem);
+  if (fd < 0)
+    return problem;
+  std::string probe;
+  const bool read = ReadInto(fd, probe, 1, problem);
+  close(fd);
+  return read ? std::nullopt : std::optional(problem);
 }
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& content,
