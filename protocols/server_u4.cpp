@@ -7,6 +7,7 @@
 
 #include "util/ByteReader.h"
 #include "util/display_text.h"
+#include "util/utf16.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ constexpr std::string_view kHiddenPlayerPrefix = "\x1B\x0A\xF5\x0A";
 // converted into.
 constexpr std::size_t kConvertedTextBuffer = 128;
 
-bool IsHighSurrogate(uint32_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(uint32_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // UTF-16 little-endian up to its NUL unit as UTF-8, the local encoding; an
 // unpaired surrogate becomes U+FFFD, as the platform converters make it.
 std::string Utf16LeToLocal(std::string_view bytes) {
@@ -45,7 +38,7 @@ std::string Utf16LeToLocal(std::string_view bytes) {
       TByteReader ahead = units;
       const uint32_t next = ahead.ReadUint16LE();
       if (IsLowSurrogate(next)) {
-        code = 0x10000 + ((code - 0xD800) << 10) + (next - 0xDC00);
+        code = SurrogatePairCode(code, next);
         units = ahead;
       }
     }

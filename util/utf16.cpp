@@ -27,14 +27,6 @@ void AppendUnit(std::string& out, char16_t unit, TByteOrder order) {
   }
 }
 
-bool IsHighSurrogate(char32_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char32_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // The code point of well-formed UTF-8 at `at`; `at` moves past it.
 char32_t NextCodePoint(const std::string& utf8, std::size_t& at) {
   const auto lead = static_cast<uint8_t>(utf8[at++]);
@@ -74,7 +66,7 @@ std::optional<std::string> Utf16ToUtf8(std::string_view bytes, TByteOrder order)
     const char32_t low = UnitAt(bytes, at, order);
     if (!IsLowSurrogate(low))
       return std::nullopt;
-    AppendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+    AppendUtf8(text, SurrogatePairCode(unit, low));
   }
   return text;
 }

@@ -4,6 +4,18 @@
 #include <string>
 #include <string_view>
 
+// UTF-16 surrogates: a high one and the low one after it stand for one code
+// point beyond U+FFFF.
+constexpr bool IsHighSurrogate(char32_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(char32_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+constexpr char32_t SurrogatePairCode(char32_t high, char32_t low) {
+  return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+
 // UTF-16 text files, as Windows editors save them: a byte order mark first.
 enum class TByteOrder { LittleEndian, BigEndian };
 
