@@ -115,11 +115,8 @@ void TPollShell::RefreshServers() {
 }
 
 void TPollShell::Trace(const std::string& line) {
-  try {
-    DebugLog(line);
-  } catch (const std::exception&) {
-    // The trace is a diagnostic aid; a full disk must not stop the poll.
-  }
+  // A full disk must not stop the poll.
+  DebugLogQuietly(line);
 }
 
 void TPollShell::CheckUpdatesIfDue() {

@@ -35,11 +35,7 @@ void Show(QMessageBox::Icon icon, const QString& text) {
 
 void ShowStartupMessage(QMessageBox::Icon icon, const QString& text) {
   // The trace tells a headless run what it is waiting for.
-  try {
-    DebugLog("Message: " + text.toStdString());
-  } catch (const std::exception&) {
-    // The trace may be what cannot be written.
-  }
+  DebugLogQuietly("Message: " + text.toStdString());
   if (held)
     heldMessages.push_back({icon, text});
   else

@@ -15,11 +15,7 @@
 namespace {
 
 void Trace(const std::string& line) {
-  try {
-    DebugLog(line);
-  } catch (const std::exception&) {
-    // A diagnostic aid only.
-  }
+  DebugLogQuietly(line);
 }
 
 // A message box captioned "Skarvel", opened (window-modal over a parent)

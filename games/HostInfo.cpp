@@ -17,7 +17,7 @@ std::string OrEmpty(const char* text) {
 // a settings file that cannot be written is traced and the call ends.
 void TraceFailure(const char* callback, const std::exception& error) noexcept {
   try {
-    DebugLog(std::string("plug-in ") + callback + ": " + error.what());
+    DebugLogQuietly(std::string("plug-in ") + callback + ": " + error.what());
   } catch (...) {
   }
 }

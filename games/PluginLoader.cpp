@@ -28,16 +28,9 @@ constexpr std::size_t kIconLimit = 1024 * 1024;
 const char* const kLoadingMarker = "plugin-loading";
 const char* const kCrashRecord = "plugin-crashes";
 
-void TraceLine(const std::string& line) noexcept {
-  try {
-    DebugLog(line);
-  } catch (...) {
-  }
-}
-
 void Trace(const std::string& fileName, const std::string& reason) noexcept {
   try {
-    TraceLine("plug-in " + fileName + " skipped: " + reason);
+    DebugLogQuietly("plug-in " + fileName + " skipped: " + reason);
   } catch (...) {
   }
 }
@@ -80,8 +73,8 @@ std::string IconBytes(const TLibrary& library) {
 }
 
 void TraceLoaded(const std::string& fileName, PackedVersion version, const std::string& kind) {
-  TraceLine("plug-in " + fileName + " " + (version ? VersionToText(version) : "(no version)") +
-            " loaded: " + kind);
+  DebugLogQuietly("plug-in " + fileName + " " +
+                  (version ? VersionToText(version) : "(no version)") + " loaded: " + kind);
 }
 
 } // namespace
@@ -99,7 +92,7 @@ void TPluginLoader::LoadFolders(TGameList& games, const std::vector<std::string>
   TCrashedPlugins crashed(InAppDir(kCrashRecord));
   if (const std::string culprit = TLoadingMarker::Leftover(InAppDir(kLoadingMarker));
       !culprit.empty()) {
-    TraceLine("plug-in " + culprit + " crashed while loading at the last start");
+    DebugLogQuietly("plug-in " + culprit + " crashed while loading at the last start");
     crashed.Add(culprit);
   }
   std::set<std::string> met;
@@ -122,7 +115,7 @@ void TPluginLoader::LoadFolders(TGameList& games, const std::vector<std::string>
 
 void TPluginLoader::ReportCrashed(const std::string& fileName) const {
   // The trace stays English, whatever the language of the windows.
-  TraceLine("plug-in " + fileName + " crashed while loading; skipped until it changes");
+  DebugLogQuietly("plug-in " + fileName + " crashed while loading; skipped until it changes");
   if (initFailed_)
     initFailed_(Lookup("PluginLoadingError", "Plugin loading error") + ": " + fileName + "\r\n" +
                 fileName + " " +
@@ -148,7 +141,7 @@ bool TPluginLoader::LoadFile(TGameList& games, const std::string& folder,
   }
 
   // Named before its code runs, so a crash or a hang leaves its name behind.
-  TraceLine("loading plug-in " + path);
+  DebugLogQuietly("loading plug-in " + path);
   const TLoadingMarker marker(InAppDir(kLoadingMarker), path);
   // Every symbol resolved now: a library that needs what is not there fails
   // here rather than in the middle of a poll.

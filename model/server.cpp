@@ -117,11 +117,7 @@ void TServer::Assign(const TServer& source) {
 }
 
 void TServer::Trace(const std::string& text) noexcept {
-  try {
-    DebugLog(text);
-  } catch (...) {
-    // The trace is a debugging aid; failing to write it changes nothing.
-  }
+  DebugLogQuietly(text);
 }
 
 // The callbacks run inside a plug-in's Parse: nothing may unwind through it.

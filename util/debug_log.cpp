@@ -53,3 +53,10 @@ void DebugLog(const std::string& text) {
   else
     trace.Append(stamp + text + "\n");
 }
+
+void DebugLogQuietly(const std::string& text) noexcept {
+  try {
+    DebugLog(text);
+  } catch (...) {
+  }
+}

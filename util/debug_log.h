@@ -23,3 +23,6 @@ constexpr std::size_t kTraceLineLimit = 16 * 1024;
 // current folder, rotating it at kTraceLimitBytes. Raises std::runtime_error
 // when the file cannot be written.
 void DebugLog(const std::string& text);
+// DebugLog for callers that go on whatever happens: the trace is a debugging
+// aid, so a line that cannot be written is dropped.
+void DebugLogQuietly(const std::string& text) noexcept;
