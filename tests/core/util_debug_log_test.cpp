@@ -119,9 +119,15 @@ TEST_F(DebugLogTest, TimeIsLocalWallClock) {
   tzset();
 
   SetDebugSwitch(true);
-  const std::time_t before = std::time(nullptr);
+  // The clock the stamp reads: time() may lag it by a tick at a second's turn.
+  const auto wallSeconds = [] {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec;
+  };
+  const std::time_t before = wallSeconds();
   DebugLog("x");
-  const std::time_t after = std::time(nullptr);
+  const std::time_t after = wallSeconds();
 
   if (savedTz)
     setenv("TZ", savedTz->c_str(), 1);
